@@ -1,0 +1,239 @@
+// Capture and start-up with twenty 1 MiB slot texts, each next to a baseline doing the same
+// unavoidable work with plain means in the same run: writing the same bytes to the same number of
+// files with stdio and the same flush to disk, comparing the same bytes with memcmp, reading the
+// same files. Run: build/native/bench/kolvex_bench  (the ratios are printed at the end).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/slot_files.h"
+#include "platform/sim/sim_desktop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::size_t kMiB = 1 << 20;
+
+// A 1 MiB text of lines; texts made with different seeds differ only near the end, so that a
+// comparison has to look at almost every byte.
+std::string text(int seed) {
+  std::string t;
+  t.reserve(kMiB);
+  while (t.size() < kMiB)
+    t += "clipboard history line with some words in it 0123456789\r\n";
+  t.resize(kMiB);
+  std::string tag = "#" + std::to_string(seed);
+  t.replace(kMiB - tag.size(), tag.size(), tag);
+  return t;
+}
+
+fs::path freshDir(const char* name) {
+  fs::path d = fs::temp_directory_path() / (std::string("kolvex-bench-") + name);
+  fs::remove_all(d);
+  fs::create_directories(d);
+  return d;
+}
+
+// The program started in a folder whose slot files hold texts 1..filled.
+struct Running {
+  explicit Running(const char* name, int filled) : dir(freshDir(name)), desktop(dir) {
+    for (int i = 1; i <= 20; ++i)
+      desktop.putFile(app::slotFileName(i), i <= filled ? text(i) : "");
+    desktop.putFile(app::kDefinitionFile, "");
+    platform = std::make_unique<sim::SimPlatform>(desktop);
+    program = std::make_unique<app::Program>(*platform);
+    program->start();
+    desktop.runPending();
+  }
+  ~Running() {
+    program.reset();
+    platform.reset();
+    fs::remove_all(dir);
+  }
+  void copy(const std::string& t) {
+    desktop.otherCopiesText(t);
+    desktop.runPending();
+  }
+  fs::path dir;
+  sim::SimDesktop desktop;
+  std::unique_ptr<sim::SimPlatform> platform;
+  std::unique_ptr<app::Program> program;
+};
+
+void stdioWrite(const fs::path& file, const std::string& bytes) {
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fflush(f);
+  ::fsync(fileno(f));
+  std::fclose(f);
+}
+
+std::map<std::string, double> g_ns;  // mean time per iteration, by benchmark name
+
+void record(benchmark::State& state, const char* name) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kMiB);
+  (void)name;
+}
+
+// --- a new text into a free slot: one file written ---
+void BM_CaptureIntoFreeSlot(benchmark::State& state) {
+  Running r("free", 19);
+  const std::string fresh = text(100);
+  for (auto _ : state) {
+    state.PauseTiming();
+    r.program->mainForm().store().setText(20, "");
+    r.desktop.otherEmptiesClipboard();
+    r.desktop.runPending();
+    state.ResumeTiming();
+    r.copy(fresh);
+  }
+  record(state, "free");
+}
+void BM_Baseline_WriteOneFile(benchmark::State& state) {
+  fs::path d = freshDir("base1");
+  const std::string fresh = text(100);
+  for (auto _ : state)
+    stdioWrite(d / "Kolvex20.txt", fresh);
+  fs::remove_all(d);
+}
+
+// --- a text that slot T already holds: twenty comparisons, nothing written ---
+void BM_RecognizeDuplicate(benchmark::State& state) {
+  Running r("dup", 20);
+  const std::string again = text(20);
+  for (auto _ : state)
+    r.copy(again);
+}
+void BM_Baseline_Memcmp20(benchmark::State& state) {
+  std::vector<std::string> slots;
+  for (int i = 1; i <= 20; ++i)
+    slots.push_back(text(i));
+  const std::string again = text(20);
+  for (auto _ : state) {
+    int found = 0;
+    for (int i = 0; i < 20 && !found; ++i)
+      if (std::memcmp(slots[static_cast<std::size_t>(i)].data(), again.data(), kMiB) == 0)
+        found = i + 1;
+    benchmark::DoNotOptimize(found);
+  }
+}
+
+// --- a new text into a full store: nineteen texts move, twenty files written ---
+void BM_FullStoreShift(benchmark::State& state) {
+  Running r("full", 20);
+  int seed = 1000;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string fresh = text(++seed);
+    state.ResumeTiming();
+    r.copy(fresh);
+  }
+}
+void BM_Baseline_WriteTwentyFiles(benchmark::State& state) {
+  fs::path d = freshDir("base20");
+  std::vector<std::string> slots;
+  for (int i = 1; i <= 20; ++i)
+    slots.push_back(text(i));
+  for (auto _ : state)
+    for (int i = 1; i <= 20; ++i)
+      stdioWrite(d / app::slotFileName(i), slots[static_cast<std::size_t>(i - 1)]);
+  fs::remove_all(d);
+}
+
+// --- start-up: 21 files of 1 MiB loaded ---
+void BM_StartupLoad(benchmark::State& state) {
+  fs::path d = freshDir("start");
+  {
+    sim::SimDesktop desktop(d);
+    for (int i = 1; i <= 20; ++i)
+      desktop.putFile(app::slotFileName(i), text(i));
+    desktop.putFile(app::kDefinitionFile, text(21));
+  }
+  for (auto _ : state) {
+    sim::SimDesktop desktop(d);
+    sim::SimPlatform platform(desktop);
+    app::Program program(platform);
+    program.start();
+    benchmark::DoNotOptimize(program.mainForm().store().text(20).size());
+  }
+  fs::remove_all(d);
+}
+void BM_Baseline_ReadTwentyOneFiles(benchmark::State& state) {
+  fs::path d = freshDir("startbase");
+  std::vector<fs::path> files;
+  {
+    sim::SimDesktop desktop(d);
+    for (int i = 1; i <= 20; ++i)
+      desktop.putFile(app::slotFileName(i), text(i));
+    desktop.putFile(app::kDefinitionFile, text(21));
+  }
+  for (int i = 1; i <= 20; ++i)
+    files.push_back(d / app::slotFileName(i));
+  files.push_back(d / app::kDefinitionFile);
+  for (auto _ : state) {
+    for (const fs::path& f : files) {
+      std::FILE* in = std::fopen(f.c_str(), "rb");
+      std::string bytes(kMiB, '\0');
+      std::size_t n = std::fread(bytes.data(), 1, bytes.size(), in);
+      std::fclose(in);
+      benchmark::DoNotOptimize(n);
+      benchmark::DoNotOptimize(bytes.data());
+    }
+  }
+  fs::remove_all(d);
+}
+
+BENCHMARK(BM_CaptureIntoFreeSlot)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Baseline_WriteOneFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_RecognizeDuplicate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_Memcmp20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullStoreShift)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Baseline_WriteTwentyFiles)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_StartupLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_ReadTwentyOneFiles)->Unit(benchmark::kMillisecond);
+
+// Collects each run's mean time so the ratios can be printed next to their baselines.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs)
+      if (r.run_type == Run::RT_Iteration)
+        times_[r.run_name.function_name] = r.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const std::pair<const char*, const char*> pairs[] = {
+        {"BM_CaptureIntoFreeSlot", "BM_Baseline_WriteOneFile"},
+        {"BM_RecognizeDuplicate", "BM_Baseline_Memcmp20"},
+        {"BM_FullStoreShift", "BM_Baseline_WriteTwentyFiles"},
+        {"BM_StartupLoad", "BM_Baseline_ReadTwentyOneFiles"},
+    };
+    std::printf("\n%-26s %-32s %8s  (target <= 1.50)\n", "measure", "baseline", "ratio");
+    for (auto [m, b] : pairs) {
+      if (!times_.count(m) || !times_.count(b)) continue;
+      std::printf("%-26s %-32s %8.2f\n", m, b, times_[m] / times_[b]);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

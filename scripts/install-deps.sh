@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Everything Kolvex20 needs to build and test on a fresh Debian machine (run as root).
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine wine64 xvfb xclip xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# Wine takes its code page from the locale: a Japanese one gives code page 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+  sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  locale-gen >/dev/null
+fi

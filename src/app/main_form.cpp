@@ -1,0 +1,317 @@
+#include "app/main_form.h"
+
+#include "app/slot_files.h"
+
+namespace app {
+
+using history::kSlots;
+
+MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramState& state)
+    : p_(p), texts_(texts), state_(state) {
+  buildControls();
+  store_ = std::make_unique<history::SlotStore>(p_, panelControls(), state_, texts_.fullColon);
+  capture_ = std::make_unique<history::Capture>(p_, *store_, state_);
+  keepMarks_ = std::make_unique<history::KeepMarks>(*store_, state_);
+
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    checkBoxes[k]->onClick = [this, i] { keepMarks_->checkBoxClick(i); };
+  }
+  timer1.onTimer = [this] { store_->endGuardWindow(); };
+  timer2.onTimer = [this] { store_->colourPass(); };
+  n3.onClick = [this] { n3Click(); };
+  speedButton1.onClick = [this] { p_.clearClipboard(); };
+  form.onClose = [this] { formClose(); };
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildControls() {
+  form.setCaption("");
+  form.setBounds({350, 0, 335, 100});
+  form.setColor(ui::kClSkyBlue);
+  form.fontName = texts_.panelFont;
+  form.fontHeight = 12;
+  form.keyPreview = true;
+  form.dialogFrame = true;
+  form.setTopmost(true);
+
+  // Creation order matters: All Clear walks the first components in this order.
+  label1.setCaption(texts_.credit);
+  label1.setBounds({206, 1, 120, 13});
+  form.addControl(label1);
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const int r = (i + 1) / 2;
+    const bool odd = i % 2 == 1;
+    letterButtons[k] = std::make_unique<ui::SpeedButton>("SpeedButton" + std::to_string(20 + i));
+    ui::SpeedButton& b = *letterButtons[k];
+    b.setCaption(std::string(1, history::SlotStore::letter(i)));
+    b.setBounds({odd ? 8 : 172, 28 + 25 * (r - 1), 25, 20});
+    b.setHandCursor(true);
+    b.hide();
+    form.addControl(b);
+  }
+  speedButton41.setCaption(texts_.allClear);
+  speedButton41.setBounds({76, 4, 56, 19});
+  speedButton41.setHandCursor(true);
+  form.addControl(speedButton41);
+  speedButton1.setCaption(texts_.clipboardClear);
+  speedButton1.setBounds({138, 4, 56, 19});
+  speedButton1.hide();
+  form.addControl(speedButton1);
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const int r = (i + 1) / 2;
+    const bool odd = i % 2 == 1;
+    memos[k] = std::make_unique<ui::Memo>("Memo" + std::to_string(i));
+    ui::Memo& m = *memos[k];
+    m.setBounds({odd ? 39 : 203, 28 + 25 * (r - 1), 100, 20});
+    m.setReadOnly(true);
+    m.setTabStop(false);
+    m.setHandCursor(true);
+    m.setShowHint(true);
+    m.popupMenu = &popupMenu1;
+    // A box that was never loaded holds a single line break, as a fresh text box does.
+    m.setText("\r\n");
+    m.hide();
+    form.addControl(m);
+  }
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    hiddenButtons[k] = std::make_unique<ui::Button>("Button" + std::to_string(i));
+    hiddenButtons[k]->setCaption(std::string(1, history::SlotStore::letter(i)));
+    hiddenButtons[k]->setBounds({0, 400, 25, 20});
+    hiddenButtons[k]->hide();
+    form.addControl(*hiddenButtons[k]);
+  }
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const int r = (i + 1) / 2;
+    const bool odd = i % 2 == 1;
+    checkBoxes[k] = std::make_unique<ui::CheckBox>("CheckBox" + std::to_string(i));
+    checkBoxes[k]->setBounds({odd ? 145 : 309, 30 + 25 * (r - 1), 15, 17});
+    checkBoxes[k]->hide();
+    form.addControl(*checkBoxes[k]);
+  }
+  button21.setBounds({0, 400, 25, 20});
+  button21.hide();
+  form.addControl(button21);
+  button22.setCaption("T");
+  button22.setBounds({40, 400, 25, 20});
+  form.addControl(button22);
+  memo21.hide();
+  memo21.setBounds({0, 430, 100, 50});
+  form.addControl(memo21);
+  button23.setCaption(texts_.sequenceStart);
+  button23.setBounds({8, 4, 62, 19});
+  form.addControl(button23);
+  button24.setCaption("Button24");
+  button24.setBounds({80, 400, 60, 20});
+  form.addControl(button24);
+
+  n1.setCaption(texts_.menuDelete);
+  n2.setCaption(texts_.menuEdit);
+  popupMenu1.addChild(n1);
+  popupMenu1.addChild(n2);
+  popupMenu1.items = {&n1, &n2};
+  form.addControl(popupMenu1);
+  n3.setCaption(texts_.menuClose);
+  popupMenu2.addChild(n3);
+  popupMenu2.items = {&n3};
+  form.addControl(popupMenu2);
+  form.addControl(timer1);
+  form.addControl(timer2);
+}
+
+history::PanelControls MainForm::panelControls() {
+  history::PanelControls c;
+  c.form = &form;
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    c.rows[k] = {memos[k].get(), checkBoxes[k].get(), letterButtons[k].get()};
+  }
+  c.guardTimer = &timer1;
+  c.colourTimer = &timer2;
+  c.clipboardClear = &speedButton1;
+  return c;
+}
+
+void MainForm::formCreate() {
+  p_.addTrayIcon(texts_.appTitle);
+  std::string startupText;
+  try {
+    startupText = p_.readClipboardText();
+  } catch (const platform::Error&) {
+    // Held open by another program: nothing to re-copy, and nothing of it is touched.
+  }
+  state_.slotSelection.fill(0);
+  state_.keepGuard.fill(0);
+  p_.registerHotkey();
+  // Only a text is emptied here, to be copied back below so that it enters the history; any
+  // other content (an image, files) is left alone.
+  if (!startupText.empty()) p_.clearClipboard();
+  p_.startClipboardListening();
+  p_.setHintTiming(0, 10000);
+  form.setTop(-3);
+  form.setLeft(p_.screenWidth() / 2 - 150);
+  form.setWidth(335);
+
+  try {
+    if (p_.fileExists(slotFileName(1))) {
+      for (int i = 1; i <= kSlots; ++i)
+        loadBox(p_, slotFileName(i), store_->memo(i));
+      loadBox(p_, kDefinitionFile, memo21);
+    } else {
+      for (int i = 1; i <= kSlots; ++i)
+        store_->setText(i, "");
+      for (int i = 1; i <= kSlots; ++i)
+        store_->saveSlot(i);
+      saveBox(p_, kDefinitionFile, memo21);
+    }
+  } catch (const platform::Error& e) {
+    // The files of a first start could not be written. The clipboard text taken at start must
+    // not be lost with the remaining start-up steps: put it back.
+    p_.showError(e.what());
+    if (!startupText.empty()) p_.writeClipboardText(startupText);
+    return;
+  }
+
+  for (int i = 1; i <= kSlots; ++i)
+    if (!store_->isEmpty(i)) store_->showRow(i);
+
+  const std::string line0 = ui::textLine(memo21.text(), 0);
+  if (line0.size() == 1 && line0[0] >= 'A' && line0[0] <= 'T')
+    keepMarks_->restore(line0[0] - 'A' + 1);
+
+  if (!p_.readClipboardText().empty())
+    store_->toStrip();
+  else
+    store_->zeroHeight();
+
+  if (!startupText.empty()) {
+    p_.writeClipboardText(startupText);
+    if (int i = store_->firstMatch(startupText)) {
+      form.setCaption(store_->clipboardCaption(i, startupText));
+      store_->memo(i).setColor(history::kMatchColour);
+    }
+  }
+}
+
+void MainForm::formShow() {
+  p_.showNoActivate(form);
+}
+
+void MainForm::n3Click() {
+  if (form.outerHeight() == 0) {
+    form.setOuterHeight(33);
+    store_->toStrip();
+  }
+  if (form.close()) p_.quit();
+}
+
+void MainForm::saveAll() {
+  memo21.setText(ui::replaceTextLine(memo21.text(), 0, store_->keepStateLetter()));
+  saveBox(p_, kDefinitionFile, memo21);
+  for (int i = kSlots; i >= 1; --i)
+    store_->saveSlot(i);
+}
+
+void MainForm::formClose() {
+  // Only the sequence insertion's own last value is taken off the clipboard at exit; an empty or
+  // non-text clipboard belongs to the user and stays as it is.
+  if (!state_.lastInsertedText.empty() && p_.readClipboardText() == state_.lastInsertedText)
+    p_.clearClipboard();
+  saveAll();
+}
+
+void MainForm::formDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  p_.stopClipboardListening();
+  p_.unregisterHotkey();
+  p_.removeTrayIcon();
+}
+
+void MainForm::drawClipboard() {
+  capture_->wmDrawClipboard();
+}
+
+void MainForm::hotKey() {
+  store_->updateClearButton();
+  if (store_->expanded()) return;
+  const platform::WindowHandle before = p_.foregroundWindow();
+  p_.bringApplicationToFront();
+  const platform::WindowHandle after = p_.foregroundWindow();
+  if (before != after) state_.returnWindow = before;
+  if (form.top() < -3) form.setTop(-3);
+  if (form.outerHeight() < 50) timer2.start();
+  if (!form.active()) {
+    p_.renewClipboardListening();
+    state_.returnCursorPos = p_.cursorPos();
+    p_.setCursorPos(p_.clientToScreen(button23, {0, 0}));
+  }
+  if (state_.ctrlDown) state_.ctrlChord = true;
+  store_->expand();
+  if (button23.enabled()) form.setFocus(&button23);
+  form.setTopmost(false);
+}
+
+void MainForm::trayIcon(int mouseMessage) {
+  const platform::Point at = p_.cursorPos();
+  if (mouseMessage == platform::kWmLButtonDown) {
+    if (state_.ctrlDown) state_.ctrlChord = true;
+    store_->expand();
+    store_->updateClearButton();
+    timer2.start();
+    form.setTopmost(true);
+    p_.bringApplicationToFront();
+  } else if (mouseMessage == platform::kWmRButtonDown) {
+    p_.popupMenu(popupMenu2, at);
+  }
+}
+
+bool MainForm::ncLButtonDown(int hitTest) {
+  if (hitTest != platform::kHtCaption) return true;
+  store_->updateClearButton();
+  if (store_->expanded()) {
+    form.setFocus(&button24);
+    form.setTopmost(true);
+    if (p_.readClipboardText().empty()) store_->zeroHeight();
+    store_->toStrip();
+    if (settingsForm && settingsForm->visible()) p_.bringApplicationToFront();
+    return false;
+  }
+  if (button23.enabled()) form.setFocus(&button23);
+  if (state_.ctrlDown) state_.ctrlChord = true;
+  store_->expand();
+  form.setTopmost(false);
+  timer2.start();
+  return true;
+}
+
+void MainForm::ncLButtonDblClk(int hitTest) {
+  if (hitTest == platform::kHtCaption) store_->zeroHeight();
+}
+
+void MainForm::powerBroadcast(int event) {
+  if (event >= 0 && event <= 3)
+    timer1.stop();
+  else if (event >= 6 && event <= 8)
+    p_.renewClipboardListening();
+}
+
+void MainForm::applicationDeactivate() {
+  if (p_.readClipboardText().empty()) store_->zeroHeight();
+  if (store_->expanded() && !(settingsForm && settingsForm->visible())) {
+    form.setTopmost(true);
+    store_->toStrip();
+    if (n1.enabled()) state_.clearSelection();
+  }
+}
+
+void MainForm::inputEvent(const platform::InputEvent&) {
+  // The input hook is installed only while a sequence insertion runs.
+}
+
+}  // namespace app

@@ -1,0 +1,87 @@
+// The main window: the history panel hanging from the top of the screen. It owns the controls
+// and routes their events to the units that carry the behaviour (slot store, capture, keep
+// marks, ...).
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/strings.h"
+#include "history/capture.h"
+#include "history/keep_marks.h"
+#include "history/slot_store.h"
+#include "history/state.h"
+#include "platform/platform.h"
+#include "ui/widgets.h"
+
+namespace app {
+
+class MainForm : public platform::ShellEvents {
+ public:
+  MainForm(platform::Platform& p, const Texts& texts, history::ProgramState& state);
+  ~MainForm() override;
+
+  // Window lifecycle.
+  void formCreate();
+  void formShow();
+  void n3Click();
+  void formClose();
+  void formDestroy();
+
+  // Messages of the desktop.
+  void drawClipboard() override;
+  void hotKey() override;
+  void trayIcon(int mouseMessage) override;
+  bool ncLButtonDown(int hitTest) override;
+  void ncLButtonDblClk(int hitTest) override;
+  void powerBroadcast(int event) override;
+  void applicationDeactivate() override;
+  void inputEvent(const platform::InputEvent& e) override;
+
+  // Writes the keep state to line 0 of the definitions, then the definition file and the slot
+  // files T down to A. Throws on the first file that cannot be written.
+  void saveAll();
+
+  ui::Form form{"TForm3"};
+  ui::Label label1{"Label1"};
+  std::array<std::unique_ptr<ui::SpeedButton>, 21> letterButtons;  // SpeedButton21..40
+  ui::SpeedButton speedButton41{"SpeedButton41"};                  // All Clear
+  ui::SpeedButton speedButton1{"SpeedButton1"};                    // C,B Clear
+  std::array<std::unique_ptr<ui::Memo>, 21> memos;                 // Memo1..20
+  std::array<std::unique_ptr<ui::Button>, 21> hiddenButtons;       // Button1..20
+  std::array<std::unique_ptr<ui::CheckBox>, 21> checkBoxes;        // CheckBox1..20
+  ui::Button button21{"Button21"};
+  ui::Button button22{"Button22"};  // focus sink for the slot text boxes
+  ui::Memo memo21{"Memo21"};        // the definition file's lines
+  ui::Button button23{"Button23"};  // 連番入力
+  ui::Button button24{"Button24"};  // focus sink while the panel is folded
+  ui::PopupMenu popupMenu1{"PopupMenu1"};
+  ui::MenuItem n1{"N1"};
+  ui::MenuItem n2{"N2"};
+  ui::PopupMenu popupMenu2{"PopupMenu2"};
+  ui::MenuItem n3{"N3"};
+  ui::Timer timer1{"Timer1", 500};
+  ui::Timer timer2{"Timer2", 50};
+
+  history::SlotStore& store() { return *store_; }
+  history::KeepMarks& keepMarks() { return *keepMarks_; }
+
+  // Other windows the panel consults (settings/editor window, hint window).
+  ui::Form* settingsForm = nullptr;
+  ui::Form* hintForm = nullptr;
+
+ private:
+  void buildControls();
+  history::PanelControls panelControls();
+
+  platform::Platform& p_;
+  const Texts& texts_;
+  history::ProgramState& state_;
+  std::unique_ptr<history::SlotStore> store_;
+  std::unique_ptr<history::Capture> capture_;
+  std::unique_ptr<history::KeepMarks> keepMarks_;
+  bool destroyed_ = false;
+};
+
+}  // namespace app

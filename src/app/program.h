@@ -1,0 +1,49 @@
+// Program entry, shared by Kolvex20.exe and the simulated desktop.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace app {
+
+// Refuses a second instance, creates the three windows and runs the message loop until the
+// program is closed from its tray menu. Returns the process exit code.
+int runProgram(platform::Platform& platform);
+
+}  // namespace app
+
+#include <memory>
+
+#include "app/main_form.h"
+#include "app/strings.h"
+#include "history/state.h"
+
+namespace app {
+
+// The running program: its texts, its shared state and its three windows.
+class Program {
+ public:
+  explicit Program(platform::Platform& p);
+  ~Program();
+
+  // Entry up to the message loop. False when another instance already runs (after telling the
+  // user so); nothing else is created then.
+  bool start();
+  // Releases what the main window holds on the desktop (listener, hotkey, tray icon).
+  void shutdown();
+
+  MainForm& mainForm() { return *main_; }
+  ui::Form& settingsForm() { return settings_; }
+  ui::Form& hintForm() { return hint_; }
+  history::ProgramState& state() { return state_; }
+  const Texts& texts() const { return texts_; }
+
+ private:
+  platform::Platform& p_;
+  Texts texts_;
+  history::ProgramState state_;
+  std::unique_ptr<MainForm> main_;
+  ui::Form settings_{"TForm1"};
+  ui::Form hint_{"TForm2"};
+};
+
+}  // namespace app

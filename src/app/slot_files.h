@@ -1,0 +1,27 @@
+// The 21 files that hold the history and the definitions: exact bytes of each box's text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "ui/widgets.h"
+
+namespace app {
+
+inline constexpr int kSlotCount = 20;
+inline constexpr const char* kDefinitionFile = "Kolvex20.ini";
+
+// "Kolvex1.txt" .. "Kolvex20.txt".
+std::string slotFileName(int slot);
+
+// The text a box takes from a file's bytes: it ends at the first zero byte, and every lone CR,
+// lone LF and CR LF becomes CR LF; the two bytes of a double-byte character stay together.
+std::string normalizeLoadedText(std::string_view bytes, const platform::Platform& p);
+
+// Load a file as the box's whole text; false (box untouched) when it cannot be read.
+bool loadBox(platform::Platform& p, std::string_view fileName, ui::TextBox& box);
+// Save the box's exact text; throws platform::Error when the file cannot be written.
+void saveBox(platform::Platform& p, std::string_view fileName, const ui::TextBox& box);
+
+}  // namespace app

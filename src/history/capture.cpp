@@ -1,0 +1,74 @@
+#include "history/capture.h"
+
+namespace history {
+
+void Capture::foldToStripFromZero() {
+  ui::Form& f = store_.form();
+  if (f.outerHeight() == 0) {
+    f.setOuterHeight(33);
+    store_.toStrip();
+  }
+}
+
+void Capture::wmDrawClipboard() {
+  // Another program's copy may still be settling (an X11 copy can first read as no text).
+  p_.sleep(50);
+  const std::string t = p_.readClipboardText();
+  store_.controls().clipboardClear->setVisible(!t.empty());
+
+  if (state_.insertArmed && !state_.ctrlDown) {
+    // The sequence insertion's own value: shown, never stored.
+    store_.form().setCaption(t);
+    foldToStripFromZero();
+    return;
+  }
+  try {
+    process(t);
+  } catch (const std::exception&) {
+    p_.sleep(50);
+    try {
+      process(t);
+    } catch (const std::exception&) {
+      // Dropped: the text stays in its slot and reaches its file at the next save.
+    }
+  }
+}
+
+void Capture::process(const std::string& t) {
+  ui::Form& f = store_.form();
+  if (t.empty()) {
+    f.setCaption("");
+    store_.zeroHeight();
+    return;
+  }
+  const int match = store_.firstMatch(t);
+  if (match) {
+    f.setCaption(store_.clipboardCaption(match, t));
+    store_.memo(match).setColor(kMatchColour);
+  }
+  foldToStripFromZero();
+  f.setTopmost(true);
+  if (match) return;
+
+  f.setClientHeight(0);
+  for (int k = 1; k <= kSlots; ++k) {
+    if (!store_.isEmpty(k)) continue;
+    f.setCaption(store_.clipboardCaption(k, t));
+    store_.setText(k, t);
+    store_.memo(k).caretToStart();
+    store_.showRow(k);
+    store_.saveSlot(k);
+    return;
+  }
+  // Full store: unkept texts move one slot towards A; kept ones stay where they are.
+  for (int i = 1; i < kSlots; ++i)
+    if (!store_.checked(i)) store_.setText(i, store_.text(i + 1));
+  if (store_.checked(kSlots)) return;
+  f.setCaption(store_.clipboardCaption(kSlots, t));
+  store_.setText(kSlots, t);
+  store_.memo(kSlots).caretToStart();
+  for (int i = 1; i <= kSlots; ++i)
+    store_.saveSlot(i);
+}
+
+}  // namespace history

@@ -1,0 +1,100 @@
+#include "history/slot_store.h"
+
+#include "app/slot_files.h"
+
+namespace history {
+
+SlotStore::SlotStore(platform::Platform& p, PanelControls c, ProgramState& state,
+                     std::string fullColon)
+    : p_(p), c_(c), state_(state), fullColon_(std::move(fullColon)) {}
+
+void SlotStore::showRow(int i) {
+  row(i).memo->show();
+  row(i).letter->show();
+  row(i).check->show();
+}
+
+void SlotStore::hideRow(int i) {
+  row(i).check->hide();
+  row(i).memo->hide();
+  row(i).letter->hide();
+}
+
+int SlotStore::firstMatch(std::string_view t) const {
+  if (t.empty()) return 0;
+  for (int i = 1; i <= kSlots; ++i)
+    if (text(i) == t) return i;
+  return 0;
+}
+
+std::string SlotStore::clipboardCaption(int i, std::string_view t) const {
+  std::string caption(1, letter(i));
+  caption += fullColon_;
+  caption += t;
+  return caption;
+}
+
+std::string SlotStore::keepStateLetter() const {
+  for (int i = kSlots; i >= 1; --i)
+    if (checked(i)) return std::string(1, letter(i));
+  return {};
+}
+
+int SlotStore::expandedHeight() const {
+  // Only the left column counts: a filled right slot always has a filled left one beside it.
+  for (int i = kSlots - 1; i >= 1; i -= 2)
+    if (!isEmpty(i)) return 55 + 25 * ((i + 1) / 2);
+  return 55;
+}
+
+void SlotStore::updateClearButton() {
+  c_.clipboardClear->setVisible(!p_.readClipboardText().empty());
+}
+
+void SlotStore::saveSlot(int i) {
+  app::saveBox(p_, app::slotFileName(i), memo(i));
+}
+
+void SlotStore::updateSlotRows() {
+  for (int i = kSlots; i >= 1; --i) {
+    if (!isEmpty(i)) continue;
+    box(i).setChecked(false);
+    box(i).hide();
+    setKeepLetter(i, false);
+    memo(i).hide();
+    row(i).letter->hide();
+    saveSlot(i);
+  }
+  expand();
+}
+
+void SlotStore::colourPass() {
+  for (int i = 1; i <= kSlots; ++i)
+    memo(i).setColor(ui::kClWindow);
+  // One read serves the whole pass: nothing else runs on this thread meanwhile.
+  const std::string c = p_.readClipboardText();
+  for (int i = 1; i <= kSlots; ++i) {
+    if (checked(i) && !isEmpty(i)) memo(i).setColor(c == text(i) ? kMatchColour : kKeptColour);
+  }
+  if (!c.empty()) {
+    if (int i = firstMatch(c)) {
+      c_.form->setCaption(clipboardCaption(i, c));
+      memo(i).setColor(kMatchColour);
+    } else {
+      c_.form->setCaption("");
+      // A text no slot holds is not left on the clipboard.
+      p_.clearClipboard();
+    }
+  }
+  for (int i = 1; i <= kSlots; ++i)
+    if (state_.slotSelection[static_cast<std::size_t>(i)] == 1) memo(i).setColor(kSelectedColour);
+  c_.colourTimer->stop();
+}
+
+void SlotStore::endGuardWindow() {
+  for (int i = 1; i <= kSlots; ++i)
+    state_.keepGuard[static_cast<std::size_t>(i)] = 0;
+  c_.guardTimer->stop();
+}
+
+}  // namespace history

@@ -1,0 +1,98 @@
+// The twenty slots A..T as the panel's controls hold them: text in Memo<i>, keep mark in
+// CheckBox<i> (check and keep letter), the row's visibility, the panel height rule, and the two
+// timers of the panel (end of the keep guard window, colour pass).
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "history/state.h"
+#include "platform/platform.h"
+#include "ui/widgets.h"
+
+namespace history {
+
+inline constexpr int kSlots = 20;
+
+// Colours of the slot text boxes.
+inline constexpr ui::Color kMatchColour = 12639424;  // the slot holding the clipboard text
+inline constexpr ui::Color kKeptColour = 11195903;   // a kept slot not on the clipboard
+inline constexpr ui::Color kSelectedColour = 12910591;
+
+struct SlotRow {
+  ui::Memo* memo = nullptr;
+  ui::CheckBox* check = nullptr;
+  ui::SpeedButton* letter = nullptr;
+};
+
+// The controls of the panel the store works through.
+struct PanelControls {
+  ui::Form* form = nullptr;
+  std::array<SlotRow, kSlots + 1> rows{};  // 1..20
+  ui::Timer* guardTimer = nullptr;         // Timer1
+  ui::Timer* colourTimer = nullptr;        // Timer2
+  ui::SpeedButton* clipboardClear = nullptr;
+};
+
+class SlotStore {
+ public:
+  SlotStore(platform::Platform& p, PanelControls c, ProgramState& state, std::string fullColon);
+
+  const std::string& text(int i) const { return row(i).memo->text(); }
+  void setText(int i, std::string_view t) { row(i).memo->setText(t); }
+  bool isEmpty(int i) const { return text(i).empty(); }
+  ui::CheckBox& box(int i) const { return *row(i).check; }
+  ui::Memo& memo(int i) const { return *row(i).memo; }
+  bool checked(int i) const { return box(i).checked(); }
+  static char letter(int i) { return static_cast<char>('A' + i - 1); }
+  bool hasKeepLetter(int i) const { return box(i).caption() == std::string(1, letter(i)); }
+  void setKeepLetter(int i, bool present) {
+    box(i).setCaption(present ? std::string(1, letter(i)) : std::string());
+  }
+
+  void showRow(int i);
+  void hideRow(int i);
+
+  // First slot, A..T, whose text equals t; 0 when none does.
+  int firstMatch(std::string_view t) const;
+  // The caption naming slot i as holder of the clipboard text t: "A：" + t.
+  std::string clipboardCaption(int i, std::string_view t) const;
+  // Letter of the highest checked slot, T down to A; empty when none is checked.
+  std::string keepStateLetter() const;
+
+  // Panel heights: expanded by the height rule, the title-bar strip, nothing at all.
+  int expandedHeight() const;
+  void expand() { c_.form->setOuterHeight(expandedHeight()); }
+  void toStrip() {
+    c_.form->setClientHeight(0);
+    c_.form->setClientHeight(-3);
+  }
+  void zeroHeight() { c_.form->setOuterHeight(0); }
+  bool expanded() const { return c_.form->outerHeight() > 50; }
+  ui::Form& form() const { return *c_.form; }
+  const PanelControls& controls() const { return c_; }
+
+  // Show "C,B Clear" exactly while the clipboard holds text.
+  void updateClearButton();
+  void requestColourPass() { c_.colourTimer->start(); }
+  void openGuardWindow() { c_.guardTimer->start(); }
+
+  void saveSlot(int i);
+  // Hides the rows of empty slots (unchecking them), saves their files, sets the height.
+  void updateSlotRows();
+  // Timer2: colours every text box and names the clipboard slot in the caption.
+  void colourPass();
+  // Timer1: the keep guard window is over.
+  void endGuardWindow();
+
+ private:
+  const SlotRow& row(int i) const { return c_.rows[static_cast<std::size_t>(i)]; }
+
+  platform::Platform& p_;
+  PanelControls c_;
+  ProgramState& state_;
+  std::string fullColon_;
+};
+
+}  // namespace history

@@ -1,0 +1,172 @@
+// The one contract between the program's logic and the desktop it runs on. Two backends fulfil
+// it: the simulated desktop (tests, demo) and the Win32 backend (Kolvex20.exe).
+//
+// Guarantees the logic relies on:
+// - A clipboard write or clear made by the program calls ShellEvents::drawClipboard before the
+//   write returns (nested); another program's change arrives later through the message loop.
+// - sleep() blocks the caller: no timer or message is handled during it.
+// - Errors are thrown as platform::Error; the backend's message loop catches an error that ends
+//   a handler, shows the standard error box and goes on (runHandler below).
+// - Files are read and written as exact bytes; a write replaces the file atomically.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace ui {
+class Control;
+class Form;
+class PopupMenu;
+}  // namespace ui
+
+namespace platform {
+
+// An error whose message is already in the system code page, ready for the error box.
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Point {
+  int x = 0, y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool contains(Point p) const { return left < p.x && p.x < right && top < p.y && p.y < bottom; }
+};
+
+// Opaque window identity; 0 means none.
+using WindowHandle = std::uintptr_t;
+
+// Shape of the mouse pointer, as far as the program cares.
+enum class CursorShape { None, IBeam, Other };
+
+// A recorded input event of the whole desktop (keyboard and mouse), with the generic key codes
+// (Ctrl is 17, Shift 16 whichever side).
+struct InputEvent {
+  enum class Kind { KeyDown, KeyUp, LButtonDown, LButtonUp, Other };
+  Kind kind = Kind::Other;
+  int vk = 0;
+};
+
+// Messages the desktop sends to the main window.
+class ShellEvents {
+ public:
+  virtual ~ShellEvents() = default;
+  virtual void drawClipboard() = 0;
+  virtual void hotKey() = 0;
+  // mouseMessage: 513 left button down, 516 right button down, others ignored.
+  virtual void trayIcon(int mouseMessage) = 0;
+  // A left press on the title bar or frame; returns true when the default handling (a drag of
+  // the window) should follow.
+  virtual bool ncLButtonDown(int hitTest) = 0;
+  virtual void ncLButtonDblClk(int hitTest) = 0;
+  virtual void powerBroadcast(int event) = 0;
+  // The program as a whole lost activation.
+  virtual void applicationDeactivate() = 0;
+  // Input hook (only while installed).
+  virtual void inputEvent(const InputEvent& e) = 0;
+};
+
+inline constexpr int kHtCaption = 2;
+inline constexpr int kWmLButtonDown = 513;
+inline constexpr int kWmRButtonDown = 516;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- code page ---
+  // Converts a UTF-8 constant to the system ANSI code page (CP932 on a Japanese system).
+  virtual std::string fromUtf8(std::string_view utf8) const = 0;
+  // First byte of a double-byte character of the system code page.
+  virtual bool isLeadByte(unsigned char byte) const = 0;
+
+  // --- single instance and application window ---
+  // Creates the named mutex; false when another instance already holds the name.
+  virtual bool acquireInstanceMutex(std::string_view name) = 0;
+  // The hidden application window: tool-window style (no task-bar button) and its title.
+  virtual void setupApplicationWindow(std::string_view title) = 0;
+  // Finds the application window by class and title and makes it the foreground window.
+  virtual void bringApplicationToFront() = 0;
+
+  // --- forms ---
+  // Creates the backend's window for a form and its controls; afterwards model changes reach it.
+  virtual void realize(ui::Form& form) = 0;
+  // The window the main-window messages go to.
+  virtual void setMainForm(ui::Form& form, ShellEvents& events) = 0;
+  // First showing without activation.
+  virtual void showNoActivate(ui::Form& form) = 0;
+  virtual WindowHandle handleOf(const ui::Form& form) const = 0;
+  // Opens a popup menu at a screen point; a chosen item's click runs through the model.
+  virtual void popupMenu(ui::PopupMenu& menu, Point at) = 0;
+  // Screen position of a control's client origin.
+  virtual Point clientToScreen(const ui::Control& control, Point p) const = 0;
+  virtual int screenWidth() const = 0;
+  // Application-wide tooltip timing.
+  virtual void setHintTiming(int pauseMs, int hideMs) = 0;
+  // Runs the message loop until the main form closes.
+  virtual void run() = 0;
+  // Ends the message loop after the current handler.
+  virtual void quit() = 0;
+
+  // --- messages to the user ---
+  virtual void messageBox(std::string_view text) = 0;
+  // Question icon, Yes and Cancel; true for Yes (Cancel, Esc and the close box give false).
+  virtual bool confirm(std::string_view text) = 0;
+  // The application's standard error box.
+  virtual void showError(std::string_view text) = 0;
+
+  // --- clipboard (CF_TEXT in the system code page) ---
+  // The text up to its first zero byte; empty when the clipboard holds no text. Throws Error
+  // when another program holds the clipboard open.
+  virtual std::string readClipboardText() = 0;
+  virtual void writeClipboardText(std::string_view text) = 0;
+  virtual void clearClipboard() = 0;
+  // Clipboard change notifications to the main form; starting delivers one notification at once.
+  virtual void startClipboardListening() = 0;
+  // Re-registration (after resume, when summoned); harmless when already registered.
+  virtual void renewClipboardListening() = 0;
+  virtual void stopClipboardListening() = 0;
+
+  // --- hotkey Ctrl+Shift, tray icon ---
+  virtual void registerHotkey() = 0;
+  virtual void unregisterHotkey() = 0;
+  virtual void addTrayIcon(std::string_view tip) = 0;
+  virtual void removeTrayIcon() = 0;
+
+  // --- foreground, pointer, windows ---
+  virtual WindowHandle foregroundWindow() const = 0;
+  virtual void setForegroundWindow(WindowHandle w) = 0;
+  virtual Point cursorPos() const = 0;
+  virtual void setCursorPos(Point p) = 0;
+  virtual CursorShape cursorShape() const = 0;
+  virtual Rect windowRect(WindowHandle w) const = 0;
+
+  // --- input hook and synthetic keys ---
+  virtual void installInputHook() = 0;
+  virtual void removeInputHook() = 0;
+  virtual void sendKey(int vk, bool up) = 0;
+
+  // --- time ---
+  virtual void sleep(int ms) = 0;
+
+  // --- files in the current directory ---
+  virtual bool fileExists(std::string_view name) const = 0;
+  // The whole file; nullopt when it is missing, locked or unreadable.
+  virtual std::optional<std::string> readFile(std::string_view name) = 0;
+  // Replaces the file atomically with exactly these bytes; throws Error on failure.
+  virtual void writeFile(std::string_view name, std::string_view bytes) = 0;
+};
+
+// Runs one handler as the message loop does: an error that ends it is shown in the standard
+// error box and the loop goes on.
+void runHandler(Platform& p, const std::function<void()>& handler);
+
+}  // namespace platform

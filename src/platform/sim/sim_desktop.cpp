@@ -1,0 +1,524 @@
+#include "platform/sim/sim_desktop.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+
+namespace sim {
+
+namespace fs = std::filesystem;
+using platform::Error;
+using platform::Point;
+using platform::WindowHandle;
+
+// ---------------------------------------------------------------------------------------------
+// SimDesktop
+
+SimDesktop::SimDesktop(fs::path directory) : dir_(std::move(directory)) {
+  fs::create_directories(dir_);
+}
+
+SimDesktop::~SimDesktop() = default;
+
+void SimDesktop::post(SimPlatform* target, std::int64_t delayMs, std::function<void()> fn) {
+  queue_.push_back(Posted{now_ + delayMs, seq_++, target, std::move(fn)});
+}
+
+void SimDesktop::cancelPosts(SimPlatform* target) {
+  std::erase_if(queue_, [&](const Posted& p) { return p.target == target; });
+}
+
+void SimDesktop::detach(SimPlatform* p) {
+  cancelPosts(p);
+  std::erase(processes_, p);
+}
+
+bool SimDesktop::runOne(std::int64_t limit) {
+  auto it = std::min_element(queue_.begin(), queue_.end(), [](const Posted& a, const Posted& b) {
+    return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+  });
+  if (it == queue_.end() || it->due > limit) return false;
+  Posted p = std::move(*it);
+  queue_.erase(it);
+  // A message that was due during a blocking sleep is handled now, not in the past.
+  now_ = std::max(now_, p.due);
+  p.fn();
+  return true;
+}
+
+void SimDesktop::advance(int ms) {
+  const std::int64_t limit = now_ + ms;
+  while (runOne(std::max(limit, now_))) {
+  }
+  now_ = std::max(now_, limit);
+}
+
+void SimDesktop::setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer) {
+  clipKind_ = kind;
+  clipBytes_ = std::move(bytes);
+  ++clipSequence_;
+  // The writer's own listener runs nested inside the write; everyone else hears it later.
+  for (SimPlatform* p : std::vector<SimPlatform*>(processes_)) {
+    if (p == writer)
+      p->clipboardChanged(writer);
+    else
+      post(p, 0, [p, writer] { p->clipboardChanged(writer); });
+  }
+}
+
+void SimDesktop::otherCopiesText(std::string bytes) {
+  setClipboard(ClipKind::Text, std::move(bytes), nullptr);
+}
+void SimDesktop::otherCopiesNonText() {
+  setClipboard(ClipKind::Other, {}, nullptr);
+}
+void SimDesktop::otherEmptiesClipboard() {
+  setClipboard(ClipKind::Empty, {}, nullptr);
+}
+
+void SimDesktop::failRead(const std::string& name, bool fail) {
+  if (fail)
+    failRead_.insert(name);
+  else
+    failRead_.erase(name);
+}
+
+void SimDesktop::failWrite(const std::string& name, bool fail) {
+  if (fail)
+    failWrite_.insert(name);
+  else
+    failWrite_.erase(name);
+}
+
+std::optional<std::string> SimDesktop::fileBytes(const std::string& name) const {
+  std::ifstream in(dir_ / name, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void SimDesktop::putFile(const std::string& name, const std::string& bytes) const {
+  std::ofstream out(dir_ / name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+int SimDesktop::writesOf(const std::string& name) const {
+  auto it = writes_.find(name);
+  return it == writes_.end() ? 0 : it->second;
+}
+
+void SimDesktop::countWrite(const std::string& name) {
+  ++writes_[name];
+  ++totalWrites_;
+}
+
+std::vector<SimDesktop::Box> SimDesktop::errors() const {
+  std::vector<Box> out;
+  for (const Box& b : boxes)
+    if (b.kind == Box::Kind::Error) out.push_back(b);
+  return out;
+}
+
+WindowHandle SimDesktop::createOtherWindow(platform::Rect rect) {
+  WindowHandle w = newHandle();
+  windowRects[w] = rect;
+  return w;
+}
+
+void SimDesktop::setForeground(WindowHandle w) {
+  if (w == foreground_) return;
+  foreground_ = w;
+  for (SimPlatform* p : std::vector<SimPlatform*>(processes_))
+    p->deliverActivation(w);
+}
+
+void SimDesktop::activateOther(WindowHandle w) {
+  setForeground(w);
+}
+
+// ---------------------------------------------------------------------------------------------
+// SimPlatform
+
+SimPlatform::SimPlatform(SimDesktop& desktop) : desktop_(desktop) {
+  desktop_.attach(this);
+}
+
+// The program's forms are gone by now: the program lives inside its platform's lifetime.
+SimPlatform::~SimPlatform() {
+  for (const std::string& m : mutexes_)
+    desktop_.releaseMutex(m);
+  desktop_.detach(this);
+}
+
+std::string SimPlatform::fromUtf8(std::string_view utf8) const {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
+  std::string in(utf8);
+  std::string out(in.size() * 2 + 4, '\0');
+  char* src = in.data();
+  std::size_t srcLeft = in.size();
+  char* dst = out.data();
+  std::size_t dstLeft = out.size();
+  iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+bool SimPlatform::isLeadByte(unsigned char b) const {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool SimPlatform::acquireInstanceMutex(std::string_view name) {
+  std::string n(name);
+  if (!desktop_.takeMutex(n)) return false;
+  mutexes_.push_back(n);
+  return true;
+}
+
+void SimPlatform::setupApplicationWindow(std::string_view title) {
+  appTitle_ = title;
+  appToolWindow_ = true;
+  if (!appWindow_) appWindow_ = desktop_.newHandle();
+}
+
+void SimPlatform::bringApplicationToFront() {
+  setForegroundWindow(appWindow_);
+}
+
+void SimPlatform::realize(ui::Form& form) {
+  forms_.push_back(&form);
+  handles_[&form] = desktop_.newHandle();
+  form.setFrameHeight(kFrameHeight);
+  form.setPeer(this);
+  for (ui::Control* c : form.allControls()) {
+    c->setPeer(this);
+    if (c->kind() == ui::Control::Kind::Timer) {
+      auto* t = static_cast<ui::Timer*>(c);
+      if (t->running()) scheduleTimer(*t);
+    }
+  }
+}
+
+void SimPlatform::setMainForm(ui::Form& form, platform::ShellEvents& events) {
+  mainForm_ = &form;
+  events_ = &events;
+}
+
+void SimPlatform::showNoActivate(ui::Form& form) {
+  form.show();
+}
+
+WindowHandle SimPlatform::handleOf(const ui::Form& form) const {
+  auto it = handles_.find(&form);
+  return it == handles_.end() ? 0 : it->second;
+}
+
+ui::Form* SimPlatform::formOf(WindowHandle w) const {
+  for (const auto& [f, h] : handles_)
+    if (h == w) return const_cast<ui::Form*>(f);
+  return nullptr;
+}
+
+void SimPlatform::popupMenu(ui::PopupMenu& menu, Point at) {
+  openMenu_ = &menu;
+  menuAt_ = at;
+}
+
+Point SimPlatform::clientToScreen(const ui::Control& control, Point p) const {
+  int x = p.x, y = p.y;
+  const ui::Control* c = &control;
+  for (; c->parent(); c = c->parent()) {
+    x += c->left();
+    y += c->top();
+  }
+  // c is the form: client origin sits inside the frame, below the title bar.
+  return Point{x + c->left() + 3, y + c->top() + kFrameHeight - 3};
+}
+
+void SimPlatform::setHintTiming(int pauseMs, int hideMs) {
+  hintPause_ = pauseMs;
+  hintHide_ = hideMs;
+}
+
+void SimPlatform::run() {
+  while (!quit_) {
+    desktop_.advance(10);
+    if (desktop_.now() > 60'000'000) break;  // a demo never runs for ever
+  }
+}
+
+void SimPlatform::messageBox(std::string_view text) {
+  desktop_.boxes.push_back({SimDesktop::Box::Kind::Message, std::string(text)});
+}
+
+bool SimPlatform::confirm(std::string_view text) {
+  desktop_.boxes.push_back({SimDesktop::Box::Kind::Confirm, std::string(text)});
+  if (desktop_.confirmAnswers.empty()) return desktop_.defaultConfirm;
+  bool answer = desktop_.confirmAnswers.front();
+  desktop_.confirmAnswers.pop_front();
+  return answer;
+}
+
+void SimPlatform::showError(std::string_view text) {
+  desktop_.boxes.push_back({SimDesktop::Box::Kind::Error, std::string(text)});
+}
+
+void SimPlatform::ensureOpenable() const {
+  if (desktop_.clipboardHeld()) throw Error(fromUtf8("クリップボードを開くことができません"));
+}
+
+std::string SimPlatform::readClipboardText() {
+  ensureOpenable();
+  if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return {};
+  const std::string& b = desktop_.clipboardBytes();
+  return b.substr(0, b.find('\0'));
+}
+
+void SimPlatform::writeClipboardText(std::string_view text) {
+  ensureOpenable();
+  desktop_.setClipboard(SimDesktop::ClipKind::Text, std::string(text), this);
+}
+
+void SimPlatform::clearClipboard() {
+  ensureOpenable();
+  desktop_.setClipboard(SimDesktop::ClipKind::Empty, {}, this);
+}
+
+void SimPlatform::startClipboardListening() {
+  listening_ = true;
+  if (events_) dispatch([this] { events_->drawClipboard(); });
+}
+
+void SimPlatform::renewClipboardListening() {
+  listening_ = true;
+  ++renewals_;
+}
+
+void SimPlatform::clipboardChanged(SimPlatform* writer) {
+  (void)writer;
+  if (listening_ && events_) dispatch([this] { events_->drawClipboard(); });
+}
+
+void SimPlatform::addTrayIcon(std::string_view tip) {
+  trayIcon_ = true;
+  trayTip_ = tip;
+}
+
+void SimPlatform::setForegroundWindow(WindowHandle w) {
+  if (desktop_.refuseForeground || w == 0) return;
+  desktop_.setForeground(w);
+}
+
+void SimPlatform::deliverActivation(WindowHandle w) {
+  const bool ours = w == appWindow_ || formOf(w) != nullptr;
+  bool wasOurs = false;
+  for (ui::Form* f : forms_)
+    wasOurs = wasOurs || f->active();
+  if (w == appWindow_) {
+    // Bringing the application window forward passes activation on to the main form, one
+    // message later.
+    desktop_.post(this, 0, [this] {
+      if (mainForm_ && desktop_.foreground() == appWindow_)
+        dispatch([this] {
+          for (ui::Form* f : forms_)
+            if (f != mainForm_) f->setActiveFromBackend(false);
+          mainForm_->setActiveFromBackend(true);
+        });
+    });
+    return;
+  }
+  dispatch([&] {
+    for (ui::Form* f : forms_)
+      if (handleOf(*f) != w) f->setActiveFromBackend(false);
+    if (ui::Form* f = formOf(w)) f->setActiveFromBackend(true);
+  });
+  if (!ours && wasOurs && events_) dispatch([this] { events_->applicationDeactivate(); });
+}
+
+platform::Rect SimPlatform::windowRect(WindowHandle w) const {
+  if (ui::Form* f = formOf(w))
+    return {f->left(), f->top(), f->left() + f->width(), f->top() + f->height()};
+  auto it = desktop_.windowRects.find(w);
+  return it == desktop_.windowRects.end() ? platform::Rect{} : it->second;
+}
+
+void SimPlatform::installInputHook() {
+  hookInstalled_ = true;
+  ++hookInstalls_;
+}
+
+void SimPlatform::sendKey(int vk, bool up) {
+  desktop_.sentKeys.push_back({vk, up, desktop_.now()});
+  // Synthetic keys come back through the input hook like real ones.
+  if (hookInstalled_ && events_) {
+    platform::InputEvent e{
+        up ? platform::InputEvent::Kind::KeyUp : platform::InputEvent::Kind::KeyDown, vk};
+    dispatch([this, e] { events_->inputEvent(e); });
+  }
+}
+
+bool SimPlatform::fileExists(std::string_view name) const {
+  return fs::exists(desktop_.directory() / std::string(name));
+}
+
+std::optional<std::string> SimPlatform::readFile(std::string_view name) {
+  std::string n(name);
+  if (desktop_.readFails(n)) return std::nullopt;
+  std::ifstream in(desktop_.directory() / n, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  auto size = in.tellg();
+  if (size < 0) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  in.read(bytes.data(), size);
+  if (!in) return std::nullopt;
+  return bytes;
+}
+
+void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
+  std::string n(name);
+  const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
+  if (desktop_.writeFails(n)) throw Error(failure);
+  // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
+  const fs::path target = desktop_.directory() / n;
+  const fs::path temp = desktop_.directory() / (n + ".tmp");
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw Error(failure);
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0)
+      ok = false;
+    else
+      done += static_cast<std::size_t>(w);
+  }
+  if (ok && desktop_.syncWrites && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    throw Error(failure);
+  }
+  desktop_.countWrite(n);
+}
+
+// --- timers ---
+
+void SimPlatform::scheduleTimer(ui::Timer& t) {
+  const std::uint64_t gen = ++generation_;
+  timerGeneration_[&t] = gen;
+  desktop_.post(this, t.interval(), [this, tp = &t, gen] {
+    auto it = timerGeneration_.find(tp);
+    if (it == timerGeneration_.end() || it->second != gen) return;
+    fireTimer(tp);
+  });
+}
+
+void SimPlatform::fireTimer(ui::Timer* t) {
+  // The next tick counts from this one, as with window timers.
+  scheduleTimer(*t);
+  dispatch([t] { t->fire(); });
+}
+
+void SimPlatform::changed(ui::Control& control, ui::Property what) {
+  if (what == ui::Property::TimerState) {
+    auto& t = static_cast<ui::Timer&>(control);
+    if (t.running())
+      scheduleTimer(t);
+    else
+      timerGeneration_.erase(&t);
+  }
+}
+
+// --- the user's actions ---
+
+void SimPlatform::click(ui::Control& c) {
+  if (!c.usable()) return;
+  dispatch([&c] { c.userClick(); });
+}
+
+void SimPlatform::mouseDown(ui::Control& c, ui::MouseButton b) {
+  if (!c.usable()) return;
+  dispatch([&c, b] { c.userMouseDown(b); });
+}
+
+void SimPlatform::mouseUp(ui::Control& c, ui::MouseButton b) {
+  if (!c.usable()) return;
+  dispatch([&c, b] { c.userMouseUp(b); });
+}
+
+void SimPlatform::rightPress(ui::TextBox& c) {
+  if (!c.usable()) return;
+  dispatch([&c] { c.userMouseDown(ui::MouseButton::Right); });
+  if (c.popupMenu) openMenu_ = c.popupMenu;
+}
+
+void SimPlatform::mouseEnter(ui::Control& c) {
+  if (!c.showing()) return;
+  dispatch([&c] { c.userMouseEnter(); });
+}
+
+void SimPlatform::chooseMenuItem(ui::MenuItem& item) {
+  openMenu_ = nullptr;
+  if (!item.enabled()) return;
+  dispatch([&item] { item.userClick(); });
+}
+
+void SimPlatform::keyDown(ui::Form& f, int vk) {
+  dispatch([&f, vk] {
+    if (f.keyPreview && f.onFormKeyDown) f.onFormKeyDown(vk);
+    if (ui::Control* c = f.focused(); c && c->onKeyDown) c->onKeyDown(vk);
+  });
+}
+
+void SimPlatform::keyUp(ui::Form& f, int vk) {
+  dispatch([&f, vk] {
+    if (f.keyPreview && f.onFormKeyUp) f.onFormKeyUp(vk);
+    if (ui::Control* c = f.focused(); c && c->onKeyUp) c->onKeyUp(vk);
+  });
+}
+
+void SimPlatform::hotkey() {
+  if (hotkeyRegistered_ && events_) dispatch([this] { events_->hotKey(); });
+}
+
+void SimPlatform::trayIcon(int mouseMessage) {
+  if (trayIcon_ && events_) dispatch([this, mouseMessage] { events_->trayIcon(mouseMessage); });
+}
+
+bool SimPlatform::titleBarPress(int hitTest) {
+  bool drag = false;
+  if (events_) dispatch([&] { drag = events_->ncLButtonDown(hitTest); });
+  return drag;
+}
+
+void SimPlatform::titleBarDoubleClick(int hitTest) {
+  if (events_) dispatch([&] { events_->ncLButtonDblClk(hitTest); });
+}
+
+void SimPlatform::power(int event) {
+  if (events_) dispatch([&] { events_->powerBroadcast(event); });
+}
+
+void SimPlatform::activate(ui::Form& f) {
+  desktop_.setForeground(handleOf(f));
+}
+
+void SimPlatform::input(platform::InputEvent e) {
+  if (hookInstalled_ && events_) dispatch([this, e] { events_->inputEvent(e); });
+}
+
+void SimPlatform::closeBox(ui::Form& f) {
+  dispatch([&f] { f.close(); });
+}
+
+}  // namespace sim

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <string>
+
+#include "app/slot_files.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::SimFixture;
+
+struct NormCase {
+  std::string file;
+  std::string text;
+};
+
+class LoadNormalisation : public SimFixture, public ::testing::WithParamInterface<NormCase> {};
+
+TEST_P(LoadNormalisation, FileBytesBecomeTheBoxText) {
+  EXPECT_EQ(app::normalizeLoadedText(GetParam().file, *platform), GetParam().text);
+}
+
+using namespace std::string_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, LoadNormalisation,
+    ::testing::Values(NormCase{"abc", "abc"}, NormCase{"", ""}, NormCase{"a\r\nb", "a\r\nb"},
+                      NormCase{"a\nb", "a\r\nb"}, NormCase{"a\rb", "a\r\nb"},
+                      NormCase{"a\n\rb", "a\r\n\r\nb"}, NormCase{"\r\n", "\r\n"},
+                      NormCase{"end\r", "end\r\n"}, NormCase{"\n\n", "\r\n\r\n"},
+                      // the text ends at the first zero byte
+                      NormCase{"ab\0cd\ne"s, "ab"}, NormCase{"\0abc"s, ""},
+                      // a double-byte character whose second byte is 0x5C or 0x0A stays whole
+                      NormCase{"\x95\x5C\n", "\x95\x5C\r\n"}, NormCase{"\x82\n", "\x82\n"},
+                      // a lead byte as the very last byte is kept and nothing is read past it
+                      NormCase{"ab\x82", "ab\x82"}, NormCase{"\x82", "\x82"},
+                      NormCase{"\x82\0\n"s, "\x82"}));
+
+TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
+  ui::Memo m("Memo1");
+  for (std::string t : {"abc"s, "line\r\n"s, "\r\n"s, ""s, cp932("テスト\r\n表示")}) {
+    m.setText(t);
+    app::saveBox(*platform, "Kolvex1.txt", m);
+    EXPECT_EQ(file("Kolvex1.txt"), t);
+    ui::Memo back("Memo2");
+    ASSERT_TRUE(app::loadBox(*platform, "Kolvex1.txt", back));
+    EXPECT_EQ(back.text(), t);
+  }
+}
+
+TEST_F(SimFixture, UnreadableOrMissingFileLeavesTheBoxAsItWas) {
+  ui::Memo m("Memo1");
+  m.setText("before");
+  EXPECT_FALSE(app::loadBox(*platform, "Kolvex7.txt", m));
+  desktop->putFile("Kolvex7.txt", "on disk");
+  desktop->failRead("Kolvex7.txt");
+  EXPECT_FALSE(app::loadBox(*platform, "Kolvex7.txt", m));
+  EXPECT_EQ(m.text(), "before");
+}
+
+TEST_F(SimFixture, FiftyMegabyteFileLoadsWhole) {
+  std::string big(50u << 20, 'x');
+  for (std::size_t i = 4095; i < big.size(); i += 4096)
+    big[i] = '\n';
+  desktop->putFile("Kolvex2.txt", big);
+  ui::Memo m("Memo2");
+  ASSERT_TRUE(app::loadBox(*platform, "Kolvex2.txt", m));
+  EXPECT_EQ(m.text().size(), big.size() + big.size() / 4096);
+  EXPECT_EQ(m.text().substr(4095, 3), "\r\nx");
+}
+
+TEST_F(SimFixture, WriteThatFailsHalfwayLeavesTheOldFileWholeAndNoLeftovers) {
+  desktop->putFile("Kolvex3.txt", "old slot text");
+  ui::Memo m("Memo3");
+  m.setText(std::string(1 << 20, 'n'));
+  // A file size limit makes the write fail part of the way through, as a full disk would.
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THROW(app::saveBox(*platform, "Kolvex3.txt", m), platform::Error);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(file("Kolvex3.txt"), "old slot text");
+  int entries = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
+    ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(SimFixture, FailedWriteNamesTheFileInTheError) {
+  desktop->failWrite("Kolvex4.txt");
+  ui::Memo m("Memo4");
+  try {
+    app::saveBox(*platform, "Kolvex4.txt", m);
+    FAIL() << "no error";
+  } catch (const platform::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("Kolvex4.txt"), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using namespace std::string_literals;
+using testing_support::SimFixture;
+
+class Capture : public SimFixture {
+ protected:
+  std::string colon() { return cp932("："); }
+  std::vector<std::string> twenty(const char* prefix) {
+    std::vector<std::string> t;
+    for (int i = 1; i <= 20; ++i)
+      t.push_back(prefix + std::to_string(i));
+    return t;
+  }
+  void keepFirst(int k) {
+    for (int i = 1; i <= k; ++i) {
+      platform->click(store().box(i));
+      desktop->advance(600);
+    }
+  }
+};
+
+TEST_F(Capture, FirstCopyIntoAnEmptyStoreFillsAFoldsThePanelAndSavesTheFile) {
+  start();
+  copy("hello");
+  EXPECT_EQ(slotText(1), "hello");
+  EXPECT_EQ(slotFile(1), "hello");
+  EXPECT_TRUE(store().memo(1).visible());
+  EXPECT_TRUE(store().box(1).visible());
+  EXPECT_EQ(panel().form.caption(), "A" + colon() + "hello");
+  EXPECT_EQ(panel().form.clientHeight(), 0);  // folded to the title bar
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_TRUE(panel().speedButton1.visible());
+}
+
+TEST_F(Capture, CopyWaitsBeforeReadingSoASettlingCopyIsSeenWhole) {
+  start();
+  const auto t0 = desktop->now();
+  copy("x");
+  EXPECT_GE(desktop->now() - t0, 50);
+}
+
+TEST_F(Capture, SameTextAgainChangesNothingButCaptionAndColour) {
+  writeSlotFiles({"one", "two", "three"});
+  start();
+  const int writes = desktop->totalWrites();
+  copy("two");
+  EXPECT_EQ(texts()[1], "two");
+  EXPECT_EQ(slotText(4), "");
+  EXPECT_EQ(desktop->totalWrites(), writes);
+  EXPECT_EQ(panel().form.caption(), "B" + colon() + "two");
+  EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
+}
+
+TEST_F(Capture, TextsThatDifferInCaseOrATrailingLineBreakAreNewTexts) {
+  writeSlotFiles({"Text"});
+  start();
+  copy("text");
+  copy("Text\r\n");
+  copy("Text ");
+  EXPECT_EQ(slotText(2), "text");
+  EXPECT_EQ(slotText(3), "Text\r\n");
+  EXPECT_EQ(slotText(4), "Text ");
+}
+
+TEST_F(Capture, FullStoreShiftsUnkeptTextsTowardsAAndKeptOnesStay) {
+  writeSlotFiles(twenty("t"), "B");
+  start();
+  desktop->advance(600);
+  const int before = desktop->totalWrites();
+  copy("new");
+  EXPECT_EQ(slotText(1), "t1");
+  EXPECT_EQ(slotText(2), "t2");
+  EXPECT_EQ(slotText(3), "t4");  // the old C is gone
+  EXPECT_EQ(slotText(19), "t20");
+  EXPECT_EQ(slotText(20), "new");
+  EXPECT_EQ(desktop->totalWrites() - before, 20);
+  for (int i = 1; i <= 20; ++i)
+    EXPECT_EQ(slotFile(i), slotText(i));
+  EXPECT_EQ(panel().form.caption(), "T" + colon() + "new");
+}
+
+TEST_F(Capture, FullStoreWithEverySlotKeptStoresNothingAndTheColourPassDropsTheText) {
+  writeSlotFiles(twenty("k"), "T");
+  start();
+  desktop->advance(600);
+  for (int i = 1; i <= 20; ++i)
+    ASSERT_TRUE(store().checked(i));
+  const int before = desktop->totalWrites();
+  copy("nowhere");
+  EXPECT_EQ(desktop->totalWrites(), before);
+  EXPECT_EQ(texts(), twenty("k"));
+  EXPECT_EQ(panel().form.clientHeight(), 0);
+  // the next colour pass empties a clipboard text that no slot holds
+  store().requestColourPass();
+  desktop->advance(100);
+  EXPECT_EQ(desktop->clipboardKind(), sim::SimDesktop::ClipKind::Empty);
+  EXPECT_EQ(panel().form.caption(), "");
+  EXPECT_EQ(panel().form.outerHeight(), 0);
+}
+
+TEST_F(Capture, EmptyOrNonTextClipboardClearsCaptionHidesThePanelAndTheClearButton) {
+  writeSlotFiles({"one"});
+  start();
+  copy("one");
+  ASSERT_TRUE(panel().speedButton1.visible());
+  for (auto change : {0, 1}) {
+    copy("one");
+    if (change == 0)
+      desktop->otherEmptiesClipboard();
+    else
+      desktop->otherCopiesNonText();
+    desktop->advance(100);
+    EXPECT_EQ(panel().form.caption(), "");
+    EXPECT_EQ(panel().form.outerHeight(), 0);
+    EXPECT_FALSE(panel().speedButton1.visible());
+    EXPECT_EQ(slotText(1), "one");
+  }
+}
+
+TEST_F(Capture, TextIsReadUpToItsFirstZeroByte) {
+  start();
+  copy("abc\0def"s);
+  EXPECT_EQ(slotText(1), "abc");
+  copy("\0hidden"s);  // reads as no text at all
+  EXPECT_EQ(slotText(2), "");
+  EXPECT_EQ(panel().form.outerHeight(), 0);
+}
+
+TEST_F(Capture, OneByteAndTenMegabyteTextsAreStoredWhole) {
+  start();
+  copy("x");
+  std::string big(10u << 20, 'y');
+  big[123] = '\n';
+  copy(big);
+  EXPECT_EQ(slotText(1), "x");
+  EXPECT_EQ(slotText(2), big);  // the clipboard text is stored as it is, lone LF and all
+  EXPECT_EQ(slotFile(2), big);
+}
+
+TEST_F(Capture, ClipboardHeldOpenReportsTheErrorAndStoresNothing) {
+  start();
+  desktop->otherCopiesText("locked");
+  desktop->otherHoldsClipboard(true);
+  desktop->advance(100);
+  ASSERT_EQ(errorCount(), 1);
+  EXPECT_EQ(desktop->errors()[0].text, cp932("クリップボードを開くことができません"));
+  EXPECT_EQ(slotText(1), "");
+  desktop->otherHoldsClipboard(false);
+  copy("free again");
+  EXPECT_EQ(slotText(1), "free again");
+}
+
+TEST_F(Capture, SaveThatFailsIsRetriedOnceThenDroppedSilentlyAndTheTextStays) {
+  writeSlotFiles({"a"});
+  start();
+  desktop->failWrite("Kolvex2.txt");
+  const auto t0 = desktop->now();
+  copy("b");
+  EXPECT_EQ(slotText(2), "b");
+  EXPECT_EQ(slotFile(2), "");  // still the old file
+  EXPECT_EQ(errorCount(), 0);
+  EXPECT_GE(desktop->now() - t0, 100);  // the two waits
+  EXPECT_EQ(panel().form.caption(), "B" + colon() + "b");
+  desktop->failWrite("Kolvex2.txt", false);
+  copy("c");
+  EXPECT_EQ(slotFile(3), "c");
+}
+
+TEST_F(Capture, ValuesOfAnArmedInsertionAreShownButNotStored) {
+  start();
+  program->state().insertArmed = true;
+  copy("No.1)");
+  EXPECT_EQ(slotText(1), "");
+  EXPECT_EQ(panel().form.caption(), "No.1)");
+  EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
+  // the user's own Ctrl+C while armed is still recorded
+  program->state().ctrlDown = true;
+  copy("user copy");
+  EXPECT_EQ(slotText(1), "user copy");
+}
+
+TEST_F(Capture, JapaneseTextRoundTripsAsSystemCodePageBytes) {
+  start();
+  const std::string t = cp932("クリップボード履歴\r\n表示");
+  copy(t);
+  EXPECT_EQ(slotFile(1), t);
+  EXPECT_EQ(panel().form.caption(), "A" + colon() + t);
+}
+
+TEST_F(Capture, OwnWriteIsCapturedBeforeTheWriteReturns) {
+  writeSlotFiles({"a"});
+  start();
+  std::string captionRightAfter;
+  platform::runHandler(*platform, [&] {
+    platform->writeClipboardText("own");
+    captionRightAfter = panel().form.caption();
+  });
+  EXPECT_EQ(captionRightAfter, "B" + colon() + "own");
+  EXPECT_EQ(slotText(2), "own");
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::SimFixture;
+
+// filled slots -> expanded height
+class HeightRule : public SimFixture,
+                   public ::testing::WithParamInterface<std::pair<std::vector<int>, int>> {};
+
+TEST_P(HeightRule, HeightFollowsTheHighestFilledLeftSlot) {
+  start();
+  for (int i : GetParam().first)
+    store().setText(i, "x");
+  EXPECT_EQ(store().expandedHeight(), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panel, HeightRule,
+    ::testing::Values(std::make_pair(std::vector<int>{}, 55),
+                      std::make_pair(std::vector<int>{1}, 80),
+                      std::make_pair(std::vector<int>{1, 2, 3, 4, 5}, 130),
+                      std::make_pair(std::vector<int>{2}, 55),  // the right column is not looked at
+                      std::make_pair(std::vector<int>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                      11, 12, 13, 14, 15, 16, 17, 18, 19, 20},
+                                     305),
+                      std::make_pair(std::vector<int>{1, 19}, 305)));
+
+TEST_F(SimFixture, UpdateSlotRowsHidesEmptyRowsUnchecksThemAndWritesTheirFiles) {
+  writeSlotFiles({"a", "b", "c", "d", "e"});
+  start();
+  store().setText(5, "");
+  desktop->putFile("Kolvex5.txt", "stale");
+  store().updateSlotRows();
+  EXPECT_FALSE(store().memo(5).visible());
+  EXPECT_FALSE(store().box(5).visible());
+  EXPECT_EQ(slotFile(5), "");
+  EXPECT_TRUE(store().memo(4).visible());
+  EXPECT_EQ(panel().form.outerHeight(), 105);
+}
+
+TEST_F(SimFixture, UpdateSlotRowsStopsAtAFileThatCannotBeWritten) {
+  writeSlotFiles({"a", "b"});
+  start();
+  panel().form.setOuterHeight(0);
+  desktop->failWrite("Kolvex10.txt");
+  platform::runHandler(*platform, [&] { store().updateSlotRows(); });
+  EXPECT_EQ(errorCount(), 1);
+  EXPECT_EQ(panel().form.outerHeight(), 0);  // the height step was not reached
+}
+
+class ColourPass : public SimFixture {
+ protected:
+  void SetUp() override {
+    writeSlotFiles({"a", "b", "c", "d", "e", "f", "g", "c"}, "D");
+    start();
+    desktop->advance(600);
+  }
+  void pass() {
+    store().requestColourPass();
+    desktop->advance(60);
+  }
+};
+
+TEST_F(ColourPass, KeptSlotsTakeTheKeptOrMatchColourAndTheFirstHolderIsNamed) {
+  copy("c");
+  pass();
+  EXPECT_EQ(store().memo(1).color(), history::kKeptColour);
+  EXPECT_EQ(store().memo(3).color(), history::kMatchColour);
+  EXPECT_EQ(store().memo(5).color(), ui::kClWindow);
+  EXPECT_EQ(store().memo(8).color(), ui::kClWindow);  // equal text, later, not kept
+  EXPECT_EQ(panel().form.caption(), "C" + cp932("：") + "c");
+}
+
+TEST_F(ColourPass, SelectionColourWinsOverEverything) {
+  copy("c");
+  program->state().slotSelection[3] = 1;
+  pass();
+  EXPECT_EQ(store().memo(3).color(), history::kSelectedColour);
+}
+
+TEST_F(ColourPass, EmptyClipboardLeavesTheCaptionAlone) {
+  panel().form.setCaption("left as it was");
+  desktop->otherEmptiesClipboard();
+  desktop->runPending();
+  panel().form.setCaption("left as it was");
+  pass();
+  EXPECT_EQ(panel().form.caption(), "left as it was");
+}
+
+TEST_F(ColourPass, RequestsWithinOneIntervalGiveOnePass) {
+  int passes = 0;
+  auto original = panel().timer2.onTimer;
+  panel().timer2.onTimer = [&] {
+    ++passes;
+    original();
+  };
+  store().requestColourPass();
+  desktop->advance(20);
+  store().requestColourPass();
+  desktop->advance(20);
+  store().requestColourPass();
+  desktop->advance(200);
+  EXPECT_EQ(passes, 1);
+}
+
+TEST_F(ColourPass, HeldClipboardIsReportedAndThePassRunsAgainUntilItCompletes) {
+  copy("c");
+  desktop->otherHoldsClipboard(true);
+  store().requestColourPass();
+  desktop->advance(120);
+  EXPECT_GE(errorCount(), 2);  // every tick tried again
+  EXPECT_TRUE(panel().timer2.running());
+  desktop->otherHoldsClipboard(false);
+  desktop->advance(60);
+  EXPECT_FALSE(panel().timer2.running());
+  EXPECT_EQ(store().memo(3).color(), history::kMatchColour);
+}
+
+}  // namespace
