@@ -70,6 +70,8 @@ std::string editorText(std::string_view line);
 std::string storedCaption(std::string_view editorText);
 
 // The line stored for definition n from the editor's text: "定義" + n, then "," + each line.
+// The editor's lines are counted as textLines counts them, except that a lone CR or LF also
+// ends a line (the same holds for storedCaption), so the stored line never holds a line break.
 std::string definitionLine(int n, std::string_view editorText);
 
 // The buffer grown, when it has fewer than 11 lines, with empty lines to 12, so that lines 1 to

@@ -1,6 +1,5 @@
 #include "sequence/values.h"
 
-#include <cstdlib>
 #include <limits>
 
 namespace sequence {
