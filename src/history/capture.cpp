@@ -61,8 +61,14 @@ void Capture::process(const std::string& t) {
     return;
   }
   // Full store: unkept texts move one slot towards A; kept ones stay where they are.
-  for (int i = 1; i < kSlots; ++i)
-    if (!store_.checked(i)) store_.setText(i, store_.text(i + 1));
+  for (int i = 1; i < kSlots; ++i) {
+    if (store_.checked(i)) continue;
+    // An unkept next slot is rewritten right after (or takes t), so its text can be moved.
+    if (!store_.checked(i + 1))
+      store_.setText(i, std::move(store_.memo(i + 1).mutableText()));
+    else
+      store_.setText(i, store_.text(i + 1));
+  }
   if (store_.checked(kSlots)) return;
   f.setCaption(store_.clipboardCaption(kSlots, t));
   store_.setText(kSlots, t);

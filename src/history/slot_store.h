@@ -41,6 +41,9 @@ class SlotStore {
 
   const std::string& text(int i) const { return row(i).memo->text(); }
   void setText(int i, std::string_view t) { row(i).memo->setText(t); }
+  void setText(int i, std::string&& t) { row(i).memo->setText(std::move(t)); }
+  void setText(int i, const char* t) { row(i).memo->setText(t); }
+  void setText(int i, const std::string& t) { row(i).memo->setText(t); }
   bool isEmpty(int i) const { return text(i).empty(); }
   ui::CheckBox& box(int i) const { return *row(i).check; }
   ui::Memo& memo(int i) const { return *row(i).memo; }

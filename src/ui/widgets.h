@@ -205,7 +205,17 @@ class TextBox : public Control {
     selStart_ = 0;
     notify(Property::Text);
   }
+  // Takes over a large text without copying it.
+  void setText(std::string&& t) {
+    text_ = std::move(t);
+    selStart_ = 0;
+    notify(Property::Text);
+  }
+  void setText(const char* t) { setText(std::string_view(t)); }
+  void setText(const std::string& t) { setText(std::string_view(t)); }
   bool empty() const { return text_.empty(); }
+  // For moving a text out that is about to be replaced anyway.
+  std::string& mutableText() { return text_; }
 
   // Caret at the start and scrolled into view, so a short box shows the first line.
   void caretToStart() {

@@ -155,19 +155,37 @@ SimPlatform::~SimPlatform() {
   desktop_.detach(this);
 }
 
+namespace {
+// One converter for the whole process: opening one costs more than converting a short text.
+class Cp932Converter {
+ public:
+  Cp932Converter() : cd_(iconv_open("CP932", "UTF-8")) {}
+  ~Cp932Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  std::string convert(std::string_view utf8) const {
+    if (!ok()) return std::string(utf8);
+    std::string in(utf8);
+    std::string out(in.size() * 2 + 4, '\0');
+    char* src = in.data();
+    std::size_t srcLeft = in.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+    out.resize(out.size() - dstLeft);
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+}  // namespace
+
 std::string SimPlatform::fromUtf8(std::string_view utf8) const {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
-  std::string in(utf8);
-  std::string out(in.size() * 2 + 4, '\0');
-  char* src = in.data();
-  std::size_t srcLeft = in.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
-  return out;
+  static const Cp932Converter converter;
+  return converter.convert(utf8);
 }
 
 bool SimPlatform::isLeadByte(unsigned char b) const {
@@ -370,17 +388,27 @@ bool SimPlatform::fileExists(std::string_view name) const {
 std::optional<std::string> SimPlatform::readFile(std::string_view name) {
   std::string n(name);
   if (desktop_.readFails(n)) return std::nullopt;
-  std::ifstream in(desktop_.directory() / n, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes;
-  in.seekg(0, std::ios::end);
-  auto size = in.tellg();
-  if (size < 0) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  in.read(bytes.data(), size);
-  if (!in) return std::nullopt;
-  return bytes;
+  const fs::path path = desktop_.directory() / n;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::optional<std::string> result;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+      ssize_t r = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0)
+        ok = false;
+      else
+        done += static_cast<std::size_t>(r);
+    }
+    if (ok) result = std::move(bytes);
+  }
+  ::close(fd);
+  return result;
 }
 
 void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
