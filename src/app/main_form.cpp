@@ -17,10 +17,44 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramSt
     const auto k = static_cast<std::size_t>(i);
     checkBoxes[k]->onClick = [this, i] { keepMarks_->checkBoxClick(i); };
   }
+  recall_ = std::make_unique<recall::Recall>(recall::Recall::Context{
+      &p_, store_.get(), &state_, &button22, [this] { return editorOpen && editorOpen(); },
+      [this] {
+        return (settingsForm && settingsForm->visible()) || (hintForm && hintForm->visible());
+      }});
+  recall::DeleteClear::Context dc;
+  dc.platform = &p_;
+  dc.store = store_.get();
+  dc.state = &state_;
+  dc.deleteItem = &n1;
+  dc.allClear = &speedButton41;
+  dc.sequenceButton = &button23;
+  // The first 86 components: the credit label up to the definition box.
+  for (ui::Control* c : form.children()) {
+    dc.components.push_back(c);
+    if (c == &memo21) break;
+  }
+  dc.confirmDelete = texts_.confirmDelete;
+  dc.confirmAllClear = texts_.confirmAllClear;
+  deleteClear_ = std::make_unique<recall::DeleteClear>(std::move(dc));
+
+  for (int i = 1; i <= kSlots; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    auto recallI = [this, i] { recall_->recallSlot(i); };
+    letterButtons[k]->onClick = recallI;
+    hiddenButtons[k]->onClick = recallI;
+    ui::Memo& m = *memos[k];
+    m.onClick = [this, i, k] { recall_->memoClick(i, *hiddenButtons[k]); };
+    m.onEnter = [this] { recall_->memoEnter(); };
+    m.onMouseDown = [this, i](ui::MouseButton b) { recall_->memoMouseDown(i, b); };
+    m.onMouseEnter = [this, i] { recall_->memoMouseEnter(i); };
+  }
+  n1.onClick = [this] { deleteClear_->deleteSelected(); };
+  speedButton41.onMouseUp = [this](ui::MouseButton) { deleteClear_->allClear(); };
   timer1.onTimer = [this] { store_->endGuardWindow(); };
   timer2.onTimer = [this] { store_->colourPass(); };
   n3.onClick = [this] { n3Click(); };
-  speedButton1.onClick = [this] { p_.clearClipboard(); };
+  speedButton1.onClick = [this] { deleteClear_->clipboardClear(); };
   form.onClose = [this] { formClose(); };
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,8 @@
 #include "history/slot_store.h"
 #include "history/state.h"
 #include "platform/platform.h"
+#include "recall/delete_clear.h"
+#include "recall/recall.h"
 #include "ui/widgets.h"
 
 namespace app {
@@ -66,10 +69,13 @@ class MainForm : public platform::ShellEvents {
 
   history::SlotStore& store() { return *store_; }
   history::KeepMarks& keepMarks() { return *keepMarks_; }
+  recall::Recall& recall() { return *recall_; }
 
   // Other windows the panel consults (settings/editor window, hint window).
   ui::Form* settingsForm = nullptr;
   ui::Form* hintForm = nullptr;
+  // The slot editor (the settings window's editor mode) is open.
+  std::function<bool()> editorOpen;
 
  private:
   void buildControls();
@@ -81,6 +87,8 @@ class MainForm : public platform::ShellEvents {
   std::unique_ptr<history::SlotStore> store_;
   std::unique_ptr<history::Capture> capture_;
   std::unique_ptr<history::KeepMarks> keepMarks_;
+  std::unique_ptr<recall::Recall> recall_;
+  std::unique_ptr<recall::DeleteClear> deleteClear_;
   bool destroyed_ = false;
 };
 

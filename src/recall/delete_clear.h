@@ -1,0 +1,38 @@
+// Removing things: the popup command that deletes the selected slot, "All Clear" for the whole
+// history, "C,B Clear" for the clipboard alone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "history/slot_store.h"
+#include "history/state.h"
+#include "platform/platform.h"
+#include "ui/widgets.h"
+
+namespace recall {
+
+class DeleteClear {
+ public:
+  struct Context {
+    platform::Platform* platform = nullptr;
+    history::SlotStore* store = nullptr;
+    history::ProgramState* state = nullptr;
+    ui::MenuItem* deleteItem = nullptr;    // N1
+    ui::SpeedButton* allClear = nullptr;   // SpeedButton41
+    ui::Button* sequenceButton = nullptr;  // Button23
+    std::vector<ui::Control*> components;  // the panel's first components, in creation order
+    std::string confirmDelete;
+    std::string confirmAllClear;
+  };
+  explicit DeleteClear(Context c) : c_(std::move(c)) {}
+
+  void deleteSelected();  // N1Click
+  void allClear();        // SpeedButton41MouseUp, any button
+  void clipboardClear();  // SpeedButton1Click
+
+ private:
+  Context c_;
+};
+
+}  // namespace recall

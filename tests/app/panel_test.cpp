@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::SimFixture;
+constexpr int kStrip = sim::SimPlatform::kFrameHeight - 3;
+
+class Panel : public SimFixture {
+ protected:
+  void SetUp() override {
+    writeSlotFiles({"a", "b", "c", "d", "e"});
+    start();
+    copy("a");  // text on the clipboard: the panel shows its strip
+    other = desktop->createOtherWindow({0, 0, 800, 600});
+    desktop->activateOther(other);
+    desktop->runPending();
+  }
+  ui::Form& f() { return panel().form; }
+  platform::WindowHandle other = 0;
+};
+
+TEST_F(Panel, HotkeyDropsThePanelAndRemembersWhereTheUserCameFrom) {
+  ASSERT_EQ(f().outerHeight(), kStrip);
+  desktop->cursor = {640, 300};
+  const int renewals = platform->listenRenewals();
+  platform->hotkey();
+  EXPECT_EQ(f().outerHeight(), 130);
+  EXPECT_EQ(program->state().returnWindow, other);
+  EXPECT_EQ(program->state().returnCursorPos, (platform::Point{640, 300}));
+  EXPECT_EQ(desktop->cursor, platform->clientToScreen(panel().button23, {0, 0}));
+  EXPECT_EQ(f().focused(), &panel().button23);
+  EXPECT_FALSE(f().topmost());
+  EXPECT_EQ(platform->listenRenewals(), renewals + 1);
+  EXPECT_TRUE(panel().timer2.running());
+}
+
+TEST_F(Panel, HotkeyWhileExpandedOnlyUpdatesTheClearButton) {
+  platform->hotkey();
+  desktop->advance(100);
+  desktop->otherEmptiesClipboard();
+  desktop->runPending();
+  f().setOuterHeight(130);
+  const auto cursor = desktop->cursor;
+  platform->hotkey();
+  EXPECT_FALSE(panel().speedButton1.visible());
+  EXPECT_EQ(f().outerHeight(), 130);
+  EXPECT_EQ(desktop->cursor, cursor);
+}
+
+TEST_F(Panel, HotkeyWhileThePanelIsActiveDoesNotMoveTheCursorOrRejoin) {
+  platform->activate(f());
+  const int renewals = platform->listenRenewals();
+  desktop->cursor = {5, 5};
+  platform->hotkey();
+  EXPECT_EQ(f().outerHeight(), 130);
+  EXPECT_EQ(desktop->cursor, (platform::Point{5, 5}));
+  EXPECT_EQ(platform->listenRenewals(), renewals);
+}
+
+TEST_F(Panel, HotkeyPutsADraggedUpPanelBackAtTheTopButLeavesALowerOne) {
+  f().setTop(-20);
+  platform->hotkey();
+  EXPECT_EQ(f().top(), -3);
+  platform->titleBarPress();  // fold up
+  f().setTop(100);
+  desktop->activateOther(other);
+  platform->hotkey();
+  EXPECT_EQ(f().top(), 100);
+}
+
+TEST_F(Panel, RefusedForegroundChangeKeepsTheOldReturnWindow) {
+  desktop->refuseForeground = true;
+  program->state().returnWindow = 77;
+  platform->hotkey();
+  EXPECT_EQ(program->state().returnWindow, 77u);
+}
+
+TEST_F(Panel, TrayLeftClickExpandsOnTopAndRightClickOpensTheMenuAtThePointer) {
+  platform->trayIcon(platform::kWmLButtonDown);
+  EXPECT_EQ(f().outerHeight(), 130);
+  EXPECT_TRUE(f().topmost());
+  store().setText(7, "g");
+  platform->trayIcon(platform::kWmLButtonDown);  // while expanded: recomputed, no fold-up
+  EXPECT_EQ(f().outerHeight(), 155);
+  desktop->cursor = {900, 700};
+  platform->trayIcon(platform::kWmRButtonDown);
+  EXPECT_EQ(platform->openMenu(), &panel().popupMenu2);
+  EXPECT_EQ(platform->openMenuAt(), (platform::Point{900, 700}));
+  EXPECT_EQ(f().outerHeight(), 155);
+  platform->trayIcon(514);  // a button release does nothing
+  EXPECT_EQ(f().outerHeight(), 155);
+}
+
+TEST_F(Panel, TitleBarPressFoldsUpOrDropsDown) {
+  EXPECT_TRUE(platform->titleBarPress());  // drop down, then the drag
+  EXPECT_EQ(f().outerHeight(), 130);
+  EXPECT_FALSE(f().topmost());
+  EXPECT_FALSE(platform->titleBarPress());  // fold up, no drag
+  EXPECT_EQ(f().outerHeight(), kStrip);
+  EXPECT_TRUE(f().topmost());
+  EXPECT_EQ(f().focused(), &panel().button24);
+  EXPECT_TRUE(platform->titleBarPress(3));  // not the caption: only the default handling
+  EXPECT_EQ(f().outerHeight(), kStrip);
+}
+
+TEST_F(Panel, TitleBarFoldUpWithAnEmptyClipboardHidesThePanel) {
+  platform->titleBarPress();
+  desktop->otherEmptiesClipboard();
+  desktop->runPending();
+  f().setOuterHeight(130);
+  platform->titleBarPress();
+  EXPECT_EQ(f().outerHeight(), 0);
+}
+
+TEST_F(Panel, DoubleClickOnTheTitleBarEndsAtZeroHeight) {
+  platform->titleBarPress();
+  platform->titleBarDoubleClick();
+  EXPECT_EQ(f().outerHeight(), 0);
+}
+
+TEST_F(Panel, LosingActivationFoldsTheExpandedPanelAndDropsTheSelection) {
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->runPending();
+  ASSERT_TRUE(f().active());
+  platform->rightPress(store().memo(2));
+  desktop->activateOther(other);
+  EXPECT_EQ(f().outerHeight(), kStrip);
+  EXPECT_TRUE(f().topmost());
+  EXPECT_EQ(program->state().slotSelection[2], 0);
+}
+
+TEST_F(Panel, LosingActivationWithTheSettingsWindowOpenLeavesThePanel) {
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->runPending();
+  program->settingsForm().show();
+  desktop->activateOther(other);
+  EXPECT_EQ(f().outerHeight(), 130);
+}
+
+TEST_F(Panel, LosingActivationWithAnEmptyClipboardHidesThePanel) {
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->runPending();
+  desktop->otherEmptiesClipboard();
+  desktop->runPending();
+  f().setOuterHeight(130);
+  desktop->activateOther(other);
+  EXPECT_EQ(f().outerHeight(), 0);
+}
+
+TEST_F(Panel, SuspendQueryStopsTheGuardTimerAndResumeRejoins) {
+  platform->click(store().box(2));
+  ASSERT_TRUE(panel().timer1.running());
+  platform->power(0);
+  desktop->advance(1000);
+  EXPECT_FALSE(panel().timer1.running());
+  EXPECT_EQ(program->state().keepGuard[5], 1);  // guards stay until the timer runs again
+  const int renewals = platform->listenRenewals();
+  for (int event : {4, 5, 9, 10})
+    platform->power(event);
+  EXPECT_EQ(platform->listenRenewals(), renewals);
+  for (int event : {6, 7, 8})
+    platform->power(event);
+  EXPECT_EQ(platform->listenRenewals(), renewals + 3);
+}
+
+// Every summoning path marks a held Ctrl as part of a chord, so releasing it arms nothing.
+class ChordFlag : public Panel, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ChordFlag, SummoningWhileCtrlIsHeldSetsTheChord) {
+  program->state().ctrlDown = GetParam() != 3;
+  switch (GetParam() % 3) {
+    case 0:
+      platform->hotkey();
+      break;
+    case 1:
+      platform->trayIcon(platform::kWmLButtonDown);
+      break;
+    case 2:
+      platform->titleBarPress();
+      break;
+  }
+  EXPECT_EQ(program->state().ctrlChord, GetParam() != 3);
+  EXPECT_FALSE(program->state().insertArmed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ChordFlag, ::testing::Values(0, 1, 2, 3));
+
+}  // namespace
