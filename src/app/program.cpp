@@ -16,22 +16,22 @@ bool Program::start() {
   p_.setupApplicationWindow(texts_.appTitle);
 
   main_ = std::make_unique<MainForm>(p_, texts_, state_);
-  main_->settingsForm = &settings_;
-  main_->hintForm = &hint_;
+  // The other two windows' controls exist from here on, so the panel may consult them at any
+  // time; their creation handlers run after the main window's, which loads the definitions.
+  settings_ = std::make_unique<sequence::SettingsForm>(p_, main_->memo21);
+  hint_ = std::make_unique<sequence::HintForm>(p_);
+  main_->settingsForm = &settings_->form;
+  main_->hintForm = &hint_->form;
   p_.realize(main_->form);
   p_.setMainForm(main_->form, *main_);
   platform::runHandler(p_, [this] { main_->formCreate(); });
 
-  settings_.setCaption(texts_.settingsCaption);
-  settings_.setBounds({0, 0, 384, 185});
-  p_.realize(settings_);
-  hint_.setCaption(texts_.hintCaption);
-  hint_.setBounds({0, 0, 6, 18});
-  hint_.dialogFrame = false;
-  hint_.setTopmost(true);
-  p_.realize(hint_);
-  settings_.hide();
-  hint_.hide();
+  p_.realize(settings_->form);
+  platform::runHandler(p_, [this] { settings_->formCreate(); });
+  p_.realize(hint_->form);
+  platform::runHandler(p_, [this] { hint_->formCreate(); });
+  settings_->form.hide();
+  hint_->form.hide();
 
   platform::runHandler(p_, [this] { main_->formShow(); });
   return true;

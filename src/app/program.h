@@ -16,6 +16,8 @@ int runProgram(platform::Platform& platform);
 #include "app/main_form.h"
 #include "app/strings.h"
 #include "history/state.h"
+#include "sequence/hint_form.h"
+#include "sequence/settings_form.h"
 
 namespace app {
 
@@ -32,8 +34,10 @@ class Program {
   void shutdown();
 
   MainForm& mainForm() { return *main_; }
-  ui::Form& settingsForm() { return settings_; }
-  ui::Form& hintForm() { return hint_; }
+  ui::Form& settingsForm() { return settings_->form; }
+  ui::Form& hintForm() { return hint_->form; }
+  sequence::SettingsForm& settings() { return *settings_; }
+  sequence::HintForm& hint() { return *hint_; }
   history::ProgramState& state() { return state_; }
   const Texts& texts() const { return texts_; }
 
@@ -42,8 +46,8 @@ class Program {
   Texts texts_;
   history::ProgramState state_;
   std::unique_ptr<MainForm> main_;
-  ui::Form settings_{"TForm1"};
-  ui::Form hint_{"TForm2"};
+  std::unique_ptr<sequence::SettingsForm> settings_;  // TForm1
+  std::unique_ptr<sequence::HintForm> hint_;          // TForm2
 };
 
 }  // namespace app

@@ -15,8 +15,6 @@ Texts::Texts(const platform::Platform& p)
       menuClose(p.fromUtf8("閉じる")),
       confirmDelete(p.fromUtf8("選択のテキストボックスを削除しますか？")),
       confirmAllClear(p.fromUtf8("クリップボード履歴を全て削除しますか？")),
-      settingsCaption(p.fromUtf8("Kolvex20:連番設定")),
-      hintCaption(p.fromUtf8("Kolvex20sub")),
       panelFont(p.fromUtf8("ＭＳ Ｐゴシック")),
       credit(p.fromUtf8("Kolvex20 クリップボード履歴")) {}
 

@@ -22,8 +22,6 @@ struct Texts {
   std::string menuClose;        // 閉じる
   std::string confirmDelete;    // 選択のテキストボックスを削除しますか？
   std::string confirmAllClear;  // クリップボード履歴を全て削除しますか？
-  std::string settingsCaption;  // Kolvex20:連番設定
-  std::string hintCaption;      // Kolvex20sub
   std::string panelFont;        // ＭＳ Ｐゴシック
   std::string credit;           // author-credit label
 };

@@ -128,6 +128,9 @@ class Control {
   void setTabStop(bool t) { tabStop_ = t; }
   bool handCursor() const { return handCursor_; }
   void setHandCursor(bool h) { handCursor_ = h; }
+  // Panels and forms: the backend sizes them to hold their children (labels always fit their
+  // text), keeping the children's margin from the top-left corner on the other sides too.
+  bool autoSize = false;
 
   ControlPeer* peer() const { return peer_; }
   void setPeer(ControlPeer* p) { peer_ = p; }
@@ -458,6 +461,8 @@ class Form : public Control {
   bool maximized = false;
   bool keyPreview = false;
   bool toolWindow = false;
+  // Placed in the middle of the screen the first time it is shown.
+  bool centerOnScreen = false;
 
   void addControl(Control& c) { addChild(c); }
   // Every control of the form in creation order, children of panels included.

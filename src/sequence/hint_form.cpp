@@ -1,0 +1,70 @@
+#include "sequence/hint_form.h"
+
+#include <string>
+
+namespace sequence {
+
+HintForm::HintForm(platform::Platform& p) {
+  form.setCaption(p.fromUtf8("Kolvex20sub"));
+  form.setBounds({0, 0, 6, 18});
+  form.dialogFrame = false;
+  // Window and panel grow with the caption, so a long prefix or suffix stays on one line.
+  form.autoSize = true;
+  form.setTopmost(true);
+  form.addControl(panel1);
+  panel1.setBounds({0, 0, 6, 18});
+  panel1.setColor(ui::kClInfoBk);
+  panel1.setTabStop(false);
+  panel1.autoSize = true;
+  panel1.addChild(label1);
+  label1.setBounds({1, 1, 4, 16});
+  label1.fontName = "Tahoma";
+  label1.fontHeight = 13;
+  label1.setColor(kNotArmed);
+  label1.hide();
+  form.onActivate = [this] { formActivate(); };
+}
+
+void HintForm::formCreate() {
+  form.setColor(ui::kClSkyBlue);
+}
+
+void HintForm::formActivate() {
+  // Re-applied even when already set: the system puts the window back on top of the top-most
+  // windows only when asked again.
+  form.setTopmost(false);
+  form.setTopmost(true);
+}
+
+void HintForm::moveTo(platform::Point pointer) {
+  form.setBounds(
+      {pointer.x + kPointerOffset, pointer.y + kPointerOffset, form.width(), form.height()});
+}
+
+void HintForm::setCaption(std::string_view hintCaption) {
+  label1.setCaption(hintCaption);
+}
+
+void HintForm::showHint() {
+  form.setTransparent(false);
+  label1.show();
+}
+
+void HintForm::hideHint() {
+  form.setTransparent(true);
+  label1.hide();
+}
+
+void HintForm::setLabelColour(ui::Color colour) {
+  label1.setColor(colour);
+}
+
+void HintForm::open() {
+  form.show();
+}
+
+void HintForm::close() {
+  form.close();
+}
+
+}  // namespace sequence

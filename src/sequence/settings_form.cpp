@@ -1,0 +1,283 @@
+#include "sequence/settings_form.h"
+
+#include <string>
+
+#include "app/slot_files.h"
+#include "sequence/values.h"
+
+namespace sequence {
+namespace {
+
+constexpr const char* kTahoma = "Tahoma";
+constexpr int kBaseFontHeight = 11;
+constexpr int kEntryFontHeight = 13;
+constexpr int kEntryMaxLength = 3;
+
+constexpr std::array<const char*, 10> kDefinitionCaptions = {
+    "定義１", "定義２", "定義３", "定義４", "定義５",
+    "定義６", "定義７", "定義８", "定義９", "定義１０",
+};
+
+void place(ui::Control& c, int left, int top, int width, int height) {
+  c.setBounds({left, top, width, height});
+}
+
+void entryFont(ui::TextBox& box) {
+  box.fontName = kTahoma;
+  box.fontHeight = kEntryFontHeight;
+}
+
+// Leave check of a start or end field: an invalid standard entry is erased and the focus put
+// back, without a message. Erasing first means the refocus cannot bounce back here.
+template <class Field>
+void checkOnLeave(ui::Form& form, Field& field, int kind) {
+  if (keptOnLeave(field.text(), kind)) return;
+  field.setText("");
+  form.setFocus(&field);
+}
+
+}  // namespace
+
+SettingsForm::SettingsForm(platform::Platform& p, ui::Memo& definitions)
+    : p_(p), definitions_(definitions) {
+  buildControls();
+  DefinitionEditor::Controls c;
+  c.form = &form;
+  c.definitions = &definitions_;
+  c.panel = &panel1;
+  c.values = &memo1;
+  for (int n = 1; n <= 10; ++n)
+    c.radioButtons[static_cast<std::size_t>(n - 1)] = &radioButton(n);
+  c.kinds = &comboBox2;
+  c.start = &comboBox1;
+  c.end = &edit2;
+  c.saveDefinitions = [this] { app::saveBox(p_, app::kDefinitionFile, definitions_); };
+  editor_ = std::make_unique<DefinitionEditor>(std::move(c));
+  routeEvents();
+}
+
+void SettingsForm::buildControls() {
+  auto text = [this](const char* utf8) { return p_.fromUtf8(utf8); };
+
+  form.setCaption(text("Kolvex20:連番設定"));
+  form.setBounds({0, 0, 384, 185});
+  form.setColor(ui::kClSkyBlue);
+  form.fontName = kTahoma;
+  form.fontHeight = kBaseFontHeight;
+  form.keyPreview = true;
+  form.dialogFrame = true;
+  form.sizeable = false;
+  form.maximizeBox = false;
+  form.centerOnScreen = true;
+
+  // Added in tab order; labels, flat buttons and panels take no focus.
+  label1.setCaption(text("前置文字列"));
+  place(label1, 6, 13, 55, 13);
+  form.addControl(label1);
+  edit1.setBounds({72, 8, 238, 24});
+  entryFont(edit1);
+  form.addControl(edit1);
+
+  label5.setCaption(text("連番選択"));
+  place(label5, 6, 48, 44, 13);
+  form.addControl(label5);
+  place(comboBox2, 72, 42, 113, 24);
+  comboBox2.maxLength = kEntryMaxLength;
+  comboBox2.setHandCursor(true);
+  form.addControl(comboBox2);
+
+  label3.setCaption(text("始値"));
+  place(label3, 192, 47, 22, 13);
+  form.addControl(label3);
+  place(comboBox1, 222, 42, 55, 24);
+  comboBox1.maxLength = kEntryMaxLength;
+  comboBox1.setHandCursor(true);
+  form.addControl(comboBox1);
+
+  label4.setCaption(text("終値"));
+  place(label4, 284, 47, 22, 13);
+  form.addControl(label4);
+  place(edit2, 317, 42, 45, 24);
+  edit2.setMaxLength(kEntryMaxLength);
+  entryFont(edit2);
+  form.addControl(edit2);
+
+  label2.setCaption(text("後置文字列"));
+  place(label2, 6, 83, 55, 13);
+  form.addControl(label2);
+  place(edit3, 72, 78, 238, 24);
+  entryFont(edit3);
+  form.addControl(edit3);
+
+  button1.setCaption(text("スタート"));
+  place(button1, 224, 118, 60, 25);
+  button1.setHandCursor(true);
+  form.addControl(button1);
+  button2.setCaption(text("閉じる"));
+  place(button2, 299, 118, 60, 25);
+  button2.setHandCursor(true);
+  form.addControl(button2);
+
+  buildDefinitionEditor();
+
+  checkBox1.setCaption(text("連続挿入"));
+  place(checkBox1, 152, 132, 66, 17);
+  checkBox1.setHandCursor(true);
+  checkBox2.setCaption(text("繰り返し"));
+  place(checkBox2, 80, 132, 62, 17);
+  checkBox2.setHandCursor(true);
+  checkBox3.setCaption(text("改行"));
+  place(checkBox3, 316, 82, 54, 17);
+  checkBox3.setHint(text("チェックを入れると連番挿入と同時に改行します"));
+  checkBox4.setCaption(text("カーソル"));
+  place(checkBox4, 316, 12, 61, 17);
+  checkBox4.setHint(text("チェックを入れるとテキストカーソル以外にも対応します"));
+  checkBox5.setCaption(text("TB内置換"));
+  place(checkBox5, 152, 111, 66, 17);
+  checkBox6.setCaption(text("ウインドウ"));
+  place(checkBox6, 80, 111, 66, 17);
+  checkBox6.setHint(text("チェックを入れると全てのウインドウに対応します"));
+  for (ui::CheckBox* box : {&checkBox1, &checkBox2, &checkBox3, &checkBox4, &checkBox5, &checkBox6})
+    form.addControl(*box);
+
+  speedButton1.setCaption(text("連番定義"));
+  place(speedButton1, 8, 118, 60, 25);
+  speedButton1.setHandCursor(true);
+  form.addControl(speedButton1);
+  place(speedButton3, 0, 0, 23, 22);
+  speedButton3.hide();
+  form.addControl(speedButton3);
+
+  buildSlotEditor();
+
+  for (ui::Timer* t : {&timer1, &timer2, &timer3})
+    form.addControl(*t);
+}
+
+void SettingsForm::buildDefinitionEditor() {
+  place(panel1, -1, -2, 381, 163);
+  panel1.setColor(ui::kClSkyBlue);
+  panel1.setTabStop(false);
+  panel1.hide();
+  form.addControl(panel1);
+
+  place(memo1, 6, 8, 100, 150);
+  memo1.wordWrap = false;
+  memo1.scrollBars = true;
+  panel1.addChild(memo1);
+
+  // Two columns of five: label and radio button side by side.
+  for (int n = 1; n <= 10; ++n) {
+    const auto k = static_cast<std::size_t>(n - 1);
+    const int row = (n - 1) % 5;
+    const bool left = n <= 5;
+    auto label = std::make_unique<ui::Label>("Label" + std::to_string(5 + n));
+    label->setCaption(p_.fromUtf8(kDefinitionCaptions[k]));
+    place(*label, left ? 112 : 244, 10 + 25 * row, left ? 33 : 44, 13);
+    panel1.addChild(*label);
+    definitionLabels[k] = std::move(label);
+
+    auto radio = std::make_unique<ui::RadioButton>("RadioButton" + std::to_string(n));
+    place(*radio, left ? 150 : 290, 8 + 25 * row, 87, 17);
+    panel1.addChild(*radio);
+    radioButtons[k] = std::move(radio);
+  }
+
+  speedButton2.setCaption(p_.fromUtf8("設定終了"));
+  place(speedButton2, 290, 133, 87, 24);
+  panel1.addChild(speedButton2);
+}
+
+void SettingsForm::buildSlotEditor() {
+  place(panel2, 0, 0, 468, 246);
+  panel2.setColor(ui::kClSkyBlue);
+  panel2.setTabStop(false);
+  panel2.hide();
+  form.addControl(panel2);
+  place(memo22, 10, 10, 459, 208);
+  memo22.scrollBars = true;
+  memo22.fontName = kTahoma;
+  memo22.fontHeight = 15;
+  panel2.addChild(memo22);
+  button3.setCaption(p_.fromUtf8("閉じる"));
+  place(button3, 388, 227, 75, 25);
+  panel2.addChild(button3);
+}
+
+void SettingsForm::routeEvents() {
+  speedButton1.onClick = [this] { speedButton1Click(); };
+  speedButton2.onClick = [this] { speedButton2Click(); };
+  for (int n = 1; n <= 10; ++n) {
+    radioButton(n).onClick = [this, n] { radioButtonClick(n); };
+    radioButton(n).onMouseEnter = [this, n] { editor_->showCaptionHint(n); };
+  }
+  memo1.onExit = [this] { memo1Exit(); };
+  comboBox2.onChange = [this] { comboBox2Change(); };
+
+  comboBox1.onKeyPress = [this](char& ch) { startEndKeyPress(ch); };
+  edit2.onKeyPress = [this](char& ch) { startEndKeyPress(ch); };
+  comboBox1.onExit = [this] { comboBox1Exit(); };
+  edit2.onExit = [this] { edit2Exit(); };
+  label3.onMouseEnter = [this] { startEndLabelMouseEnter(label3); };
+  label4.onMouseEnter = [this] { startEndLabelMouseEnter(label4); };
+
+  // The option tooltips show once the pointer has been on the box.
+  for (ui::CheckBox* box : {&checkBox3, &checkBox4, &checkBox5, &checkBox6})
+    box->onMouseEnter = [box] { box->setShowHint(true); };
+
+  form.onClose = [this] { formClose(); };
+}
+
+void SettingsForm::formCreate() {
+  editor_->buildKinds();
+  checkBox5.setHint(
+      p_.fromUtf8("　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
+                  "要注意：テキストボックス以外で使用すると全て削除されます。"));
+}
+
+void SettingsForm::formClose() {
+  if (panel1.visible()) speedButton2.performClick();
+}
+
+void SettingsForm::speedButton1Click() {
+  editor_->open();
+}
+
+void SettingsForm::radioButtonClick(int n) {
+  editor_->choose(n);
+}
+
+void SettingsForm::memo1Exit() {
+  editor_->store();
+}
+
+void SettingsForm::speedButton2Click() {
+  editor_->close();
+}
+
+void SettingsForm::comboBox2Change() {
+  editor_->chooseKind();
+}
+
+void SettingsForm::startEndKeyPress(char& ch) {
+  if (!keepTypedChar(ch, comboBox2.itemIndex())) ch = 0;
+}
+
+void SettingsForm::comboBox1Exit() {
+  checkOnLeave(form, comboBox1, comboBox2.itemIndex());
+}
+
+void SettingsForm::edit2Exit() {
+  checkOnLeave(form, edit2, comboBox2.itemIndex());
+}
+
+void SettingsForm::startEndLabelMouseEnter(ui::Label& label) {
+  if (comboBox2.itemIndex() != kStandardKind) {
+    label.setShowHint(false);
+    return;
+  }
+  label.setHint(helpText());
+  label.setShowHint(true);
+}
+
+}  // namespace sequence

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sequence/settings_window_support.h"
+
+namespace {
+
+using testing_support::SettingsWindowFixture;
+
+enum class Field { Start, End };
+
+const char* fieldName(Field f) {
+  return f == Field::Start ? "ComboBox1" : "Edit2";
+}
+
+class StartEndEntry : public SettingsWindowFixture {
+ protected:
+  // Definition 1 holds values, so choosing it switches the rules off.
+  void startWindow() { startWith("\r\n" + head(1) + ",Mon,Tue"); }
+  ui::Control& control(Field f) {
+    return f == Field::Start ? static_cast<ui::Control&>(w().comboBox1) : w().edit2;
+  }
+  std::string text(Field f) { return f == Field::Start ? w().comboBox1.text() : w().edit2.text(); }
+  void setTyped(Field f, const std::string& t) {
+    if (f == Field::Start)
+      w().comboBox1.userSetText(t);
+    else
+      w().edit2.userSetText(t);
+  }
+};
+
+struct KeyCase {
+  int kind;
+  char key;
+  bool kept;
+};
+
+class KeyFilter : public StartEndEntry,
+                  public testing::WithParamInterface<std::tuple<Field, KeyCase>> {};
+
+TEST_P(KeyFilter, KeepsOnlyWhatTheKindAllows) {
+  const auto& [field, c] = GetParam();
+  startWindow();
+  chooseKind(c.kind);
+  const char after = keyPress(control(field), c.key);
+  EXPECT_EQ(after, c.kept ? c.key : '\0')
+      << fieldName(field) << " kind " << c.kind << " key " << static_cast<int>(c.key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyFilter,
+    testing::Combine(testing::Values(Field::Start, Field::End),
+                     testing::Values(KeyCase{0, '7', true}, KeyCase{0, 'F', true},
+                                     KeyCase{0, 'z', true}, KeyCase{0, '\b', true},
+                                     KeyCase{0, '-', false}, KeyCase{0, ' ', false},
+                                     KeyCase{0, '$', false}, KeyCase{0, '\x82', false},
+                                     KeyCase{0, '\r', false}, KeyCase{1, '-', true},
+                                     KeyCase{1, ' ', true}, KeyCase{1, '\r', false})));
+
+struct LeaveCase {
+  int kind;
+  std::string typed;
+  bool erased;
+};
+
+class LeaveCheck : public StartEndEntry,
+                   public testing::WithParamInterface<std::tuple<Field, LeaveCase>> {};
+
+TEST_P(LeaveCheck, InvalidStandardEntryIsErasedAndKeepsTheFocus) {
+  const auto& [field, c] = GetParam();
+  startWindow();
+  chooseKind(c.kind);
+  focus(control(field));
+  setTyped(field, c.typed);
+  focus(w().edit3);
+  EXPECT_EQ(text(field), c.erased ? "" : c.typed) << fieldName(field) << " " << c.typed;
+  EXPECT_EQ(w().form.focused(), c.erased ? &control(field) : &w().edit3);
+  EXPECT_EQ(errorCount(), 0);
+  EXPECT_TRUE(desktop->boxes.empty());  // no message for an invalid entry
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LeaveCheck,
+    testing::Combine(testing::Values(Field::Start, Field::End),
+                     testing::Values(LeaveCase{0, "Z", false}, LeaveCase{0, "1F", false},
+                                     LeaveCase{0, "099", false}, LeaveCase{0, "", false},
+                                     LeaveCase{0, "ZZ", true}, LeaveCase{0, "ab", true},
+                                     LeaveCase{0, "1A2", true}, LeaveCase{0, "-", true},
+                                     LeaveCase{1, "ZZZ", false}, LeaveCase{1, "-", false})));
+
+TEST_F(StartEndEntry, HelpTooltipOnlyWithTheStandardSequence) {
+  startWindow();
+  const std::string help = cp932(
+      "標準時：始値～終値\r\n10進：0～999、000～999、999～000、999～0\r\n"
+      "16進：0～FF、00～FF、FF～00、FF～0\r\nアルファベット：A～Z、Z～A、a～z、z～a ");
+  for (ui::Label* label : {&w().label3, &w().label4}) {
+    platform->mouseEnter(*label);
+    EXPECT_EQ(label->hint(), help) << label->name();
+    EXPECT_TRUE(label->showHint()) << label->name();
+  }
+  chooseKind(1);
+  for (ui::Label* label : {&w().label3, &w().label4}) {
+    platform->mouseEnter(*label);
+    EXPECT_FALSE(label->showHint()) << label->name();
+  }
+  chooseKind(0);
+  platform->mouseEnter(w().label3);
+  EXPECT_TRUE(w().label3.showHint());
+}
+
+TEST_F(StartEndEntry, ChoosingTheStandardSequenceOrAnEmptyDefinitionEmptiesBothFields) {
+  startWindow();
+  chooseKind(1);
+  ASSERT_EQ(w().comboBox1.text(), "Mon");
+  ASSERT_EQ(w().edit2.text(), "Tue");
+  for (int kind : {0, 2}) {
+    chooseKind(1);
+    chooseKind(kind);
+    EXPECT_TRUE(w().comboBox1.items().empty()) << kind;
+    EXPECT_EQ(w().comboBox1.text(), "") << kind;
+    EXPECT_EQ(w().comboBox1.itemIndex(), -1) << kind;
+    EXPECT_EQ(w().edit2.text(), "") << kind;
+  }
+}
+
+}  // namespace
