@@ -283,6 +283,10 @@ void MainForm::hotKey() {
   if (!form.active()) {
     p_.renewClipboardListening();
     state_.returnCursorPos = p_.cursorPos();
+    // During a run the newly remembered window becomes the insertion target, unless the run
+    // replaces field contents, which must stay with the window it was started for.
+    if (hintForm && hintForm->visible() && !(replaceInField && replaceInField->checked()))
+      state_.insertTargetWindow = state_.returnWindow;
     p_.setCursorPos(p_.clientToScreen(button23, {0, 0}));
   }
   if (state_.ctrlDown) state_.ctrlChord = true;
@@ -300,6 +304,7 @@ void MainForm::trayIcon(int mouseMessage) {
     timer2.start();
     form.setTopmost(true);
     p_.bringApplicationToFront();
+    if (renewInputHook) renewInputHook->performClick();
   } else if (mouseMessage == platform::kWmRButtonDown) {
     p_.popupMenu(popupMenu2, at);
   }

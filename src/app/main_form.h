@@ -74,6 +74,8 @@ class MainForm : public platform::ShellEvents {
   // Other windows the panel consults (settings/editor window, hint window).
   ui::Form* settingsForm = nullptr;
   ui::Form* hintForm = nullptr;
+  ui::CheckBox* replaceInField = nullptr;  // the settings window's "TB内置換"
+  ui::Button* renewInputHook = nullptr;    // the settings window's hidden hook-renewal button
   // The slot editor (the settings window's editor mode) is open.
   std::function<bool()> editorOpen;
 

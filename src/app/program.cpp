@@ -22,6 +22,8 @@ bool Program::start() {
   hint_ = std::make_unique<sequence::HintForm>(p_);
   main_->settingsForm = &settings_->form;
   main_->hintForm = &hint_->form;
+  main_->replaceInField = &settings_->checkBox5;
+  main_->renewInputHook = &settings_->speedButton3;
   p_.realize(main_->form);
   p_.setMainForm(main_->form, *main_);
   platform::runHandler(p_, [this] { main_->formCreate(); });

@@ -24,6 +24,10 @@ struct ProgramState {
   platform::WindowHandle returnWindow = 0;
   platform::Point returnCursorPos;
 
+  // Where sequence insertion pastes when any window is not allowed.
+  platform::WindowHandle insertTargetWindow = 0;
+  platform::Point insertCursorPos;
+
   void clearSelection() { slotSelection.fill(0); }
 };
 

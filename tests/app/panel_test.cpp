@@ -190,3 +190,30 @@ TEST_P(ChordFlag, SummoningWhileCtrlIsHeldSetsTheChord) {
 INSTANTIATE_TEST_SUITE_P(Paths, ChordFlag, ::testing::Values(0, 1, 2, 3));
 
 }  // namespace
+
+namespace {
+
+class PanelDuringARun : public Panel {};
+
+TEST_F(PanelDuringARun, HotkeyRetargetsTheInsertionUnlessFieldsAreReplaced) {
+  program->hintForm().show();
+  platform->hotkey();
+  EXPECT_EQ(program->state().insertTargetWindow, other);
+
+  program->state().insertTargetWindow = 0;
+  program->settings().checkBox5.setChecked(true);
+  platform->titleBarPress();  // fold up
+  desktop->activateOther(other);
+  platform->hotkey();
+  EXPECT_EQ(program->state().insertTargetWindow, 0u);
+}
+
+TEST_F(PanelDuringARun, TrayLeftClickAsksForTheInputHookToBeRenewed) {
+  int renewals = 0;
+  program->settings().speedButton3.onClick = [&] { ++renewals; };
+  platform->trayIcon(platform::kWmLButtonDown);
+  platform->trayIcon(platform::kWmRButtonDown);
+  EXPECT_EQ(renewals, 1);
+}
+
+}  // namespace
