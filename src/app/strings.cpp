@@ -16,6 +16,6 @@ Texts::Texts(const platform::Platform& p)
       confirmDelete(p.fromUtf8("選択のテキストボックスを削除しますか？")),
       confirmAllClear(p.fromUtf8("クリップボード履歴を全て削除しますか？")),
       panelFont(p.fromUtf8("ＭＳ Ｐゴシック")),
-      credit(p.fromUtf8("Kolvex20 クリップボード履歴")) {}
+      credit(p.fromUtf8("Kolvex20")) {}
 
 }  // namespace app

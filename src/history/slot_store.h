@@ -49,9 +49,13 @@ class SlotStore {
   ui::Memo& memo(int i) const { return *row(i).memo; }
   bool checked(int i) const { return box(i).checked(); }
   static char letter(int i) { return static_cast<char>('A' + i - 1); }
-  bool hasKeepLetter(int i) const { return box(i).caption() == std::string(1, letter(i)); }
+  bool hasKeepLetter(int i) const {
+    const std::string& c = box(i).caption();
+    return c.size() == 1 && c[0] == letter(i);
+  }
   void setKeepLetter(int i, bool present) {
-    box(i).setCaption(present ? std::string(1, letter(i)) : std::string());
+    const char l = letter(i);
+    box(i).setCaption(present ? std::string_view(&l, 1) : std::string_view());
   }
 
   void showRow(int i);

@@ -101,8 +101,12 @@ std::string definitionLabel(std::string_view line) {
 
 std::string kindItem(int n, std::string_view line) {
   if (n == 0) return std::string(kStandardLabel);
-  std::string item = std::string(kDefinitionHead) + std::to_string(n);
-  if (isDefinitionLine(line)) item += ":" + definitionLabel(line);
+  std::string item(kDefinitionHead);
+  item += std::to_string(n);
+  if (isDefinitionLine(line)) {
+    item += ':';
+    item += definitionLabel(line);
+  }
   return item;
 }
 

@@ -11,6 +11,13 @@ Form* Control::form() {
   return c->kind_ == Kind::Form ? static_cast<Form*>(c) : nullptr;
 }
 
+// Out of line: inlined into callers, GCC 12 reports a false -Wrestrict on the assign.
+void Control::setString(std::string& field, std::string_view v, Property what) {
+  if (field == v) return;
+  field.assign(v);
+  notify(what);
+}
+
 bool Control::showing() const {
   for (const Control* c = this; c; c = c->parent_)
     if (!c->visible_) return false;

@@ -169,11 +169,7 @@ class Control {
   void notify(Property what) {
     if (peer_) peer_->changed(*this, what);
   }
-  void setString(std::string& field, std::string_view v, Property what) {
-    if (field == v) return;
-    field.assign(v);
-    notify(what);
-  }
+  void setString(std::string& field, std::string_view v, Property what);
   void setFlag(bool& field, bool v, Property what) {
     if (field == v) return;
     field = v;

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds Kolvex20.exe and runs it under Wine with a Japanese system (code page 932).
+#
+#   scripts/run-kolvex.sh [DATA_FOLDER]
+#
+# The program keeps its 21 files in DATA_FOLDER (default build/win32/run/data). With $DISPLAY set
+# it runs on that display until it is closed from its tray menu ("閉じる"); without it, it runs on
+# a private Xvfb just long enough for a screenshot, then everything is stopped again. Either way
+# a screenshot of the screen with the panel dropped down is saved and its path printed.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/scripts/install-deps.sh"
+. "$root/scripts/wine-env.sh"
+kx_check_locale
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Kolvex20 kolvex-probe
+exe="$root/build/win32/Kolvex20.exe"
+probe="$root/build/win32/e2e/kolvex-probe.exe"
+run="$root/build/win32/run"
+data="$(mkdir -p "${1:-$run/data}" && cd "${1:-$run/data}" && pwd)"
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1 || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+  prefix="$run/prefix"
+  kx_prepare_prefix "$prefix"
+  kx_wine_env "$prefix"
+else
+  prefix="$run/prefix-xvfb"
+  kx_prepare_prefix "$prefix" unmanaged
+  kx_wine_env "$prefix"
+  kx_start_xvfb
+  xvfb_pid=$KX_XVFB_PID
+  trap cleanup EXIT
+  echo "no DISPLAY: running on a private Xvfb ($DISPLAY)"
+fi
+
+echo "data folder: $data"
+(cd "$data" && exec wine "$exe") &
+app=$!
+if ! wine "$probe" wait-window TForm3 60000 >/dev/null; then
+  echo "Kolvex20's panel did not appear" >&2
+  exit 1
+fi
+# Drop the panel down (as a left click on the tray icon does) for the picture.
+wine "$probe" tray TForm3 513
+sleep 1
+shot="$run/screenshot.png"
+import -window root "$shot"
+echo "screenshot: $shot"
+
+if [ -n "$xvfb_pid" ]; then
+  exit 0
+fi
+echo "Kolvex20 is running; close it from its tray icon's menu (閉じる)."
+wait "$app"

@@ -1,0 +1,633 @@
+#include "platform/win32/win32_platform.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace win32 {
+
+namespace {
+
+constexpr wchar_t kApplicationClass[] = L"TApplication";
+constexpr UINT kTrayCallback = WM_USER + 100;
+constexpr UINT kTrayId = 1;
+// Posted to the application window: pass its activation on to the form the user works in.
+constexpr UINT kForwardActivation = WM_APP + 30;
+
+void freeGlobal(HGLOBAL g) {
+  ::GlobalFree(g);
+}
+using GlobalMemory = Owned<HGLOBAL, freeGlobal>;
+
+// Keeps the clipboard open for one operation, with our own window as the opener.
+class ClipboardSession {
+ public:
+  ClipboardSession(HWND owner, const platform::Platform& p) {
+    if (!::OpenClipboard(owner))
+      throw platform::Error(p.fromUtf8("クリップボードを開くことができません"));
+  }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  ~ClipboardSession() { ::CloseClipboard(); }
+};
+
+// Locked view of a global memory block.
+class GlobalLock {
+ public:
+  explicit GlobalLock(HGLOBAL g) : memory_(g), data_(::GlobalLock(g)) {}
+  GlobalLock(const GlobalLock&) = delete;
+  GlobalLock& operator=(const GlobalLock&) = delete;
+  ~GlobalLock() {
+    if (data_) ::GlobalUnlock(memory_);
+  }
+  void* data() const { return data_; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+bool isExtendedKey(int vk) {
+  switch (vk) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_DELETE:
+    case VK_INSERT:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_RCONTROL:
+    case VK_RMENU:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::wstring moduleBaseName() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name = path;
+  if (auto slash = name.find_last_of(L"\\/"); slash != std::wstring::npos) name.erase(0, slash + 1);
+  if (auto dot = name.rfind(L'.'); dot != std::wstring::npos) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
+  INITCOMMONCONTROLSEX icc{};
+  icc.dwSize = sizeof(icc);
+  icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+  ::InitCommonControlsEx(&icc);
+}
+
+Win32Platform::~Win32Platform() {
+  // The model is gone by now: no window may call into it while the windows are destroyed.
+  inputHook_.stop();
+  for (auto& f : forms_)
+    f->detach();
+  if (listening_ && mainHwnd()) ::RemoveClipboardFormatListener(mainHwnd());
+  if (hotkeyRegistered_ && mainHwnd()) ::UnregisterHotKey(mainHwnd(), hotkeyAtom_.get());
+  if (trayAdded_) removeTrayIcon();
+  forms_.clear();
+}
+
+// --- code page ---
+
+std::string Win32Platform::fromUtf8(std::string_view utf8) const {
+  return wideToAnsi(utf8ToWide(utf8));
+}
+
+bool Win32Platform::isLeadByte(unsigned char byte) const {
+  return ::IsDBCSLeadByte(byte);
+}
+
+// --- single instance and application window ---
+
+bool Win32Platform::acquireInstanceMutex(std::string_view name) {
+  instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, ansiToWide(name).c_str()));
+  const DWORD error = ::GetLastError();
+  return error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED;
+}
+
+void Win32Platform::setupApplicationWindow(std::string_view title) {
+  const std::wstring wideTitle = ansiToWide(title);
+  if (appWindow_) {
+    ::SetWindowTextW(appWindow_.get(), wideTitle.c_str());
+    return;
+  }
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = appWindowProc;
+  wc.hInstance = instance_;
+  wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
+  wc.lpszClassName = kApplicationClass;
+  ::RegisterClassExW(&wc);
+  // Hidden, tool-window style: the owner of every form, so none of them gets a task-bar button.
+  appWindow_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kApplicationClass, wideTitle.c_str(),
+                                     WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr));
+  ::SetWindowLongPtrW(appWindow_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+LRESULT CALLBACK Win32Platform::appWindowProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<Win32Platform*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+  if (self && msg == kForwardActivation) {
+    if (::GetForegroundWindow() != w) return 0;
+    FormWindow* target = self->lastActive_;
+    if (!target || !::IsWindowVisible(target->hwnd()) || !::IsWindowEnabled(target->hwnd()))
+      target = self->main_;
+    if (target && ::IsWindowVisible(target->hwnd())) ::SetForegroundWindow(target->hwnd());
+    return 0;
+  }
+  return ::DefWindowProcW(w, msg, wParam, lParam);
+}
+
+void Win32Platform::bringApplicationToFront() {
+  wchar_t title[256] = {};
+  if (appWindow_) ::GetWindowTextW(appWindow_.get(), title, 256);
+  HWND app = ::FindWindowW(kApplicationClass, title);
+  if (!app) return;
+  ::SetForegroundWindow(app);
+  // Like a click on the task-bar button: once the handler is done, the form the user was
+  // working in becomes active again.
+  if (app == appWindow_.get()) ::PostMessageW(app, kForwardActivation, 0, 0);
+}
+
+// --- forms ---
+
+void Win32Platform::realize(ui::Form& form) {
+  forms_.push_back(std::make_unique<FormWindow>(*this, form, appWindow_.get()));
+  forms_.back()->applyHintTiming(hintPauseMs_, hintHideMs_);
+}
+
+FormWindow* Win32Platform::windowOf(const ui::Form& form) const {
+  for (const auto& f : forms_)
+    if (&f->form() == &form) return f.get();
+  return nullptr;
+}
+
+void Win32Platform::setMainForm(ui::Form& form, platform::ShellEvents& events) {
+  main_ = windowOf(form);
+  events_ = &events;
+  taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+  if (main_) main_->applyStyles();
+}
+
+void Win32Platform::showNoActivate(ui::Form& form) {
+  if (FormWindow* f = windowOf(form)) f->showNoActivate();
+}
+
+platform::WindowHandle Win32Platform::handleOf(const ui::Form& form) const {
+  FormWindow* f = windowOf(form);
+  return f ? reinterpret_cast<platform::WindowHandle>(f->hwnd()) : 0;
+}
+
+HWND Win32Platform::mainHwnd() const {
+  return main_ ? main_->hwnd() : nullptr;
+}
+
+void Win32Platform::popupMenu(ui::PopupMenu& menu, platform::Point at) {
+  showMenu(menu, POINT{at.x, at.y}, mainHwnd() ? mainHwnd() : appWindow_.get());
+}
+
+void Win32Platform::showMenu(ui::PopupMenu& menu, POINT at, HWND owner) {
+  UniqueMenu native(::CreatePopupMenu());
+  if (!native) return;
+  const std::vector<ui::MenuItem*> items = menu.items;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const ui::MenuItem& item = *items[i];
+    if (!item.visible()) continue;
+    if (item.caption() == "-") {
+      ::AppendMenuW(native.get(), MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    ::AppendMenuW(native.get(), MF_STRING | (item.enabled() ? 0u : MF_GRAYED), i + 1,
+                  ansiToWide(item.caption()).c_str());
+  }
+  // A menu opened for a window in the background only closes on a click elsewhere when its
+  // owner is the foreground window.
+  HWND fg = ::GetForegroundWindow();
+  DWORD fgProcess = 0;
+  if (fg) ::GetWindowThreadProcessId(fg, &fgProcess);
+  const bool borrowForeground = fgProcess != ::GetCurrentProcessId();
+  if (borrowForeground) ::SetForegroundWindow(owner);
+  const int chosen = static_cast<int>(::TrackPopupMenu(
+      native.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+  if (borrowForeground) ::PostMessageW(owner, WM_NULL, 0, 0);
+  if (chosen > 0 && static_cast<std::size_t>(chosen) <= items.size())
+    items[static_cast<std::size_t>(chosen) - 1]->userClick();
+}
+
+platform::Point Win32Platform::clientToScreen(const ui::Control& control, platform::Point p) const {
+  for (const auto& f : forms_) {
+    HWND w = nullptr;
+    if (&control == &f->form())
+      w = f->hwnd();
+    else if (NativeControl* nc = f->find(control))
+      w = nc->hwnd;
+    if (!w) continue;
+    POINT pt{scaleToDpi(p.x, f->dpi()), scaleToDpi(p.y, f->dpi())};
+    ::ClientToScreen(w, &pt);
+    return {pt.x, pt.y};
+  }
+  return p;
+}
+
+int Win32Platform::screenWidth() const {
+  return ::GetSystemMetrics(SM_CXSCREEN);
+}
+
+void Win32Platform::setHintTiming(int pauseMs, int hideMs) {
+  hintPauseMs_ = pauseMs;
+  hintHideMs_ = hideMs;
+  for (auto& f : forms_)
+    f->applyHintTiming(pauseMs, hideMs);
+}
+
+void Win32Platform::run() {
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (preTranslateKey(msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+bool Win32Platform::preTranslateKey(MSG& msg) {
+  // Keys go to the model (key preview, the field's handlers) before the control sees them.
+  if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_CHAR) return false;
+  HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+  for (auto& f : forms_)
+    if (f->hwnd() == root) return f->preTranslateKey(msg, f->find(msg.hwnd));
+  return false;
+}
+
+void Win32Platform::quit() {
+  ::PostQuitMessage(0);
+}
+
+// --- messages to the user ---
+
+namespace {
+HWND dialogOwner() {
+  HWND active = ::GetActiveWindow();
+  return active && ::IsWindowVisible(active) ? active : nullptr;
+}
+}  // namespace
+
+void Win32Platform::messageBox(std::string_view text) {
+  const std::wstring title = appWindow_ ? windowText(appWindow_.get()) : moduleBaseName();
+  HWND owner = dialogOwner();
+  ::MessageBoxW(owner, ansiToWide(text).c_str(), title.c_str(),
+                MB_OK | (owner ? 0u : MB_SETFOREGROUND | MB_TOPMOST));
+}
+
+bool Win32Platform::confirm(std::string_view text) {
+  const std::wstring title = appWindow_ ? windowText(appWindow_.get()) : moduleBaseName();
+  const std::wstring content = ansiToWide(text);
+  HWND owner = dialogOwner();
+  // A task dialog offers exactly Yes and Cancel; Esc and the close box answer Cancel.
+  using TaskDialogFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+  auto taskDialog = comctl ? reinterpret_cast<TaskDialogFn>(reinterpret_cast<void*>(
+                                 ::GetProcAddress(comctl, "TaskDialogIndirect")))
+                           : nullptr;
+  if (taskDialog) {
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof(config);
+    config.hwndParent = owner;
+    config.hInstance = instance_;
+    config.dwFlags = TDF_USE_HICON_MAIN | TDF_ALLOW_DIALOG_CANCELLATION |
+                     (owner ? TDF_POSITION_RELATIVE_TO_WINDOW : 0);
+    config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = title.c_str();
+    config.hMainIcon = ::LoadIconW(nullptr, IDI_QUESTION);
+    config.pszContent = content.c_str();
+    config.nDefaultButton = IDYES;
+    int button = 0;
+    if (SUCCEEDED(taskDialog(&config, &button, nullptr, nullptr))) return button == IDYES;
+  }
+  // Without task dialogs: Yes and No, where only Yes confirms.
+  return ::MessageBoxW(owner, content.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void Win32Platform::showError(std::string_view text) {
+  const std::wstring title = appWindow_ ? windowText(appWindow_.get()) : moduleBaseName();
+  HWND owner = dialogOwner();
+  ::MessageBoxW(owner, ansiToWide(text).c_str(), title.c_str(),
+                MB_OK | MB_ICONERROR | (owner ? 0u : MB_SETFOREGROUND | MB_TOPMOST));
+}
+
+// --- clipboard ---
+
+HWND Win32Platform::clipboardOwnerWindow() const {
+  // A real window: the system lets two openers without a window hold the clipboard at once.
+  if (HWND m = mainHwnd()) return m;
+  return appWindow_.get();
+}
+
+std::string Win32Platform::readClipboardText() {
+  ClipboardSession session(clipboardOwnerWindow(), *this);
+  HANDLE data = ::GetClipboardData(CF_TEXT);
+  if (!data) return {};
+  GlobalLock lock(data);
+  if (!lock.data()) return {};
+  const auto* bytes = static_cast<const char*>(lock.data());
+  const std::size_t size = ::GlobalSize(data);
+  return std::string(bytes, ::strnlen(bytes, size));
+}
+
+void Win32Platform::writeClipboardText(std::string_view text) {
+  {
+    ClipboardSession session(clipboardOwnerWindow(), *this);
+    ::EmptyClipboard();
+    GlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    if (!memory) throw std::bad_alloc();
+    {
+      GlobalLock lock(memory.get());
+      if (!lock.data()) throw std::bad_alloc();
+      std::memcpy(lock.data(), text.data(), text.size());
+      static_cast<char*>(lock.data())[text.size()] = '\0';
+    }
+    // The clipboard owns the memory once it has accepted it.
+    if (::SetClipboardData(CF_TEXT, memory.get())) memory.release();
+  }
+  notifyOwnClipboardChange();
+}
+
+void Win32Platform::clearClipboard() {
+  {
+    ClipboardSession session(clipboardOwnerWindow(), *this);
+    ::EmptyClipboard();
+  }
+  notifyOwnClipboardChange();
+}
+
+void Win32Platform::notifyOwnClipboardChange() {
+  // Our own change reaches the capture now, nested in the write; the listener notification the
+  // system posts for it later is recognised by its sequence number and dropped.
+  seenClipboardSequence_ = ::GetClipboardSequenceNumber();
+  if (listening_ && events_) platform::runHandler(*this, [this] { events_->drawClipboard(); });
+}
+
+void Win32Platform::startClipboardListening() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  if (!listening_) ::AddClipboardFormatListener(m);
+  listening_ = true;
+  seenClipboardSequence_ = ::GetClipboardSequenceNumber();
+  if (events_) platform::runHandler(*this, [this] { events_->drawClipboard(); });
+}
+
+void Win32Platform::renewClipboardListening() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  // Removing first keeps the registration single whatever state it was in.
+  ::RemoveClipboardFormatListener(m);
+  ::AddClipboardFormatListener(m);
+  listening_ = true;
+}
+
+void Win32Platform::stopClipboardListening() {
+  if (HWND m = mainHwnd(); m && listening_) ::RemoveClipboardFormatListener(m);
+  listening_ = false;
+}
+
+// --- main-window messages ---
+
+bool Win32Platform::handleMainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (!events_) return false;
+  HWND m = mainHwnd();
+  result = 0;
+  switch (msg) {
+    case WM_CLIPBOARDUPDATE: {
+      const DWORD sequence = ::GetClipboardSequenceNumber();
+      if (listening_ && sequence != seenClipboardSequence_) {
+        seenClipboardSequence_ = sequence;
+        platform::runHandler(*this, [this] { events_->drawClipboard(); });
+      }
+      return true;
+    }
+    case WM_HOTKEY:
+      platform::runHandler(*this, [this] { events_->hotKey(); });
+      return true;
+    case kTrayCallback: {
+      const int mouse = static_cast<int>(LOWORD(lParam));
+      platform::runHandler(*this, [this, mouse] { events_->trayIcon(mouse); });
+      return true;
+    }
+    case WM_NCLBUTTONDOWN: {
+      bool withDefault = false;
+      const int hit = static_cast<int>(wParam);
+      platform::runHandler(*this, [&] { withDefault = events_->ncLButtonDown(hit); });
+      if (withDefault) result = ::DefWindowProcW(m, msg, wParam, lParam);
+      return true;
+    }
+    case WM_NCLBUTTONDBLCLK: {
+      const int hit = static_cast<int>(wParam);
+      platform::runHandler(*this, [&] { events_->ncLButtonDblClk(hit); });
+      result = ::DefWindowProcW(m, msg, wParam, lParam);
+      return true;
+    }
+    case WM_POWERBROADCAST: {
+      result = ::DefWindowProcW(m, msg, wParam, lParam);
+      const int event = static_cast<int>(wParam);
+      platform::runHandler(*this, [&] { events_->powerBroadcast(event); });
+      return true;
+    }
+    case WM_ACTIVATEAPP:
+      if (!wParam) platform::runHandler(*this, [this] { events_->applicationDeactivate(); });
+      return false;
+    case InputHook::kEventMessage: {
+      if (!inputHookWanted_) return true;
+      platform::InputEvent e;
+      e.kind = static_cast<platform::InputEvent::Kind>(wParam);
+      e.vk = static_cast<int>(lParam);
+      platform::runHandler(*this, [this, e] { events_->inputEvent(e); });
+      return true;
+    }
+    default:
+      if (taskbarCreatedMessage_ && msg == taskbarCreatedMessage_ && trayAdded_) {
+        trayAdded_ = false;
+        addTrayIcon(wideToAnsi(trayTip_));
+      }
+      return false;
+  }
+}
+
+// --- hotkey and tray icon ---
+
+void Win32Platform::registerHotkey() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  if (!hotkeyAtom_) hotkeyAtom_.reset(::GlobalAddAtomW(L"Myhotkey1"));
+  hotkeyRegistered_ =
+      ::RegisterHotKey(m, hotkeyAtom_.get(), MOD_CONTROL | MOD_SHIFT, VK_SHIFT) != FALSE;
+}
+
+void Win32Platform::unregisterHotkey() {
+  if (HWND m = mainHwnd(); m && hotkeyAtom_) ::UnregisterHotKey(m, hotkeyAtom_.get());
+  hotkeyRegistered_ = false;
+}
+
+void Win32Platform::addTrayIcon(std::string_view tip) {
+  HWND m = mainHwnd();
+  if (!m) return;
+  if (!trayIcon_)
+    trayIcon_.reset(static_cast<HICON>(
+        ::LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                     ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+  trayTip_ = ansiToWide(tip);
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = m;
+  nid.uID = kTrayId;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = kTrayCallback;
+  nid.hIcon = trayIcon_.get();
+  trayTip_.copy(nid.szTip, std::size(nid.szTip) - 1);
+  ::Shell_NotifyIconW(NIM_ADD, &nid);
+  trayAdded_ = true;
+}
+
+void Win32Platform::removeTrayIcon() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = m;
+  nid.uID = kTrayId;
+  ::Shell_NotifyIconW(NIM_DELETE, &nid);
+  trayAdded_ = false;
+}
+
+// --- foreground, pointer, windows ---
+
+platform::WindowHandle Win32Platform::foregroundWindow() const {
+  return reinterpret_cast<platform::WindowHandle>(::GetForegroundWindow());
+}
+
+void Win32Platform::setForegroundWindow(platform::WindowHandle w) {
+  ::SetForegroundWindow(reinterpret_cast<HWND>(w));
+}
+
+platform::Point Win32Platform::cursorPos() const {
+  POINT p{};
+  ::GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+void Win32Platform::setCursorPos(platform::Point p) {
+  ::SetCursorPos(p.x, p.y);
+}
+
+platform::CursorShape Win32Platform::cursorShape() const {
+  // The global cursor, not just our thread's: the pointer is usually over another program.
+  CURSORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!::GetCursorInfo(&info) || !info.hCursor) return platform::CursorShape::None;
+  if (info.hCursor == ::LoadCursorW(nullptr, IDC_IBEAM)) return platform::CursorShape::IBeam;
+  return platform::CursorShape::Other;
+}
+
+platform::Rect Win32Platform::windowRect(platform::WindowHandle w) const {
+  RECT r{};
+  ::GetWindowRect(reinterpret_cast<HWND>(w), &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// --- input hook and synthetic keys ---
+
+void Win32Platform::installInputHook() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  inputHookWanted_ = true;
+  inputHook_.install(m);
+}
+
+void Win32Platform::removeInputHook() {
+  inputHookWanted_ = false;
+  inputHook_.stop();
+}
+
+void Win32Platform::sendKey(int vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = static_cast<WORD>(vk);
+  in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0u) | (isExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0u);
+  ::SendInput(1, &in, sizeof(in));
+}
+
+void Win32Platform::sleep(int ms) {
+  ::Sleep(static_cast<DWORD>(std::max(0, ms)));
+}
+
+// --- files ---
+
+bool Win32Platform::fileExists(std::string_view name) const {
+  const DWORD attributes = ::GetFileAttributesW(ansiToWide(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> Win32Platform::readFile(std::string_view name) {
+  // Other readers may share the file; a writer may not change it under us.
+  UniqueHandle file =
+      fileHandle(::CreateFileW(ansiToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
+    return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
+                    nullptr))
+      return std::nullopt;
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
+  const std::wstring target = ansiToWide(name);
+  const std::wstring temporary = target + L".tmp";
+  bool written = false;
+  {
+    UniqueHandle file = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        DWORD wrote = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                         &wrote, nullptr) ||
+            wrote == 0)
+          break;
+        done += wrote;
+      }
+      // The new bytes are on the disk before they replace the old file.
+      written = done == bytes.size() && ::FlushFileBuffers(file.get());
+    }
+  }
+  if (written && ::MoveFileExW(temporary.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return;
+  ::DeleteFileW(temporary.c_str());
+  std::string message = fromUtf8("ファイル ");
+  message.append(name);
+  message.append(fromUtf8(" に書き込むことができません"));
+  throw platform::Error(message);
+}
+
+}  // namespace win32

@@ -1,0 +1,120 @@
+// The real desktop: the platform contract fulfilled with the Win32 API.
+#pragma once
+
+#include "platform/win32/win32_util.h"
+
+#include <memory>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/input_hook.h"
+
+namespace win32 {
+
+class Win32Platform : public platform::Platform {
+ public:
+  explicit Win32Platform(HINSTANCE instance);
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+  ~Win32Platform() override;
+
+  std::string fromUtf8(std::string_view utf8) const override;
+  bool isLeadByte(unsigned char byte) const override;
+
+  bool acquireInstanceMutex(std::string_view name) override;
+  void setupApplicationWindow(std::string_view title) override;
+  void bringApplicationToFront() override;
+
+  void realize(ui::Form& form) override;
+  void setMainForm(ui::Form& form, platform::ShellEvents& events) override;
+  void showNoActivate(ui::Form& form) override;
+  platform::WindowHandle handleOf(const ui::Form& form) const override;
+  void popupMenu(ui::PopupMenu& menu, platform::Point at) override;
+  platform::Point clientToScreen(const ui::Control& control, platform::Point p) const override;
+  int screenWidth() const override;
+  void setHintTiming(int pauseMs, int hideMs) override;
+  void run() override;
+  void quit() override;
+
+  void messageBox(std::string_view text) override;
+  bool confirm(std::string_view text) override;
+  void showError(std::string_view text) override;
+
+  std::string readClipboardText() override;
+  void writeClipboardText(std::string_view text) override;
+  void clearClipboard() override;
+  void startClipboardListening() override;
+  void renewClipboardListening() override;
+  void stopClipboardListening() override;
+
+  void registerHotkey() override;
+  void unregisterHotkey() override;
+  void addTrayIcon(std::string_view tip) override;
+  void removeTrayIcon() override;
+
+  platform::WindowHandle foregroundWindow() const override;
+  void setForegroundWindow(platform::WindowHandle w) override;
+  platform::Point cursorPos() const override;
+  void setCursorPos(platform::Point p) override;
+  platform::CursorShape cursorShape() const override;
+  platform::Rect windowRect(platform::WindowHandle w) const override;
+
+  void installInputHook() override;
+  void removeInputHook() override;
+  void sendKey(int vk, bool up) override;
+
+  void sleep(int ms) override;
+
+  bool fileExists(std::string_view name) const override;
+  std::optional<std::string> readFile(std::string_view name) override;
+  void writeFile(std::string_view name, std::string_view bytes) override;
+
+  // --- for the form windows ---
+  HINSTANCE instance() const { return instance_; }
+  HWND applicationWindow() const { return appWindow_.get(); }
+  int hintPauseMs() const { return hintPauseMs_; }
+  int hintHideMs() const { return hintHideMs_; }
+  // A form became active: activation of the application window is passed on to it.
+  void noteActiveForm(FormWindow* f) { lastActive_ = f; }
+  // Messages that only the main window handles; true when handled, with the result.
+  bool handleMainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool isMainForm(const FormWindow* f) const { return f == main_; }
+  FormWindow* windowOf(const ui::Form& form) const;
+  void showMenu(ui::PopupMenu& menu, POINT at, HWND owner);
+
+ private:
+  static LRESULT CALLBACK appWindowProc(HWND, UINT, WPARAM, LPARAM);
+  HWND mainHwnd() const;
+  bool preTranslateKey(MSG& msg);
+  HWND clipboardOwnerWindow() const;
+  void notifyOwnClipboardChange();
+  void trayIconCommand(DWORD message);
+
+  HINSTANCE instance_;
+  UniqueHandle instanceMutex_;
+  UniqueWindow appWindow_;
+  std::vector<std::unique_ptr<FormWindow>> forms_;
+  FormWindow* main_ = nullptr;
+  FormWindow* lastActive_ = nullptr;
+  platform::ShellEvents* events_ = nullptr;
+
+  bool listening_ = false;
+  DWORD seenClipboardSequence_ = 0;
+
+  UniqueAtom hotkeyAtom_;
+  bool hotkeyRegistered_ = false;
+
+  UniqueIcon trayIcon_;
+  std::wstring trayTip_;
+  bool trayAdded_ = false;
+  UINT taskbarCreatedMessage_ = 0;
+
+  InputHook inputHook_;
+  bool inputHookWanted_ = false;
+
+  int hintPauseMs_ = 500;
+  int hintHideMs_ = 5000;
+};
+
+}  // namespace win32

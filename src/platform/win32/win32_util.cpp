@@ -1,0 +1,65 @@
+#include "platform/win32/win32_util.h"
+
+namespace win32 {
+
+namespace {
+
+std::wstring toWide(UINT codePage, DWORD flags, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int n = ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), out.data(),
+                        n);
+  return out;
+}
+
+std::string fromWide(UINT codePage, std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                        nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+std::wstring ansiToWide(std::string_view ansi) {
+  return toWide(CP_ACP, 0, ansi);
+}
+std::string wideToAnsi(std::wstring_view wide) {
+  return fromWide(CP_ACP, wide);
+}
+std::wstring utf8ToWide(std::string_view utf8) {
+  return toWide(CP_UTF8, 0, utf8);
+}
+std::string wideToUtf8(std::wstring_view wide) {
+  return fromWide(CP_UTF8, wide);
+}
+
+std::wstring fontNameToWide(std::string_view name) {
+  // Shift-JIS bytes are almost never valid UTF-8, so a strict UTF-8 decode tells them apart.
+  std::wstring wide = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, name);
+  if (wide.empty() && !name.empty()) wide = ansiToWide(name);
+  return wide;
+}
+
+std::wstring windowText(HWND w) {
+  const int n = ::GetWindowTextLengthW(w);
+  if (n <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  const int got = ::GetWindowTextW(w, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+COLORREF toColorRef(ui::Color c) {
+  if ((c >> 24) == 0xFF) return ::GetSysColor(static_cast<int>(c & 0xFF));
+  return static_cast<COLORREF>(c & 0x00FFFFFF);
+}
+
+}  // namespace win32

@@ -1,0 +1,106 @@
+// Small helpers of the Win32 backend: owners for system resources and text conversion between
+// the model's ANSI bytes and the wide-character API.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "ui/widgets.h"
+
+namespace win32 {
+
+// Owner of a handle value released by Release; Invalid marks "none".
+template <typename T, auto Release, T Invalid = T{}>
+class Owned {
+ public:
+  Owned() = default;
+  explicit Owned(T value) : value_(value) {}
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  Owned(Owned&& other) noexcept : value_(std::exchange(other.value_, Invalid)) {}
+  Owned& operator=(Owned&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.value_, Invalid));
+    return *this;
+  }
+  ~Owned() { reset(); }
+
+  T get() const { return value_; }
+  explicit operator bool() const { return value_ != Invalid; }
+  void reset(T value = Invalid) {
+    if (value_ != Invalid) Release(value_);
+    value_ = value;
+  }
+  T release() { return std::exchange(value_, Invalid); }
+
+ private:
+  T value_ = Invalid;
+};
+
+namespace detail {
+inline void closeHandle(HANDLE h) {
+  ::CloseHandle(h);
+}
+inline void deleteObject(HGDIOBJ o) {
+  ::DeleteObject(o);
+}
+inline void destroyWindow(HWND w) {
+  ::DestroyWindow(w);
+}
+inline void destroyMenu(HMENU m) {
+  ::DestroyMenu(m);
+}
+inline void destroyIcon(HICON i) {
+  ::DestroyIcon(i);
+}
+inline void unhook(HHOOK h) {
+  ::UnhookWindowsHookEx(h);
+}
+inline void deleteAtom(ATOM a) {
+  ::GlobalDeleteAtom(a);
+}
+}  // namespace detail
+
+using UniqueHandle = Owned<HANDLE, detail::closeHandle>;
+using UniqueFont = Owned<HFONT, detail::deleteObject>;
+using UniqueBrush = Owned<HBRUSH, detail::deleteObject>;
+using UniqueWindow = Owned<HWND, detail::destroyWindow>;
+using UniqueMenu = Owned<HMENU, detail::destroyMenu>;
+using UniqueIcon = Owned<HICON, detail::destroyIcon>;
+using UniqueHook = Owned<HHOOK, detail::unhook>;
+using UniqueAtom = Owned<ATOM, detail::deleteAtom>;
+
+// CreateFile reports failure as INVALID_HANDLE_VALUE rather than null.
+inline UniqueHandle fileHandle(HANDLE h) {
+  return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+// Model bytes (system ANSI code page) to UTF-16 and back.
+std::wstring ansiToWide(std::string_view ansi);
+std::string wideToAnsi(std::wstring_view wide);
+std::wstring utf8ToWide(std::string_view utf8);
+std::string wideToUtf8(std::wstring_view wide);
+
+// A font name may be given as UTF-8 or as system code page bytes.
+std::wstring fontNameToWide(std::string_view name);
+
+// The whole text of a window.
+std::wstring windowText(HWND w);
+
+// Model colour (0x00BBGGRR, or 0xFF0000nn for system colour nn) to COLORREF.
+COLORREF toColorRef(ui::Color c);
+
+// 96-DPI layout units to pixels of the given DPI and back.
+inline int scaleToDpi(int v, UINT dpi) {
+  return ::MulDiv(v, static_cast<int>(dpi), 96);
+}
+inline int scaleFromDpi(int v, UINT dpi) {
+  return ::MulDiv(v, 96, static_cast<int>(dpi));
+}
+
+}  // namespace win32

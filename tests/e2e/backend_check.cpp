@@ -1,0 +1,181 @@
+// kolvex-backend-check: drives parts of the Win32 backend that the program reaches only in
+// situations a test cannot set up quickly (a running sequence insertion, a question to the
+// user), with a minimal form, and logs what the backend reports.
+//
+//   hooks LOG STOPFILE   install the input hook and log every event ("KeyDown 17", "LButtonUp",
+//                        with the pointer shape at a button release); on the release of F8 send
+//                        the key Z (down and up) to whatever has the focus; end when STOPFILE
+//                        exists
+//   confirm LOG          ask a question and log "yes" or "no"
+//   keys LOG STOPFILE    a window with key preview and a text field that accepts digits only;
+//                        logs the form's and the field's key events, then the field's text
+//   layout LOG           a frameless window sized to a label's text, given a short and then a
+//                        long text, and a framed window centred on the screen; logs the model's
+//                        sizes and the real windows' rectangles
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+class Recorder : public platform::ShellEvents {
+ public:
+  Recorder(platform::Platform& p, std::wstring log) : p_(p), log_(std::move(log)) {}
+  void drawClipboard() override {}
+  void hotKey() override {}
+  void trayIcon(int) override {}
+  bool ncLButtonDown(int) override { return true; }
+  void ncLButtonDblClk(int) override {}
+  void powerBroadcast(int) override {}
+  void applicationDeactivate() override {}
+  void inputEvent(const platform::InputEvent& e) override {
+    using K = platform::InputEvent::Kind;
+    switch (e.kind) {
+      case K::KeyDown:
+        write("KeyDown " + std::to_string(e.vk));
+        break;
+      case K::KeyUp:
+        write("KeyUp " + std::to_string(e.vk));
+        if (e.vk == VK_F8) {
+          p_.sendKey('Z', false);
+          p_.sendKey('Z', true);
+        }
+        break;
+      case K::LButtonDown:
+        write("LButtonDown");
+        break;
+      case K::LButtonUp: {
+        const auto shape = p_.cursorShape();
+        write(std::string("LButtonUp ") + (shape == platform::CursorShape::IBeam  ? "IBeam"
+                                           : shape == platform::CursorShape::None ? "None"
+                                                                                  : "Other"));
+        break;
+      }
+      default:
+        break;  // pointer moves are many; they are not needed here
+    }
+  }
+  void write(const std::string& line) {
+    std::ofstream out(log_.c_str(), std::ios::app | std::ios::binary);
+    out << line << "\n";
+  }
+
+ private:
+  platform::Platform& p_;
+  std::wstring log_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  const std::wstring mode = argv[1];
+  win32::Win32Platform p(GetModuleHandleW(nullptr));
+  p.setupApplicationWindow("Kolvex20 check");
+  Recorder recorder(p, argv[2]);
+
+  if (mode == L"confirm") {
+    recorder.write(p.confirm(p.fromUtf8("よろしいですか？")) ? "yes" : "no");
+    return 0;
+  }
+  if (mode == L"layout") {
+    ui::Form hint("TKolvexHint");
+    hint.dialogFrame = false;
+    hint.autoSize = true;
+    hint.setBounds({100, 100, 6, 18});
+    ui::Panel panel("Panel1");
+    panel.autoSize = true;
+    panel.setBounds({0, 0, 6, 18});
+    panel.setColor(ui::kClInfoBk);
+    ui::Label label("Label1");
+    label.fontName = "Tahoma";
+    label.fontHeight = 13;
+    label.setBounds({1, 1, 4, 16});
+    panel.addChild(label);
+    hint.addControl(panel);
+    p.realize(hint);
+    hint.setColor(ui::kClSkyBlue);
+    hint.show();
+    auto log = [&](const char* what) {
+      RECT r{};
+      GetWindowRect(reinterpret_cast<HWND>(p.handleOf(hint)), &r);
+      recorder.write(std::string(what) + " label " + std::to_string(label.width()) + "x" +
+                     std::to_string(label.height()) + " panel " + std::to_string(panel.width()) +
+                     "x" + std::to_string(panel.height()) + " window " +
+                     std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    };
+    label.setCaption(" 001 ");
+    log("short");
+    label.setCaption(p.fromUtf8(" 前置文字列がとても長い場合の値 0001 後置 "));
+    log("long");
+
+    ui::Form dialog("TKolvexCentred");
+    dialog.setCaption("centred");
+    dialog.setBounds({0, 0, 384, 185});
+    dialog.centerOnScreen = true;
+    p.realize(dialog);
+    dialog.show();
+    RECT r{};
+    GetWindowRect(reinterpret_cast<HWND>(p.handleOf(dialog)), &r);
+    recorder.write("centred " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                   std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) +
+                   " screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " +
+                   std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    return 0;
+  }
+  if (mode == L"keys" && argc >= 4) {
+    const std::wstring stop = argv[3];
+    ui::Form form("TKolvexKeys");
+    form.setCaption("keys");
+    form.setBounds({400, 300, 300, 120});
+    form.keyPreview = true;
+    ui::Edit edit("Edit1");
+    edit.setBounds({10, 10, 150, 24});
+    form.addControl(edit);
+    ui::Timer poll("Timer1", 100);
+    form.addControl(poll);
+    form.onFormKeyDown = [&](int vk) { recorder.write("form down " + std::to_string(vk)); };
+    form.onFormKeyUp = [&](int vk) { recorder.write("form up " + std::to_string(vk)); };
+    edit.onKeyDown = [&](int vk) { recorder.write("edit down " + std::to_string(vk)); };
+    edit.onKeyPress = [&](char& ch) {
+      // Digits only; Enter never becomes a character.
+      if (ch < '0' || ch > '9') ch = 0;
+    };
+    edit.onEnter = [&] { recorder.write("enter edit"); };
+    poll.onTimer = [&] {
+      if (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+      recorder.write("text " + edit.text());
+      p.quit();
+    };
+    p.realize(form);
+    p.setMainForm(form, recorder);
+    poll.start();
+    form.show();
+    form.setFocus(&edit);
+    recorder.write("ready");
+    p.run();
+    return 0;
+  }
+  if (mode != L"hooks" || argc < 4) return 2;
+  const std::wstring stop = argv[3];
+  ui::Form form("TKolvexCheck");
+  form.setCaption("check");
+  form.setBounds({900, 600, 200, 80});
+  ui::Timer poll("Timer1", 100);
+  form.addControl(poll);
+  p.realize(form);
+  p.setMainForm(form, recorder);
+  poll.onTimer = [&] {
+    if (GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES) p.quit();
+  };
+  poll.start();
+  p.showNoActivate(form);
+  p.installInputHook();
+  recorder.write("ready");
+  p.run();
+  p.removeInputHook();
+  return 0;
+}

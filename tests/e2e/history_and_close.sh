@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# First start in an empty folder, the history of copied texts (ASCII and Japanese), a copy of a
+# text already held, the panel dropped down from the tray icon (screenshot), and closing from
+# the tray menu, which writes all 21 files back.
+. "$(dirname "$0")/lib.sh"
+kx_setup
+
+kx_start_app
+kx_wait_panel
+
+# First start: twenty empty slot files and an empty definition file.
+files=(Kolvex20.ini)
+for i in $(seq 1 20); do files+=("Kolvex$i.txt"); done
+all_empty() {
+  local f
+  for f in "${files[@]}"; do [ -f "$KX_DATA/$f" ] && [ ! -s "$KX_DATA/$f" ] || return 1; done
+}
+kx_wait 30 "21 zero-byte files" all_empty
+[ "$(ls "$KX_DATA" | wc -l)" -eq 21 ] || kx_fail "unexpected files: $(ls "$KX_DATA")"
+
+first='Hello Kolvex 1'
+second='second copy, with  spaces'
+japanese='テスト日本語のコピー'
+
+kx_copy "$first"
+kx_wait 30 "slot A file" kx_file_is "$KX_DATA/Kolvex1.txt" "$first"
+kx_wait 10 "caption A" kx_title_is "A：$first"
+
+kx_copy "$second"
+kx_wait 30 "slot B file" kx_file_is "$KX_DATA/Kolvex2.txt" "$second"
+kx_wait 10 "caption B" kx_title_is "B：$second"
+kx_file_is "$KX_DATA/Kolvex1.txt" "$first" || kx_fail "slot A changed"
+
+# A text that a slot already holds is only named in the caption: no file is touched.
+snapshot() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' "${files[@]}"); }
+before=$(snapshot)
+kx_copy "$first"
+kx_wait 10 "caption back on A" kx_title_is "A：$first"
+sleep 1 # a late write would show up within this grace period
+[ "$(snapshot)" = "$before" ] || kx_fail "copying a held text changed files:
+$before
+---
+$(snapshot)"
+[ "$(ls "$KX_DATA" | wc -l)" -eq 21 ] || kx_fail "stray files: $(ls "$KX_DATA")"
+
+# Japanese text: stored as the system code page's bytes (CP932), shown correctly in the caption.
+kx_copy "$japanese"
+expected="$KX_WORK/japanese.cp932"
+printf '%s' "$japanese" | iconv -f UTF-8 -t CP932 >"$expected"
+kx_wait 30 "slot C file" cmp -s "$KX_DATA/Kolvex3.txt" "$expected"
+kx_wait 10 "caption C" kx_title_is "C：$japanese"
+[ "$(kx_probe clip-hex)" = "$(od -An -tx1 "$expected" | tr -d ' \n')" ] ||
+  kx_fail "clipboard does not hold the CP932 bytes"
+
+# The tray icon's left click drops the panel down with a row per filled slot.
+kx_probe tray TForm3 513
+kx_wait 10 "expanded panel" kx_panel_expanded
+# Slots A..C filled: rows 1 and 2, 55 + 25 * 2 layout pixels (96 DPI under Wine).
+[ "$(kx_panel_height)" -eq 105 ] || kx_fail "panel height $(kx_panel_height), expected 105"
+controls=$(kx_probe controls TForm3)
+for text in "$first" "$second" "$japanese"; do
+  grep -qxF "Edit	1	$text" <<<"$controls" || kx_fail "no visible slot box with '$text'"
+done
+visible_edits=$(grep -c '^Edit	1	' <<<"$controls" || true)
+[ "$visible_edits" -eq 3 ] || kx_fail "$visible_edits visible slot boxes, expected 3"
+
+# Keeping slot A from its check box: the box shows the check, and the keep state is saved at
+# close (line 0 of the definition file names the last kept slot).
+kx_probe click-checkbox TForm3 1
+first_checked() { [ "$(kx_probe checkboxes TForm3 | head -1)" = "1	1" ]; }
+kx_wait 10 "check box A checked" first_checked
+kx_screenshot panel
+
+# A press on the title bar folds the expanded panel to its title-bar strip, the next one drops
+# it down again.
+title_bar() {
+  local r
+  r=$(kx_probe rect TForm3)
+  set -- $r
+  echo "$(( ($1 + $3) / 2 )) $(( $2 + 8 ))"
+}
+panel_folded() { [ "$(kx_panel_height)" -lt 50 ] && [ "$(kx_panel_height)" -gt 0 ]; }
+xdotool mousemove $(title_bar) click 1
+kx_wait 10 "the strip after a title-bar click" panel_folded
+sleep 0.6 # two presses within the double-click time would be a double click (zero height)
+xdotool mousemove $(title_bar) click 1
+kx_wait 10 "the panel dropped down by a title-bar click" kx_panel_expanded
+# A double click on the title bar leaves nothing of the panel; the tray icon brings it back.
+sleep 0.6
+xdotool mousemove $(title_bar) click --repeat 2 --delay 80 1
+zero_height() { [ "$(kx_panel_height)" -eq 0 ]; }
+kx_wait 10 "zero height after a double click" zero_height
+kx_probe tray TForm3 513
+kx_wait 10 "the panel dropped down from the tray icon" kx_panel_expanded
+
+# Closing writes every file back: remove them all and see them come back with the slots.
+rm -f "$KX_DATA"/*
+kx_close_from_tray
+kx_file_is "$KX_DATA/Kolvex1.txt" "$first" || kx_fail "Kolvex1.txt after close"
+kx_file_is "$KX_DATA/Kolvex2.txt" "$second" || kx_fail "Kolvex2.txt after close"
+cmp -s "$KX_DATA/Kolvex3.txt" "$expected" || kx_fail "Kolvex3.txt after close"
+for i in $(seq 4 20); do
+  [ -f "$KX_DATA/Kolvex$i.txt" ] && [ ! -s "$KX_DATA/Kolvex$i.txt" ] || kx_fail "Kolvex$i.txt after close"
+done
+kx_file_is "$KX_DATA/Kolvex20.ini" "A" || kx_fail "Kolvex20.ini after close: $(od -c "$KX_DATA/Kolvex20.ini")"
+[ "$(ls "$KX_DATA" | wc -l)" -eq 21 ] || kx_fail "after close: $(ls "$KX_DATA")"
+
+# The next start loads the history again.
+kx_start_app
+kx_wait_panel
+kx_probe tray TForm3 513
+kx_wait 10 "expanded panel after restart" kx_panel_expanded
+grep -qxF "Edit	1	$japanese" <<<"$(kx_probe controls TForm3)" || kx_fail "slot C not loaded"
+[ "$(kx_probe checkboxes TForm3 | head -2 | tr '\n' ' ')" = "1	1 1	0 " ] ||
+  kx_fail "keep mark of A not restored: $(kx_probe checkboxes TForm3 | head -2)"

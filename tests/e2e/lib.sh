@@ -1,0 +1,113 @@
+# Shared steps of the end-to-end scenarios. Each scenario gets its own Xvfb, its own copy of the
+# booted Wine prefix (so its own wineserver, started with the Japanese locale) and its own data
+# folder under $KOLVEX_E2E_DIR/<name>. Everything started here is stopped on exit.
+set -euo pipefail
+. "$KOLVEX_SOURCE_DIR/scripts/wine-env.sh"
+
+KX_NAME="$(basename "$0" .sh)"
+KX_WORK="$KOLVEX_E2E_DIR/$KX_NAME"
+KX_DATA="$KX_WORK/data"
+KX_ARTIFACTS="$KOLVEX_E2E_DIR/artifacts"
+KX_PIDS=()
+KX_START=$(date +%s)
+
+kx_cleanup() {
+  local status=$?
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  local pid
+  for pid in "${KX_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
+  if [ -n "${KX_XVFB_PID:-}" ]; then kill "$KX_XVFB_PID" >/dev/null 2>&1 || true; fi
+  wait >/dev/null 2>&1 || true
+  if [ $status -eq 0 ]; then
+    echo "PASS $KX_NAME in $(( $(date +%s) - KX_START )) s"
+  else
+    echo "FAIL $KX_NAME (work folder: $KX_WORK)"
+  fi
+}
+
+kx_fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+kx_setup() {
+  [ -f "$KOLVEX_E2E_DIR/prefix-template/.kolvex-ready" ] || kx_fail "no booted prefix (run e2e_wine_prefix)"
+  rm -rf "$KX_WORK"
+  mkdir -p "$KX_DATA" "$KX_ARTIFACTS"
+  trap kx_cleanup EXIT
+  kx_clone_prefix "$KOLVEX_E2E_DIR/prefix-template" "$KX_WORK/prefix"
+  kx_wine_env "$KX_WORK/prefix"
+  kx_start_xvfb
+  # Start the wineserver and the desktop process before timing anything.
+  wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+}
+
+# Runs the probe; its output is UTF-8.
+kx_probe() { wine "$KOLVEX_PROBE" "$@"; }
+
+# Starts Kolvex20.exe in a folder (default: the scenario's data folder); sets KX_APP_PID.
+kx_start_app() {
+  local dir="${1:-$KX_DATA}"
+  (cd "$dir" && exec wine "$KOLVEX_EXE") >"$KX_WORK/app.log" 2>&1 &
+  KX_APP_PID=$!
+  KX_PIDS+=("$KX_APP_PID")
+}
+
+# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
+kx_wait() {
+  local limit=$1 what=$2
+  shift 2
+  local end=$(( $(date +%s) + limit ))
+  until "$@" >/dev/null 2>&1; do
+    [ "$(date +%s)" -lt "$end" ] || kx_fail "timed out after ${limit} s waiting for: $what"
+    sleep 0.2
+  done
+}
+
+kx_wait_panel() { kx_wait 30 "the panel window" kx_probe wait-window TForm3 1000; }
+
+# Copies a text to the X11 clipboard (xclip serves it until the next copy).
+kx_copy() { printf '%s' "$1" | xclip -selection clipboard 2>/dev/null; }
+
+# True when FILE holds exactly the bytes of STRING (compared afresh on every call).
+kx_file_is() { [ -f "$1" ] && [ "$(od -An -tx1 "$1" | tr -d ' \n')" = "$(kx_hex "$2")" ]; }
+
+kx_title_is() { [ "$(kx_probe title TForm3)" = "$1" ]; }
+
+# Outer height of the panel in pixels.
+kx_panel_height() {
+  local r
+  r=$(kx_probe rect TForm3)
+  set -- $r
+  echo $(( $4 - $2 ))
+}
+
+kx_panel_expanded() { [ "$(kx_panel_height)" -gt 50 ]; }
+
+# Saves a screenshot of the whole screen and of the panel alone.
+kx_screenshot() {
+  local name=$1 r
+  import -window root "$KX_ARTIFACTS/$name-screen.png"
+  r=$(kx_probe rect TForm3)
+  set -- $r
+  local left=$(( $1 < 0 ? 0 : $1 )) top=$(( $2 < 0 ? 0 : $2 ))
+  import -window root -crop "$(( $3 - left ))x$(( $4 - top ))+$left+$top" +repage \
+    "$KX_ARTIFACTS/$name.png"
+  echo "screenshot: $KX_ARTIFACTS/$name.png"
+}
+
+# Closes the program as the user does: right click on the tray icon, then "閉じる" in its menu.
+kx_close_from_tray() {
+  kx_probe tray TForm3 516
+  local r
+  r=$(kx_probe menu-rect 10000) || kx_fail "the tray menu did not open"
+  set -- $r
+  xdotool mousemove $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
+  sleep 0.2
+  xdotool click 1
+  kx_wait 30 "Kolvex20 to end" kx_not_running "$KX_APP_PID"
+}
+
+kx_not_running() { ! kill -0 "$1" 2>/dev/null; }
+
+kx_hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Boots the Wine prefix that the end-to-end tests copy (once per build tree).
+set -euo pipefail
+. "$KOLVEX_SOURCE_DIR/scripts/wine-env.sh"
+start=$(date +%s)
+kx_prepare_prefix "$KOLVEX_E2E_DIR/prefix-template" unmanaged
+echo "Wine prefix ready in $(( $(date +%s) - start )) s: $KOLVEX_E2E_DIR/prefix-template"

@@ -1,0 +1,415 @@
+// kolvex-probe: the end-to-end tests' eyes and hands inside Wine. It finds windows by class and
+// title, prints their texts (UTF-8), clicks buttons, posts the tray-icon callback, and can act as
+// another clipboard viewer or listener that logs every change it is told about.
+//
+// Usage (one command per run; exit code 0 on success, 1 when the thing looked for is missing):
+//   wait-window CLASS [TIMEOUT_MS]     wait until a visible top-level window of CLASS exists
+//   title CLASS                        print the window title
+//   rect CLASS                         print "left top right bottom" of the window
+//   client-rect CLASS                  print the client area in screen coordinates
+//   controls CLASS                     print "class<TAB>visible<TAB>text" for every child
+//   click CLASS TEXT                   click the child button captioned TEXT
+//   checkboxes CLASS                   print "visible<TAB>checked" for every check box, in order
+//   click-checkbox CLASS N             click the N-th check box (1-based, creation order)
+//   tray CLASS LPARAM                  post the tray-icon callback (1124) with LPARAM
+//   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
+//   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
+//                                      window's thread
+//   child-origin CLASS TEXT            print the screen position of the child's client origin
+//   menu-rect [TIMEOUT_MS]             wait for an open popup menu and print its rectangle
+//   tooltip                            print the text of every visible tooltip
+//   dialog-text TITLE [TIMEOUT_MS]     wait for a message box titled TITLE and print its text
+//   dialog-ok TITLE                    press the first button of that message box
+//   dialog-buttons TITLE               print the button captions of that box, in order
+//   dialog-action TITLE ACTION         answer it: yes / cancel (press that button), escape (the
+//                                      Esc key), close (the close box)
+//   count-windows CLASS TITLE          print how many top-level windows match
+//   clip-hex                           print the clipboard's CF_TEXT as hex
+//   hold-clipboard READYFILE STOPFILE  keep the clipboard open (READYFILE appears once it is
+//                                      held) until STOPFILE exists
+//   viewer LOG STOPFILE                join the clipboard viewer chain and log every change
+//   listener LOG STOPFILE              register a clipboard format listener and log every change
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string toUtf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr,
+                              nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
+void print(const std::string& s) {
+  DWORD written = 0;
+  std::string line = s + "\n";
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+            nullptr);
+}
+
+std::wstring textOf(HWND w) {
+  wchar_t buf[4096] = {};
+  // WM_GETTEXT works across processes, unlike GetWindowText for another program's controls.
+  SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                      nullptr);
+  return buf;
+}
+
+std::wstring classOf(HWND w) {
+  wchar_t buf[256] = {};
+  GetClassNameW(w, buf, 256);
+  return buf;
+}
+
+struct Search {
+  std::wstring cls;
+  const std::wstring* title = nullptr;
+  bool visibleOnly = false;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTop(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  if (classOf(w) != s->cls) return TRUE;
+  if (s->visibleOnly && !IsWindowVisible(w)) return TRUE;
+  if (s->title && textOf(w) != *s->title) return TRUE;
+  s->found.push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> topWindows(const std::wstring& cls, const std::wstring* title, bool visibleOnly) {
+  Search s{cls, title, visibleOnly, {}};
+  EnumWindows(collectTop, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND waitFor(const std::wstring& cls, const std::wstring* title, int timeoutMs, bool visible) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  for (;;) {
+    auto found = topWindows(cls, title, visible);
+    if (!found.empty()) return found.front();
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(100);
+  }
+}
+
+HWND mustFind(const std::wstring& cls) {
+  auto found = topWindows(cls, nullptr, false);
+  if (found.empty()) {
+    print("no window of class " + toUtf8(cls));
+    std::exit(1);
+  }
+  return found.front();
+}
+
+BOOL CALLBACK collectChildren(HWND w, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> children(HWND parent) {
+  std::vector<HWND> out;
+  EnumChildWindows(parent, collectChildren, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+std::string hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+// CF_TEXT of the clipboard; nullopt-like flag when it could not be opened.
+bool readClipboard(HWND owner, std::string& text) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (OpenClipboard(owner)) {
+      text.clear();
+      if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (auto* p = static_cast<const char*>(GlobalLock(h))) {
+          text.assign(p, strnlen(p, GlobalSize(h)));
+          GlobalUnlock(h);
+        }
+      }
+      CloseClipboard();
+      return true;
+    }
+    Sleep(25);
+  }
+  return false;
+}
+
+// --- clipboard observers ---
+
+struct Observer {
+  std::wstring log;
+  std::wstring stopFile;
+  HWND next = nullptr;
+  bool viewer = true;
+};
+Observer g_observer;
+
+void logChange(HWND w) {
+  std::string text;
+  std::string line = readClipboard(w, text) ? (text.empty() ? "EMPTY" : hex(text)) : "LOCKED";
+  line += "\n";
+  HANDLE f = CreateFileW(g_observer.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+LRESULT CALLBACK observerProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_DRAWCLIPBOARD:
+      logChange(w);
+      // A good chain member passes the news on.
+      if (g_observer.next) SendMessageW(g_observer.next, msg, wParam, lParam);
+      return 0;
+    case WM_CHANGECBCHAIN:
+      if (reinterpret_cast<HWND>(wParam) == g_observer.next)
+        g_observer.next = reinterpret_cast<HWND>(lParam);
+      else if (g_observer.next)
+        SendMessageW(g_observer.next, msg, wParam, lParam);
+      return 0;
+    case WM_CLIPBOARDUPDATE:
+      logChange(w);
+      return 0;
+    case WM_TIMER:
+      if (GetFileAttributesW(g_observer.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (g_observer.viewer)
+          ChangeClipboardChain(w, g_observer.next);
+        else
+          RemoveClipboardFormatListener(w);
+        PostQuitMessage(0);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(w, msg, wParam, lParam);
+  }
+}
+
+int observe(const std::wstring& log, const std::wstring& stop, bool viewer) {
+  g_observer.log = log;
+  g_observer.stopFile = stop;
+  g_observer.viewer = viewer;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = observerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KolvexProbeObserver";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowW(wc.lpszClassName, L"probe observer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                         nullptr, wc.hInstance, nullptr);
+  if (viewer) {
+    g_observer.next = SetClipboardViewer(w);  // delivers a first WM_DRAWCLIPBOARD
+  } else {
+    AddClipboardFormatListener(w);
+    logChange(w);
+  }
+  SetTimer(w, 1, 100, nullptr);
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return 0;
+}
+
+int usage() {
+  print("usage: kolvex-probe COMMAND ARGS (see the source)");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return usage();
+  const std::wstring cmd = argv[1];
+  auto arg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };
+  auto intArg = [&](int i, int fallback) { return i < argc ? _wtoi(argv[i]) : fallback; };
+
+  if (cmd == L"wait-window") {
+    HWND w = waitFor(arg(2), nullptr, intArg(3, 20000), true);
+    if (!w) return 1;
+    print(std::to_string(reinterpret_cast<std::uintptr_t>(w)));
+    return 0;
+  }
+  if (cmd == L"title") {
+    print(toUtf8(textOf(mustFind(arg(2)))));
+    return 0;
+  }
+  if (cmd == L"rect" || cmd == L"client-rect") {
+    HWND w = mustFind(arg(2));
+    RECT r{};
+    if (cmd == L"rect") {
+      GetWindowRect(w, &r);
+    } else {
+      GetClientRect(w, &r);
+      MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    }
+    print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+          " " + std::to_string(r.bottom));
+    return 0;
+  }
+  if (cmd == L"controls") {
+    for (HWND c : children(mustFind(arg(2))))
+      print(toUtf8(classOf(c)) + "\t" + (IsWindowVisible(c) ? "1" : "0") + "\t" +
+            toUtf8(textOf(c)));
+    return 0;
+  }
+  if (cmd == L"click") {
+    for (HWND c : children(mustFind(arg(2)))) {
+      if (classOf(c) == L"Button" && textOf(c) == arg(3)) {
+        PostMessageW(c, BM_CLICK, 0, 0);
+        return 0;
+      }
+    }
+    print("no button " + toUtf8(arg(3)));
+    return 1;
+  }
+  if (cmd == L"checkboxes" || cmd == L"click-checkbox") {
+    int n = 0;
+    for (HWND c : children(mustFind(arg(2)))) {
+      if (classOf(c) != L"Button") continue;
+      const LONG type = GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK;
+      if (type != BS_CHECKBOX && type != BS_AUTOCHECKBOX) continue;
+      ++n;
+      if (cmd == L"checkboxes") {
+        const LRESULT state = SendMessageW(c, BM_GETCHECK, 0, 0);
+        print(std::string(IsWindowVisible(c) ? "1" : "0") + "\t" +
+              (state == BST_CHECKED ? "1" : "0"));
+      } else if (n == intArg(3, 0)) {
+        PostMessageW(c, BM_CLICK, 0, 0);
+        return 0;
+      }
+    }
+    return cmd == L"checkboxes" ? 0 : 1;
+  }
+  if (cmd == L"tray") {
+    PostMessageW(mustFind(arg(2)), WM_USER + 100, 1, static_cast<LPARAM>(intArg(3, 0)));
+    return 0;
+  }
+  if (cmd == L"hotkey") {
+    PostMessageW(mustFind(arg(2)), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, VK_SHIFT));
+    return 0;
+  }
+  if (cmd == L"focus") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info) ||
+        !info.hwndFocus)
+      return 1;
+    print(toUtf8(classOf(info.hwndFocus)) + "\t" + toUtf8(textOf(info.hwndFocus)));
+    return 0;
+  }
+  if (cmd == L"child-origin") {
+    for (HWND c : children(mustFind(arg(2)))) {
+      if (textOf(c) != arg(3)) continue;
+      POINT p{0, 0};
+      ClientToScreen(c, &p);
+      print(std::to_string(p.x) + " " + std::to_string(p.y));
+      return 0;
+    }
+    return 1;
+  }
+  if (cmd == L"tooltip") {
+    for (HWND t : topWindows(L"tooltips_class32", nullptr, true))
+      print(toUtf8(textOf(t)));
+    return 0;
+  }
+  if (cmd == L"menu-rect") {
+    HWND menu = waitFor(L"#32768", nullptr, intArg(2, 10000), true);
+    if (!menu) return 1;
+    RECT r{};
+    GetWindowRect(menu, &r);
+    print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+          " " + std::to_string(r.bottom));
+    return 0;
+  }
+  if (cmd == L"dialog-text" || cmd == L"dialog-ok") {
+    const std::wstring title = arg(2);
+    HWND dlg = waitFor(L"#32770", &title, cmd == L"dialog-ok" ? 2000 : intArg(3, 20000), true);
+    if (!dlg) return 1;
+    for (HWND c : children(dlg)) {
+      const std::wstring cls = classOf(c);
+      if (cmd == L"dialog-text" && cls == L"Static" && !textOf(c).empty()) print(toUtf8(textOf(c)));
+      if (cmd == L"dialog-ok" && cls == L"Button") {
+        PostMessageW(c, BM_CLICK, 0, 0);
+        return 0;
+      }
+    }
+    return cmd == L"dialog-text" ? 0 : 1;
+  }
+  if (cmd == L"dialog-buttons" || cmd == L"dialog-action") {
+    const std::wstring title = arg(2);
+    HWND dlg = waitFor(L"#32770", &title, 5000, true);
+    if (!dlg) return 1;
+    if (cmd == L"dialog-buttons") {
+      for (HWND c : children(dlg))
+        if (classOf(c) == L"Button" && IsWindowVisible(c)) print(toUtf8(textOf(c)));
+      return 0;
+    }
+    const std::wstring action = arg(3);
+    if (action == L"yes" || action == L"cancel") {
+      const int id = action == L"yes" ? IDYES : IDCANCEL;
+      for (HWND c : children(dlg)) {
+        if (classOf(c) == L"Button" && GetDlgCtrlID(c) == id) {
+          PostMessageW(c, BM_CLICK, 0, 0);
+          return 0;
+        }
+      }
+      return 1;
+    }
+    if (action == L"escape") {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof(info);
+      GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &info);
+      HWND target = info.hwndFocus ? info.hwndFocus : dlg;
+      PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+      PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+      return 0;
+    }
+    if (action == L"close") {
+      PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return 0;
+    }
+    return 2;
+  }
+  if (cmd == L"count-windows") {
+    const std::wstring title = arg(3);
+    print(std::to_string(topWindows(arg(2), &title, false).size()));
+    return 0;
+  }
+  if (cmd == L"clip-hex") {
+    std::string text;
+    if (!readClipboard(nullptr, text)) return 1;
+    print(hex(text));
+    return 0;
+  }
+  if (cmd == L"hold-clipboard") {
+    HWND w = CreateWindowW(L"STATIC", L"probe holder", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+    if (!OpenClipboard(w)) return 1;
+    CloseHandle(CreateFileW(arg(2).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    while (GetFileAttributesW(arg(3).c_str()) == INVALID_FILE_ATTRIBUTES)
+      Sleep(50);
+    CloseClipboard();
+    return 0;
+  }
+  if (cmd == L"viewer" || cmd == L"listener") return observe(arg(2), arg(3), cmd == L"viewer");
+  return usage();
+}

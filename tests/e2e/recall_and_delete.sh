@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The panel operated with the mouse: a click on a slot's letter button or on its text box puts
+# the slot's text back on the clipboard and names it in the caption; hovering a text box shows
+# its whole text as a tooltip; a right click on a text box opens its menu, and "削除" after the
+# question deletes the slot, moving the later slots up.
+. "$(dirname "$0")/lib.sh"
+kx_setup
+
+kx_start_app
+kx_wait_panel
+slot=1
+for t in alpha beta gamma; do
+  kx_copy "$t"
+  kx_wait 30 "slot $slot file" kx_file_is "$KX_DATA/Kolvex$slot.txt" "$t"
+  slot=$((slot + 1))
+done
+kx_probe tray TForm3 513
+kx_wait 10 "expanded panel" kx_panel_expanded
+sleep 0.3
+
+click_child() { # click_child TEXT [BUTTON]
+  local x y
+  read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no control '$1'"
+  xdotool mousemove $((x + 6)) $((y + 6)) click "${2:-1}"
+}
+clipboard_is() { [ "$(kx_probe clip-hex)" = "$(kx_hex "$1")" ]; }
+
+click_child A
+kx_wait 10 "alpha on the clipboard" clipboard_is alpha
+kx_wait 10 "caption A" kx_title_is "A：alpha"
+
+click_child beta
+kx_wait 10 "beta on the clipboard" clipboard_is beta
+kx_wait 10 "caption B" kx_title_is "B：beta"
+
+read -r x y <<<"$(kx_probe child-origin TForm3 gamma)"
+xdotool mousemove $((x + 20)) $((y + 8))
+sleep 0.2
+xdotool mousemove $((x + 24)) $((y + 9))
+tooltip_gamma() { kx_probe tooltip | grep -qx gamma; }
+kx_wait 10 "the tooltip with gamma" tooltip_gamma
+
+click_child alpha 3
+menu=$(kx_probe menu-rect 10000) || kx_fail "the slot menu did not open"
+read -r ml mt mr mb <<<"$menu"
+# Two items, 削除 first.
+xdotool mousemove $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
+sleep 0.2
+xdotool click 1
+question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question before deleting"
+echo "question: $question"
+kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
+slot_c_empty() { [ -f "$KX_DATA/Kolvex3.txt" ] && [ ! -s "$KX_DATA/Kolvex3.txt" ]; }
+kx_wait 10 "slot C's file emptied" slot_c_empty
+visible=$(kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3 | tr '\n' ' ')
+[ "$visible" = "beta gamma " ] || kx_fail "visible slots after the delete: $visible"
+clipboard_is beta || kx_fail "the clipboard changed"
