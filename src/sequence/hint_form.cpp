@@ -8,6 +8,9 @@ HintForm::HintForm(platform::Platform& p) {
   form.setCaption(p.fromUtf8("Kolvex20sub"));
   form.setBounds({0, 0, 6, 18});
   form.dialogFrame = false;
+  // No task-bar button, and never the foreground: typing goes on in the program under it.
+  form.toolWindow = true;
+  form.noActivate = true;
   // Window and panel grow with the caption, so a long prefix or suffix stays on one line.
   form.autoSize = true;
   form.setTopmost(true);

@@ -457,6 +457,8 @@ class Form : public Control {
   bool maximized = false;
   bool keyPreview = false;
   bool toolWindow = false;
+  // Never activated, not even by a click on it.
+  bool noActivate = false;
   // Placed in the middle of the screen the first time it is shown.
   bool centerOnScreen = false;
 

@@ -82,9 +82,27 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (mode == L"layout") {
+    ui::Form dialog("TKolvexCentred");
+    dialog.setCaption("centred");
+    dialog.setBounds({0, 0, 384, 185});
+    dialog.centerOnScreen = true;
+    p.realize(dialog);
+    dialog.show();
+    RECT r{};
+    GetWindowRect(reinterpret_cast<HWND>(p.handleOf(dialog)), &r);
+    recorder.write("centred " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                   std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) +
+                   " screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " +
+                   std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    SetForegroundWindow(reinterpret_cast<HWND>(p.handleOf(dialog)));
+
+    // The hint window, as the sequence insertion shows it over the program being typed into.
     ui::Form hint("TKolvexHint");
     hint.dialogFrame = false;
     hint.autoSize = true;
+    hint.toolWindow = true;
+    hint.noActivate = true;
+    hint.setTopmost(true);
     hint.setBounds({100, 100, 6, 18});
     ui::Panel panel("Panel1");
     panel.autoSize = true;
@@ -99,31 +117,24 @@ int wmain(int argc, wchar_t** argv) {
     p.realize(hint);
     hint.setColor(ui::kClSkyBlue);
     hint.show();
+    const HWND hintWnd = reinterpret_cast<HWND>(p.handleOf(hint));
     auto log = [&](const char* what) {
-      RECT r{};
-      GetWindowRect(reinterpret_cast<HWND>(p.handleOf(hint)), &r);
+      RECT w{};
+      GetWindowRect(hintWnd, &w);
       recorder.write(std::string(what) + " label " + std::to_string(label.width()) + "x" +
                      std::to_string(label.height()) + " panel " + std::to_string(panel.width()) +
                      "x" + std::to_string(panel.height()) + " window " +
-                     std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+                     std::to_string(w.right - w.left) + "x" + std::to_string(w.bottom - w.top));
     };
     label.setCaption(" 001 ");
     log("short");
     label.setCaption(p.fromUtf8(" 前置文字列がとても長い場合の値 0001 後置 "));
     log("long");
-
-    ui::Form dialog("TKolvexCentred");
-    dialog.setCaption("centred");
-    dialog.setBounds({0, 0, 384, 185});
-    dialog.centerOnScreen = true;
-    p.realize(dialog);
-    dialog.show();
-    RECT r{};
-    GetWindowRect(reinterpret_cast<HWND>(p.handleOf(dialog)), &r);
-    recorder.write("centred " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                   std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) +
-                   " screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " +
-                   std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    const LONG ex = GetWindowLongW(hintWnd, GWL_EXSTYLE);
+    const LONG wanted = WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+    recorder.write(std::string("hint styles ") + ((ex & wanted) == wanted ? "ok" : "missing"));
+    recorder.write(std::string("hint foreground ") +
+                   (GetForegroundWindow() == hintWnd ? "taken" : "kept"));
     return 0;
   }
   if (mode == L"keys" && argc >= 4) {

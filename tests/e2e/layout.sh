@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Windows sized to their content and placed by the backend: a frameless hint window grows with
 # its label's text so the whole text shows on one line (label plus a 1-pixel margin on each side),
-# and a window marked to be centred first appears in the middle of the screen.
+# and a window marked to be centred first appears in the middle of the screen. The hint window
+# never takes the foreground from the window under it.
 . "$(dirname "$0")/lib.sh"
 kx_setup
 
@@ -24,3 +25,5 @@ done
 read -r _ left top width height _ sw sh <<<"$(grep '^centred ' "$log")"
 [ "$left" -eq $(((sw - width) / 2)) ] && [ "$top" -eq $(((sh - height) / 2)) ] ||
   kx_fail "not centred: $left,$top ${width}x$height on ${sw}x$sh"
+grep -qx "hint styles ok" "$log" || kx_fail "the hint window is not a layered, non-activating, topmost tool window"
+grep -qx "hint foreground kept" "$log" || kx_fail "showing the hint window took the foreground"

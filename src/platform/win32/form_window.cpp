@@ -387,6 +387,7 @@ void FormWindow::applyStyles() {
   if (f.sizeable) style |= WS_THICKFRAME | WS_MINIMIZEBOX;
   if (f.maximizeBox) style |= WS_MAXIMIZEBOX;
   if (f.toolWindow) exStyle |= WS_EX_TOOLWINDOW;
+  if (f.noActivate) exStyle |= WS_EX_NOACTIVATE;
   if (f.topmost()) exStyle |= WS_EX_TOPMOST;
   ::SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>(style));
   ::SetWindowLongW(hwnd(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
