@@ -39,9 +39,15 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/$target"
   seeds=()
   [[ -d "fuzz/corpus/$target" ]] && seeds=("fuzz/corpus/$target")
-  if ! "$bin_dir/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  # The progress lines go to a log; the closing statistics (or the whole report of a finding)
+  # are shown.
+  log="$artifacts/$target.log"
+  if "$bin_dir/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
-      "$work/$target" "${seeds[@]}"; then
+      "$work/$target" "${seeds[@]}" >"$log" 2>&1; then
+    grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log" || true
+  else
+    tail -n 60 "$log"
     failed+=("$target")
   fi
 done
