@@ -35,7 +35,18 @@ INSTANTIATE_TEST_SUITE_P(
                       NormCase{"\x95\x5C\n", "\x95\x5C\r\n"}, NormCase{"\x82\n", "\x82\n"},
                       // a lead byte as the very last byte is kept and nothing is read past it
                       NormCase{"ab\x82", "ab\x82"}, NormCase{"\x82", "\x82"},
-                      NormCase{"\x82\0\n"s, "\x82"}));
+                      NormCase{"\x82\0\n"s, "\x82"},
+                      // a lone line break before a zero byte further on
+                      NormCase{"a\r\0\0\0\nd"s, "a\r\n"},
+                      NormCase{std::string(40, 'x') + "\n" + std::string(40, 'y') + "\0z\rw"s,
+                               std::string(40, 'x') + "\r\n" + std::string(40, 'y')},
+                      // long texts cross the scan's block boundaries
+                      NormCase{std::string(31, 'x') + "\r\n" + std::string(33, 'y'),
+                               std::string(31, 'x') + "\r\n" + std::string(33, 'y')},
+                      NormCase{std::string(31, 'x') + "\r" + std::string(33, 'y'),
+                               std::string(31, 'x') + "\r\n" + std::string(33, 'y')},
+                      NormCase{std::string(15, 'x') + "\x82\r\n" + std::string(20, 'y'),
+                               std::string(15, 'x') + "\x82\r\r\n" + std::string(20, 'y')}));
 
 TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
   ui::Memo m("Memo1");
