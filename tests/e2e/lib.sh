@@ -69,6 +69,24 @@ kx_wait_panel() { kx_wait 30 "the panel window" kx_probe wait-window TForm3 1000
 # Copies a text to the X11 clipboard (xclip serves it until the next copy).
 kx_copy() { printf '%s' "$1" | xclip -selection clipboard 2>/dev/null; }
 
+# Copies ASCII texts one after another, each stored in the next slot (from slot FIRST on).
+kx_copy_into_slots() { # kx_copy_into_slots FIRST TEXT...
+  local slot=$1 t
+  shift
+  for t in "$@"; do
+    kx_copy "$t"
+    kx_wait 30 "slot $slot file" kx_file_is "$KX_DATA/Kolvex$slot.txt" "$t"
+    slot=$((slot + 1))
+  done
+}
+
+# Drops the panel down with a left click on the tray icon.
+kx_expand_from_tray() {
+  kx_probe tray TForm3 513
+  kx_wait 10 "expanded panel" kx_panel_expanded
+  sleep 0.3
+}
+
 # True when FILE holds exactly the bytes of STRING (compared afresh on every call).
 kx_file_is() { [ -f "$1" ] && [ "$(od -An -tx1 "$1" | tr -d ' \n')" = "$(kx_hex "$2")" ]; }
 

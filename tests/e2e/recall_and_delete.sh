@@ -8,15 +8,8 @@ kx_setup
 
 kx_start_app
 kx_wait_panel
-slot=1
-for t in alpha beta gamma; do
-  kx_copy "$t"
-  kx_wait 30 "slot $slot file" kx_file_is "$KX_DATA/Kolvex$slot.txt" "$t"
-  slot=$((slot + 1))
-done
-kx_probe tray TForm3 513
-kx_wait 10 "expanded panel" kx_panel_expanded
-sleep 0.3
+kx_copy_into_slots 1 alpha beta gamma
+kx_expand_from_tray
 
 click_child() { # click_child TEXT [BUTTON]
   local x y
