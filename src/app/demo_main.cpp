@@ -1,5 +1,7 @@
 // Scripted demonstration on the simulated desktop: starts the program in a data folder, lets
 // another program copy a few texts, and prints what the panel shows after each step.
+#include <iconv.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -10,16 +12,30 @@
 
 namespace {
 
+// The panel's texts are in the system code page (CP932); the terminal wants UTF-8.
+std::string utf8(const std::string& cp932) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return cp932;
+  std::string in = cp932, out(cp932.size() * 3 + 4, '\0');
+  char* src = in.data();
+  char* dst = out.data();
+  std::size_t srcLeft = in.size(), dstLeft = out.size();
+  iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
 void show(const char* step, sim::SimDesktop& desktop, app::Program& program) {
   app::MainForm& m = program.mainForm();
   std::printf("\n== %s\n", step);
-  std::printf("caption : %s\n", m.form.caption().c_str());
+  std::printf("caption : %s\n", utf8(m.form.caption()).c_str());
   std::printf("height  : %d\n", m.form.outerHeight());
   for (int i = 1; i <= app::kSlotCount; ++i) {
     const ui::Memo& memo = m.store().memo(i);
     if (!memo.visible()) continue;
     std::printf("  %c%s %s\n", history::SlotStore::letter(i), m.store().checked(i) ? "*" : " ",
-                memo.text().c_str());
+                utf8(memo.text()).c_str());
   }
   std::printf("files   : %d written so far\n", desktop.totalWrites());
 }
