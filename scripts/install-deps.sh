@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xclip xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+  wine wine64 fonts-wine xvfb xclip xdotool imagemagick fonts-ipafont-gothic locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -14,7 +14,9 @@ done
 if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # Recommended packages included: Wine loads X11 extension libraries (clipboard change events,
+  # input, cursors) and its fonts from them.
+  apt-get install -y -q "${missing[@]}"
 fi
 # Wine takes its code page from the locale: a Japanese one gives code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
