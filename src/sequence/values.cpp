@@ -225,12 +225,10 @@ bool RunState::runOver(const RunSettings& settings) const {
          !definitionIndexValid(settings, sequenceIndex);
 }
 
-std::vector<std::string> standardRun(std::string_view startText, std::string_view endText) {
+namespace {
+// Every value a run yields, in order, as successive insertions would take them.
+std::vector<std::string> wholeRun(const RunSettings& settings) {
   std::vector<std::string> values;
-  if (startText.empty() || endText.empty()) return values;
-  RunSettings settings;
-  settings.startText = startText;
-  settings.endText = endText;
   RunState run;
   run.StartRun(settings);
   do {
@@ -239,23 +237,25 @@ std::vector<std::string> standardRun(std::string_view startText, std::string_vie
   } while (!run.CompleteInsertion(settings));
   return values;
 }
+}  // namespace
+
+std::vector<std::string> standardRun(std::string_view startText, std::string_view endText) {
+  if (startText.empty() || endText.empty()) return {};
+  RunSettings settings;
+  settings.startText = startText;
+  settings.endText = endText;
+  return wholeRun(settings);
+}
 
 std::vector<std::string> definitionRun(const std::vector<std::string>& items, int startIndex,
                                        std::string_view endText) {
-  std::vector<std::string> values;
-  if (items.empty()) return values;
+  if (items.empty()) return {};
   RunSettings settings;
   settings.sequenceKind = 1;
   settings.items = items;
   settings.startIndex = startIndex;
   settings.endText = endText;
-  RunState run;
-  run.StartRun(settings);
-  do {
-    run.PrepareValue(settings);
-    values.push_back(run.valueText);
-  } while (!run.CompleteInsertion(settings));
-  return values;
+  return wholeRun(settings);
 }
 
 }  // namespace sequence
