@@ -365,10 +365,13 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
     case P::ItemIndex:
       applyItems(*nc);
       break;
-    case P::Caret:
-      ::SendMessageW(h, EM_SETSEL, 0, 0);
+    case P::Caret: {
+      // Either the caret at the start or the whole text selected.
+      const bool all = static_cast<const ui::TextBox&>(control).selLength() > 0;
+      ::SendMessageW(h, EM_SETSEL, 0, all ? -1 : 0);
       ::SendMessageW(h, EM_SCROLLCARET, 0, 0);
       break;
+    }
     default:
       break;
   }
@@ -698,6 +701,8 @@ bool FormWindow::preTranslateKey(MSG& msg, NativeControl* target) {
             .size());
     if (c->kind() == Kind::Memo || c->kind() == Kind::Edit)
       static_cast<ui::TextBox&>(*c).userSetCaret(bytes);
+    else if (c->kind() == Kind::ComboBox)
+      static_cast<ui::ComboBox&>(*c).userSetCaret(bytes);
   };
   switch (msg.message) {
     case WM_KEYDOWN:
