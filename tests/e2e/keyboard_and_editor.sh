@@ -5,9 +5,18 @@
 # slot's menu opens "Kolvex20:編集<letter>" on the slot's text; an emptied text is refused with
 # a message; the window maximizes with its text box and button following the frame; after
 # "閉じる" and Yes the edited text is on the clipboard, named in the caption, stored by the
-# capture in a new slot and, at the next save, in the slot's own file.
+# capture in a new slot and, at the next save, in the slot's own file. With KX_DPI set (144) the
+# same runs at that DPI, where the editor's size and layout scale.
 . "$(dirname "$0")/lib.sh"
 kx_setup
+if [ -n "${KX_DPI:-}" ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KX_DPI" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+fi
+# Layout pixels at the run's DPI, rounded as the backend scales them.
+px() { echo $((($1 * ${KX_DPI:-96} + 48) / 96)); }
 
 kx_start_app
 kx_wait_panel
@@ -90,8 +99,9 @@ kx_wait 10 "the editor's caption" editor_title_is "Kolvex20:編集B"
 kx_wait 10 "the slot's text in the editor" memo_shows beta
 kx_panel_expanded && kx_fail "the panel stayed dropped down with the editor open"
 read -r l t r b <<<"$(kx_probe rect TForm1)"
-[ $((r - l)) -eq 484 ] && [ $((b - t)) -eq 285 ] || kx_fail "editor size $((r - l))x$((b - t))"
-import -window root "$KX_ARTIFACTS/editor-normal.png"
+[ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
+  kx_fail "editor size $((r - l))x$((b - t))"
+import -window root "$KX_ARTIFACTS/editor-normal${KX_DPI:+-${KX_DPI}dpi}.png"
 
 # An emptied text cannot be written back.
 type_in_editor beta ""
@@ -121,7 +131,7 @@ echo "text box before $ml $mt $mr $mb, maximized $el $et $er $eb"
 [ $((er - el)) -gt $((mr - ml + 200)) ] || kx_fail "the text box did not grow with the window"
 [ $((eb - et)) -gt $((mb - mt + 100)) ] || kx_fail "the text box did not grow in height"
 [ $((wr - br)) -lt 40 ] && [ $((wb - bb)) -lt 40 ] || kx_fail "閉じる not at the bottom right"
-import -window root "$KX_ARTIFACTS/editor-maximized.png"
+import -window root "$KX_ARTIFACTS/editor-maximized${KX_DPI:+-${KX_DPI}dpi}.png"
 
 click_close
 question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question at the close"
@@ -143,7 +153,8 @@ kx_file_is "$KX_DATA/Kolvex2.txt" "beta edited" || kx_fail "slot B's file after 
 open_editor_on alpha
 kx_wait 10 "the editor's caption" editor_title_is "Kolvex20:編集A"
 read -r l t r b <<<"$(kx_probe rect TForm1)"
-[ $((r - l)) -eq 484 ] && [ $((b - t)) -eq 285 ] || kx_fail "reopened editor size $((r - l))x$((b - t))"
+[ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
+  kx_fail "reopened editor size $((r - l))x$((b - t))"
 click_close
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the editor to close" eval '! editor_shown'
