@@ -51,6 +51,20 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramSt
     m.onMouseDown = [this, i](ui::MouseButton b) { recall_->memoMouseDown(i, b); };
     m.onMouseEnter = [this, i] { recall_->memoMouseEnter(i); };
   }
+  recall::Keyboard::Context kb;
+  kb.platform = &p_;
+  kb.store = store_.get();
+  kb.state = &state_;
+  for (int i = 1; i <= kSlots; ++i)
+    kb.slotButtons[static_cast<std::size_t>(i)] = hiddenButtons[static_cast<std::size_t>(i)].get();
+  kb.sequenceButton = &button23;
+  kb.focusSink = &button24;
+  kb.otherWindowShown = [this] { return settingsForm && settingsForm->visible(); };
+  kb.saveAll = [this] { saveAll(); };
+  keyboard_ = std::make_unique<recall::Keyboard>(std::move(kb));
+  form.onFormKeyDown = [this](int vk) { keyboard_->formKeyDown(vk); };
+  form.onFormKeyUp = [this](int vk) { keyboard_->formKeyUp(vk); };
+
   n1.onClick = [this] { deleteClear_->deleteSelected(); };
   speedButton41.onMouseUp = [this](ui::MouseButton) { deleteClear_->allClear(); };
   timer1.onTimer = [this] { store_->endGuardWindow(); };

@@ -15,6 +15,7 @@
 #include "history/state.h"
 #include "platform/platform.h"
 #include "recall/delete_clear.h"
+#include "recall/keyboard.h"
 #include "recall/recall.h"
 #include "ui/widgets.h"
 
@@ -102,6 +103,7 @@ class MainForm : public platform::ShellEvents {
   std::unique_ptr<history::KeepMarks> keepMarks_;
   std::unique_ptr<recall::Recall> recall_;
   std::unique_ptr<recall::DeleteClear> deleteClear_;
+  std::unique_ptr<recall::Keyboard> keyboard_;
   bool destroyed_ = false;
 };
 

@@ -25,6 +25,7 @@ bool Program::start() {
   main_->replaceInField = &settings_->checkBox5;
   main_->renewInputHook = &settings_->speedButton3;
   wireSequenceInsertion();
+  connectEditor();
   p_.realize(main_->form);
   p_.setMainForm(main_->form, *main_);
   platform::runHandler(p_, [this] { main_->formCreate(); });
@@ -82,6 +83,32 @@ void Program::wireSequenceInsertion() {
   s.speedButton3.onClick = [&d] { d.timer3Timer(); };
   main_->sequenceSettings = settings_.get();
   main_->insertionDriver = driver_.get();
+}
+
+void Program::connectEditor() {
+  MainForm& m = *main_;
+  sequence::SettingsForm& s = *settings_;
+  recall::SlotEditor::Context c;
+  c.platform = &p_;
+  c.store = &m.store();
+  c.state = &state_;
+  c.interlocked = {&m.button23, &m.speedButton41, &m.n1, &m.n2};
+  c.deleteItem = &m.n1;
+  c.editItem = &m.n2;
+  c.window = &s.form;
+  c.panel = &s.panel2;
+  c.memo = &s.memo22;
+  c.saveAll = [&m] { m.saveAll(); };
+  c.captionPrefix = p_.fromUtf8("Kolvex20:編集");
+  c.emptiedMessage = p_.fromUtf8(
+      "編集で全ての文字列が削除されました\r\n\r\n登録内容の削除は編集モードではできません");
+  c.confirmClose = p_.fromUtf8("編集を終了しますか？");
+  editor_ = std::make_unique<recall::SlotEditor>(std::move(c));
+  m.n2.onClick = [this] { editor_->n2Click(); };
+  // A recall during editing must leave the edit target alone.
+  m.editorOpen = [this] { return editor_->isOpen(); };
+  s.editorCloseQuery = [this] { return editor_->formCloseQuery(); };
+  s.editorClose = [this] { editor_->formClose(); };
 }
 
 void Program::shutdown() {

@@ -16,6 +16,7 @@ int runProgram(platform::Platform& platform);
 #include "app/main_form.h"
 #include "app/strings.h"
 #include "history/state.h"
+#include "recall/slot_editor.h"
 #include "sequence/hint_form.h"
 #include "sequence/insertion_driver.h"
 #include "sequence/settings_form.h"
@@ -31,6 +32,8 @@ class Program {
   // Entry up to the message loop. False when another instance already runs (after telling the
   // user so); nothing else is created then.
   bool start();
+  // The slot editor between the panel's popup menu and TForm1's editor mode.
+  void connectEditor();
   // Releases what the main window holds on the desktop (listener, hotkey, tray icon).
   void shutdown();
 
@@ -40,6 +43,7 @@ class Program {
   sequence::SettingsForm& settings() { return *settings_; }
   sequence::HintForm& hint() { return *hint_; }
   sequence::InsertionDriver& insertionDriver() { return *driver_; }
+  recall::SlotEditor& editor() { return *editor_; }
   history::ProgramState& state() { return state_; }
   const Texts& texts() const { return texts_; }
 
@@ -54,6 +58,7 @@ class Program {
   std::unique_ptr<sequence::SettingsForm> settings_;  // TForm1
   std::unique_ptr<sequence::HintForm> hint_;          // TForm2
   std::unique_ptr<sequence::InsertionDriver> driver_;
+  std::unique_ptr<recall::SlotEditor> editor_;  // TForm1's editor mode
 };
 
 }  // namespace app

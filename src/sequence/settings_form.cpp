@@ -201,18 +201,22 @@ void SettingsForm::buildDefinitionEditor() {
 }
 
 void SettingsForm::buildSlotEditor() {
-  place(panel2, 0, 0, 468, 246);
+  // The client area of the editor window at its normal size.
+  place(panel2, 0, 0, 476, 258);
   panel2.setColor(ui::kClSkyBlue);
   panel2.setTabStop(false);
+  panel2.anchors = ui::kAnchorsAll;
   panel2.hide();
   form.addControl(panel2);
   place(memo22, 10, 10, 459, 208);
   memo22.scrollBars = true;
   memo22.fontName = kTahoma;
   memo22.fontHeight = 15;
+  memo22.anchors = ui::kAnchorsAll;
   panel2.addChild(memo22);
   button3.setCaption(p_.fromUtf8("閉じる"));
   place(button3, 388, 227, 75, 25);
+  button3.anchors = ui::kAnchorRight | ui::kAnchorBottom;
   panel2.addChild(button3);
 }
 
@@ -237,6 +241,8 @@ void SettingsForm::routeEvents() {
   for (ui::CheckBox* box : {&checkBox3, &checkBox4, &checkBox5, &checkBox6})
     box->onMouseEnter = [box] { box->setShowHint(true); };
 
+  button3.onClick = [this] { form.close(); };
+  form.onCloseQuery = [this] { return !editorCloseQuery || editorCloseQuery(); };
   form.onClose = [this] { formClose(); };
   form.onActivate = [this] { formActivate(); };
   form.onFormKeyUp = [this](int vk) { formKeyUp(vk); };
@@ -260,6 +266,7 @@ void SettingsForm::formCreate() {
 }
 
 void SettingsForm::formClose() {
+  if (editorClose) editorClose();
   enablePanelItems();
   if (panel1.visible()) speedButton2.performClick();
 }

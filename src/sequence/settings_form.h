@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "platform/platform.h"
@@ -88,6 +89,10 @@ class SettingsForm {
   ui::Panel panel2{"Panel2"};
   ui::Memo memo22{"memo22"};
   ui::Button button3{"Button3"};  // 閉じる
+  // The slot editor's part of the close request (false refuses the close) and of the close,
+  // which runs before the rest of the close.
+  std::function<bool()> editorCloseQuery;
+  std::function<void()> editorClose;
 
   ui::Timer timer1{"Timer1", 500};   // paste cool-down
   ui::Timer timer2{"Timer2", 100};   // the synthetic Ctrl+V

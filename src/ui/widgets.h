@@ -38,6 +38,7 @@ enum class Property {
   Transparent,
   Focus,
   TimerState,
+  WindowState,
 };
 
 class Control;
@@ -52,6 +53,18 @@ class ControlPeer {
 struct Bounds {
   int left = 0, top = 0, width = 0, height = 0;
 };
+
+// Edges of its parent a control keeps its distance to when the parent is shown larger than its
+// model size (a sizeable window the user enlarges or maximizes): anchored to left and right it
+// grows with the parent, to the right only it moves along.
+enum Anchor : unsigned {
+  kAnchorLeft = 1,
+  kAnchorTop = 2,
+  kAnchorRight = 4,
+  kAnchorBottom = 8,
+};
+inline constexpr unsigned kAnchorsDefault = kAnchorLeft | kAnchorTop;
+inline constexpr unsigned kAnchorsAll = kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom;
 
 class Form;
 
@@ -134,6 +147,7 @@ class Control {
   // Panels and forms: the backend sizes them to hold their children (labels always fit their
   // text), keeping the children's margin from the top-left corner on the other sides too.
   bool autoSize = false;
+  unsigned anchors = kAnchorsDefault;
 
   ControlPeer* peer() const { return peer_; }
   void setPeer(ControlPeer* p) { peer_ = p; }
@@ -470,10 +484,18 @@ class Form : public Control {
 
   std::string fontName;
   int fontHeight = 0;
+  // Border and border icons, applied when the form is shown. A sizeable form's bounds keep the
+  // size the program gave it; the user may show it larger, and its anchored controls follow.
   bool sizeable = false;
   bool maximizeBox = false;
   bool dialogFrame = true;
-  bool maximized = false;
+
+  // Window state: maximized or normal. Restoring from code brings back the model's bounds.
+  bool maximized() const { return maximized_; }
+  void setMaximized(bool m) { setFlag(maximized_, m, Property::WindowState); }
+  // From the backend: the user maximized or restored the window.
+  void userSetMaximized(bool m) { maximized_ = m; }
+
   bool keyPreview = false;
   bool toolWindow = false;
   // Never activated, not even by a click on it.
@@ -490,6 +512,7 @@ class Form : public Control {
   bool topmost_ = false;
   bool transparent_ = false;
   bool active_ = false;
+  bool maximized_ = false;
   Control* focused_ = nullptr;
 };
 

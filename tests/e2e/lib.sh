@@ -4,7 +4,8 @@
 set -euo pipefail
 . "$KOLVEX_SOURCE_DIR/scripts/wine-env.sh"
 
-KX_NAME="$(basename "$0" .sh)"
+# A scenario run more than once (at another DPI) names each run.
+KX_NAME="${KX_NAME:-$(basename "$0" .sh)}"
 KX_WORK="$KOLVEX_E2E_DIR/$KX_NAME"
 KX_DATA="$KX_WORK/data"
 KX_ARTIFACTS="$KOLVEX_E2E_DIR/artifacts"

@@ -16,6 +16,10 @@
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
 //                                      window's thread
 //   child-origin CLASS TEXT            print the screen position of the child's client origin
+//   child-rect CLASS TEXT              print "left top right bottom" of the child on screen
+//   shown-child-center CLASS TEXT      print the centre of the child captioned TEXT that is not
+//                                      covered there by another window
+//   syscommand CLASS maximize|restore  the window's maximize or restore box
 //   menu-rect [TIMEOUT_MS]             wait for an open popup menu and print its rectangle
 //   tooltip                            print the text of every visible tooltip
 //   dialog-text TITLE [TIMEOUT_MS]     wait for a message box titled TITLE and print its text
@@ -324,6 +328,28 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     return 1;
+  }
+  if (cmd == L"child-rect" || cmd == L"shown-child-center") {
+    for (HWND c : children(mustFind(arg(2)))) {
+      if (textOf(c) != arg(3)) continue;
+      RECT r{};
+      GetWindowRect(c, &r);
+      if (cmd == L"child-rect") {
+        print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+              " " + std::to_string(r.bottom));
+        return 0;
+      }
+      const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+      if (WindowFromPoint(centre) != c) continue;
+      print(std::to_string(centre.x) + " " + std::to_string(centre.y));
+      return 0;
+    }
+    return 1;
+  }
+  if (cmd == L"syscommand") {
+    const WPARAM command = arg(3) == L"maximize" ? SC_MAXIMIZE : SC_RESTORE;
+    PostMessageW(mustFind(arg(2)), WM_SYSCOMMAND, command, 0);
+    return 0;
   }
   if (cmd == L"tooltip") {
     for (HWND t : topWindows(L"tooltips_class32", nullptr, true))

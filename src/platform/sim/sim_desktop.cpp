@@ -757,4 +757,9 @@ void SimPlatform::closeBox(ui::Form& f) {
   dispatch([&f] { f.close(); });
 }
 
+void SimPlatform::maximizeBox(ui::Form& f, bool maximize) {
+  if (!f.visible() || !f.sizeable || !f.maximizeBox) return;
+  dispatch([&f, maximize] { f.userSetMaximized(maximize); });
+}
+
 }  // namespace sim

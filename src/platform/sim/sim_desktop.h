@@ -224,6 +224,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void input(platform::InputEvent e);
   // Closes a form by its close box.
   void closeBox(ui::Form& f);
+  // The maximize box (restore: the same box once more); only a shown form that has one.
+  void maximizeBox(ui::Form& f, bool maximize = true);
 
   // --- Platform ---
   std::string fromUtf8(std::string_view utf8) const override;

@@ -209,7 +209,7 @@ void FormWindow::createControl(ui::Control& c, HWND parentHwnd) {
         style |= ES_READONLY;
       else
         style |= ES_WANTRETURN;
-      if (m.scrollBars) style |= WS_VSCROLL;
+      if (m.scrollBars) style |= WS_VSCROLL | WS_HSCROLL;
       if (!m.wordWrap) style |= ES_AUTOHSCROLL;
       exStyle |= WS_EX_CLIENTEDGE;
       break;
@@ -290,7 +290,10 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
           // A window without a frame is a hint riding along with the pointer: it must never take
           // the activation from the program the user works in.
           const bool framed = form_->dialogFrame || form_->sizeable;
-          ::ShowWindow(hwnd(), framed && !form_->toolWindow ? SW_SHOW : SW_SHOWNOACTIVATE);
+          if (form_->maximized() && form_->sizeable)
+            ::ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
+          else
+            ::ShowWindow(hwnd(), framed && !form_->toolWindow ? SW_SHOW : SW_SHOWNOACTIVATE);
           // Back above the top-most windows that came up while it was hidden.
           if (form_->topmost()) applyTopmost();
         } else {
@@ -315,6 +318,9 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
       case P::Focus:
         applyFocus();
         break;
+      case P::WindowState:
+        applyWindowState();
+        break;
       default:
         break;
     }
@@ -335,6 +341,9 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
       break;
     case P::Visible:
       ::ShowWindow(h, control.visible() ? SW_SHOWNA : SW_HIDE);
+      // A panel shown over other controls of its window (an editor mode) covers them.
+      if (control.visible() && control.kind() == Kind::Panel)
+        ::SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       break;
     case P::Enabled:
       ::EnableWindow(h, control.enabled());
@@ -387,7 +396,7 @@ void FormWindow::applyStyles() {
     if (!platform_.isMainForm(this)) style |= WS_SYSMENU;
     if (f.dialogFrame && !f.sizeable) exStyle |= WS_EX_DLGMODALFRAME;
   }
-  if (f.sizeable) style |= WS_THICKFRAME | WS_MINIMIZEBOX;
+  if (f.sizeable) style |= WS_THICKFRAME;
   if (f.maximizeBox) style |= WS_MAXIMIZEBOX;
   if (f.toolWindow) exStyle |= WS_EX_TOOLWINDOW;
   if (f.noActivate) exStyle |= WS_EX_NOACTIVATE;
@@ -421,12 +430,55 @@ void FormWindow::applyFormBounds() {
 }
 
 void FormWindow::applyControlBounds(NativeControl& nc) {
-  const ui::Bounds& b = nc.control->bounds();
-  int height = scale(b.height);
-  if (nc.control->kind() == Kind::ComboBox) height += scale(kComboDropLines * 16);
-  ::SetWindowPos(nc.hwnd, nullptr, scale(b.left), scale(b.top), scale(b.width), height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  if (nc.control->kind() == Kind::Label) autoSizeLabel(nc);
+  const ui::Control& c = *nc.control;
+  const ui::Bounds& b = c.bounds();
+  int left = scale(b.left), top = scale(b.top), width = scale(b.width), height = scale(b.height);
+  if (c.parent()) {
+    // Anchored to both edges it grows with its parent; to the far edge only it moves along.
+    const SIZE g = growth(*c.parent());
+    const unsigned a = c.anchors;
+    if (a & ui::kAnchorRight) (a & ui::kAnchorLeft ? width : left) += g.cx;
+    if (a & ui::kAnchorBottom) (a & ui::kAnchorTop ? height : top) += g.cy;
+  }
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (c.kind() == Kind::ComboBox) height += scale(kComboDropLines * 16);
+  ::SetWindowPos(nc.hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (c.kind() == Kind::Label) autoSizeLabel(nc);
+}
+
+SIZE FormWindow::growth(const ui::Control& c) const {
+  if (&c == form_) {
+    RECT r;
+    if (!form_->sizeable || ::IsIconic(hwnd()) || !::GetWindowRect(hwnd(), &r)) return {0, 0};
+    return {(r.right - r.left) - scale(form_->width()),
+            (r.bottom - r.top) - scale(std::max(0, form_->height()))};
+  }
+  const SIZE g = c.parent() ? growth(*c.parent()) : SIZE{0, 0};
+  const unsigned a = c.anchors;
+  const bool wide = (a & ui::kAnchorLeft) && (a & ui::kAnchorRight);
+  const bool tall = (a & ui::kAnchorTop) && (a & ui::kAnchorBottom);
+  return {wide ? g.cx : 0, tall ? g.cy : 0};
+}
+
+void FormWindow::layoutAnchored() {
+  // Parents come before their children in creation order, so each sees its parent's new size.
+  for (auto& nc : controls_)
+    if (nc->hwnd) applyControlBounds(*nc);
+}
+
+void FormWindow::applyWindowState() {
+  const bool zoomed = ::IsZoomed(hwnd()) != FALSE;
+  if (form_->maximized() == zoomed) return;
+  if (!::IsWindowVisible(hwnd())) {
+    // Shown later in the state the model has by then (see the Visible change).
+    if (zoomed) {
+      ::SetWindowLongW(hwnd(), GWL_STYLE, ::GetWindowLongW(hwnd(), GWL_STYLE) & ~WS_MAXIMIZE);
+      applyFormBounds();
+    }
+    return;
+  }
+  ::ShowWindow(hwnd(), form_->maximized() ? SW_MAXIMIZE : SW_RESTORE);
 }
 
 HFONT FormWindow::font(const std::string& name, int height) {
@@ -826,10 +878,20 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       mmi->ptMinTrackSize = {0, 0};
       return 0;
     }
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED && form_->sizeable) {
+        // The user maximized, restored or sized the window: the state reaches the model, the
+        // anchored controls follow the frame.
+        const bool zoomed = wParam == SIZE_MAXIMIZED;
+        if (form_->maximized() != zoomed) run([this, zoomed] { form_->userSetMaximized(zoomed); });
+        layoutAnchored();
+      }
+      break;
     case WM_WINDOWPOSCHANGED: {
-      // A drag by the user moves the model too; sizes stay the model's.
+      // A drag by the user moves the model too; sizes stay the model's, and so does the
+      // position while the window is maximized (it comes back there when restored).
       const auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
-      if (nativeEcho_ == 0 && !(wp->flags & SWP_NOMOVE) &&
+      if (nativeEcho_ == 0 && !(wp->flags & SWP_NOMOVE) && !::IsZoomed(w) &&
           (wp->x != form_->left() || wp->y != form_->top())) {
         ++modelEcho_;
         form_->setBounds({wp->x, wp->y, form_->width(), form_->height()});

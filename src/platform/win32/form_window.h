@@ -82,6 +82,11 @@ class FormWindow : public ui::ControlPeer {
   void applyTimer(NativeControl& nc);
   void applyItems(NativeControl& nc);
   void applyFocus();
+  void applyWindowState();
+  // How much larger than its model size (scaled) a control is shown, in pixels: a sizeable form
+  // the user enlarged or maximized, and the anchored controls that grow with it.
+  SIZE growth(const ui::Control& c) const;
+  void layoutAnchored();
   void updateFrameHeight();
   void autoSizeLabel(NativeControl& nc);
   void autoSizeParent(ui::Control& child);

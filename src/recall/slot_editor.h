@@ -1,0 +1,59 @@
+// The slot editor: "編集" in a slot's popup menu opens the settings window TForm1 in its editor
+// mode (Panel2 with one large text box) on the slot the user right-clicked. Closing it writes
+// the edited text to the clipboard and back into the slot. While it is open, nothing on the
+// panel that could move or remove slots can be used.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "history/slot_store.h"
+#include "history/state.h"
+#include "platform/platform.h"
+#include "ui/widgets.h"
+
+namespace recall {
+
+class SlotEditor {
+ public:
+  struct Context {
+    platform::Platform* platform = nullptr;
+    history::SlotStore* store = nullptr;
+    history::ProgramState* state = nullptr;
+    // Disabled while the editor is open, in this order: Button23, SpeedButton41, N1, N2; then
+    // the keep-mark boxes CheckBox1..20 of the store.
+    std::vector<ui::Control*> interlocked;
+    ui::MenuItem* deleteItem = nullptr;  // N1
+    ui::MenuItem* editItem = nullptr;    // N2
+    // The editor window and its controls.
+    ui::Form* window = nullptr;  // TForm1
+    ui::Panel* panel = nullptr;  // Panel2
+    ui::Memo* memo = nullptr;    // memo22
+    // Same save as on a Shift release; throws on the first file that cannot be written.
+    std::function<void()> saveAll;
+    std::string captionPrefix;  // Kolvex20:編集
+    std::string emptiedMessage;
+    std::string confirmClose;  // 編集を終了しますか？
+  };
+  explicit SlotEditor(Context c) : c_(std::move(c)) {}
+
+  // Editor mode: Panel2 is shown.
+  bool isOpen() const { return c_.panel->visible(); }
+
+  void n2Click();  // open on the selected slot
+  // TForm1's close request and close; in settings mode the request is granted at once and the
+  // close only enables the popup commands again.
+  bool formCloseQuery();
+  void formClose();
+
+  static constexpr int kWidth = 484;
+  static constexpr int kHeight = 285;
+
+ private:
+  void setInterlocked(bool enabled);
+
+  Context c_;
+};
+
+}  // namespace recall

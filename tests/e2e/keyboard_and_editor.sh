@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The panel worked from the keyboard and a slot corrected in the editor. With the panel dropped
+# down (tray click) and the pointer over it, a slot's letter puts its text on the clipboard and
+# names it in the caption; releasing Shift folds the panel and writes all 21 files. "編集" in a
+# slot's menu opens "Kolvex20:編集<letter>" on the slot's text; an emptied text is refused with
+# a message; the window maximizes with its text box and button following the frame; after
+# "閉じる" and Yes the edited text is on the clipboard, named in the caption, stored by the
+# capture in a new slot and, at the next save, in the slot's own file. With KX_DPI set (144) the
+# same runs at that DPI, where the editor's size and layout scale.
+. "$(dirname "$0")/lib.sh"
+kx_setup
+if [ -n "${KX_DPI:-}" ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KX_DPI" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+fi
+# Layout pixels at the run's DPI, rounded as the backend scales them.
+px() { echo $((($1 * ${KX_DPI:-96} + 48) / 96)); }
+
+kx_start_app
+kx_wait_panel
+kx_copy_into_slots 1 alpha beta gamma
+
+clipboard_is() { [ "$(kx_probe clip-hex)" = "$(kx_hex "$1")" ]; }
+pointer_over_panel() {
+  local l t r b
+  read -r l t r b <<<"$(kx_probe client-rect TForm3)"
+  # Over the credit label, clear of the slots and buttons.
+  xdotool mousemove $((r - 40)) $((t + 6))
+  sleep 0.3
+}
+all_files_newer_than() { # all_files_newer_than STAMPFILE
+  local f
+  for f in "$KX_DATA"/Kolvex{1..20}.txt "$KX_DATA/Kolvex20.ini"; do
+    [ "$f" -nt "$1" ] || return 1
+  done
+}
+release_shift_and_wait_for_save() {
+  touch -d '2000-01-01' "$KX_DATA"/Kolvex*.txt "$KX_DATA/Kolvex20.ini"
+  touch -d '2001-01-01' "$KX_WORK/stamp"
+  xdotool key shift
+  kx_wait 10 "all 21 files written" all_files_newer_than "$KX_WORK/stamp"
+}
+editor_title_is() { [ "$(kx_probe title TForm1)" = "$1" ]; }
+editor_shown() { kx_probe wait-window TForm1 100; }
+memo_shows() { kx_probe controls TForm1 | grep -q "^Edit	1	$1\$"; }
+
+# --- keyboard ---
+kx_expand_from_tray
+pointer_over_panel
+xdotool key b
+kx_wait 10 "beta on the clipboard" clipboard_is beta
+kx_wait 10 "caption B" kx_title_is "B：beta"
+xdotool key c
+kx_wait 10 "gamma on the clipboard" clipboard_is gamma
+kx_wait 10 "caption C" kx_title_is "C：gamma"
+release_shift_and_wait_for_save
+kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release"
+clipboard_is gamma || kx_fail "the clipboard changed at the Shift release"
+kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file"
+
+# --- editor ---
+open_editor_on() { # open_editor_on SLOT_TEXT
+  kx_expand_from_tray
+  local x y ml mt mr mb
+  read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no slot text '$1'"
+  xdotool mousemove $((x + 6)) $((y + 6)) click 3
+  read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+  # Two items, 編集 second.
+  xdotool mousemove $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
+  sleep 0.2
+  xdotool click 1
+  kx_wait 10 "the editor window" editor_shown
+}
+click_close() {
+  local x y
+  read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
+  xdotool mousemove "$x" "$y"
+  sleep 0.2
+  xdotool click 1
+}
+type_in_editor() { # type_in_editor OLD NEW: replaces the text box's text OLD by NEW
+  local l t r b n
+  # The text box starts 10 pixels into the client area and grows from there.
+  read -r l t r b <<<"$(kx_probe client-rect TForm1)"
+  xdotool mousemove $((l + 60)) $((t + 60))
+  sleep 0.3
+  xdotool click 1
+  sleep 0.2
+  xdotool key ctrl+End
+  for n in $(seq 1 $((${#1} + 2))); do xdotool key BackSpace; done
+  if [ -n "$2" ]; then xdotool type --delay 40 "$2"; fi
+  sleep 0.3
+}
+
+open_editor_on beta
+kx_wait 10 "the editor's caption" editor_title_is "Kolvex20:編集B"
+kx_wait 10 "the slot's text in the editor" memo_shows beta
+kx_panel_expanded && kx_fail "the panel stayed dropped down with the editor open"
+read -r l t r b <<<"$(kx_probe rect TForm1)"
+[ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
+  kx_fail "editor size $((r - l))x$((b - t))"
+import -window root "$KX_ARTIFACTS/editor-normal${KX_DPI:+-${KX_DPI}dpi}.png"
+
+# An emptied text cannot be written back.
+type_in_editor beta ""
+click_close
+message=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no message for the emptied text"
+echo "message: $message"
+echo "$message" | grep -q "編集で全ての文字列が削除されました" || kx_fail "message: $message"
+echo "$message" | grep -q "登録内容の削除は編集モードではできません" || kx_fail "message: $message"
+kx_probe dialog-ok Kolvex20 || kx_fail "could not dismiss the message"
+sleep 0.5
+editor_shown || kx_fail "the editor closed on an emptied text"
+kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file changed"
+
+# Maximized, the text box grows with the frame and the button stays at the bottom right.
+type_in_editor "" "beta edited"
+kx_wait 10 "the typed text in the editor" memo_shows "beta edited"
+read -r ml mt mr mb <<<"$(kx_probe child-rect TForm1 "beta edited")"
+kx_probe syscommand TForm1 maximize
+maximized() { local l t r b; read -r l t r b <<<"$(kx_probe rect TForm1)"; [ $((r - l)) -gt 700 ]; }
+kx_wait 10 "the maximized editor" maximized
+sleep 0.5
+read -r wl wt wr wb <<<"$(kx_probe client-rect TForm1)"
+read -r bl bt br bb <<<"$(kx_probe child-rect TForm1 閉じる)"
+echo "maximized client $wl $wt $wr $wb, 閉じる $bl $bt $br $bb"
+read -r el et er eb <<<"$(kx_probe child-rect TForm1 "beta edited")"
+echo "text box before $ml $mt $mr $mb, maximized $el $et $er $eb"
+[ $((er - el)) -gt $((mr - ml + 200)) ] || kx_fail "the text box did not grow with the window"
+[ $((eb - et)) -gt $((mb - mt + 100)) ] || kx_fail "the text box did not grow in height"
+[ $((wr - br)) -lt 40 ] && [ $((wb - bb)) -lt 40 ] || kx_fail "閉じる not at the bottom right"
+import -window root "$KX_ARTIFACTS/editor-maximized${KX_DPI:+-${KX_DPI}dpi}.png"
+
+click_close
+question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question at the close"
+[ "$question" = "編集を終了しますか？" ] || kx_fail "question: $question"
+kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
+kx_wait 10 "the edited text on the clipboard" clipboard_is "beta edited"
+kx_wait 10 "caption B with the edited text" kx_title_is "B：beta edited"
+kx_wait 10 "the capture's new slot D" kx_file_is "$KX_DATA/Kolvex4.txt" "beta edited"
+sleep 0.5
+editor_shown && kx_fail "the editor stayed open"
+kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file written before the next save"
+
+kx_expand_from_tray
+pointer_over_panel
+release_shift_and_wait_for_save
+kx_file_is "$KX_DATA/Kolvex2.txt" "beta edited" || kx_fail "slot B's file after the save"
+
+# Opened again after a maximized close: normal, at its own size.
+open_editor_on alpha
+kx_wait 10 "the editor's caption" editor_title_is "Kolvex20:編集A"
+read -r l t r b <<<"$(kx_probe rect TForm1)"
+[ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
+  kx_fail "reopened editor size $((r - l))x$((b - t))"
+click_close
+kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
+kx_wait 10 "the editor to close" eval '! editor_shown'

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::SimFixture;
+constexpr int kStrip = sim::SimPlatform::kFrameHeight - 3;
+constexpr int kShift = 16;
+
+class Keyboard : public SimFixture {
+ protected:
+  void SetUp() override {
+    writeSlotFiles({"a", "b", "c", "d", "e"}, "\r\n");
+    start();
+    copy("a");
+    other = desktop->createOtherWindow({0, 0, 800, 600});
+    desktop->activateOther(other);
+    desktop->runPending();
+  }
+  // The hotkey as the user gives it in another program, with the pointer at `at`.
+  void summon(platform::Point at = {640, 300}) {
+    desktop->cursor = at;
+    platform->hotkey();
+    desktop->runPending();  // the application window passes activation on to the panel
+  }
+  ui::Form& f() { return panel().form; }
+  int writesOfAll() {
+    int n = desktop->writesOf(app::kDefinitionFile);
+    for (int i = 1; i <= 20; ++i)
+      n += desktop->writesOf(app::slotFileName(i));
+    return n;
+  }
+  std::string caption(char letter, const std::string& t) {
+    return std::string(1, letter) + cp932("：") + t;
+  }
+  platform::WindowHandle other = 0;
+};
+
+TEST_F(Keyboard, HotkeyLettersAndShiftReleaseHandTheClipboardBackToTheUsersWindow) {
+  summon({640, 300});
+  ASSERT_TRUE(f().active());
+  ASSERT_GT(f().outerHeight(), 50);
+  platform->keyDown(f(), 'C');
+  EXPECT_EQ(clipboard(), "c");
+  EXPECT_EQ(f().caption(), caption('C', "c"));
+  platform->keyDown(f(), 'E');  // Shift still held: a second recall replaces the first
+  EXPECT_EQ(clipboard(), "e");
+  EXPECT_EQ(f().caption(), caption('E', "e"));
+  store().box(1).setChecked(true);
+  desktop->advance(600);
+  const int writes = writesOfAll();
+  platform->keyUp(f(), kShift);
+  EXPECT_EQ(f().outerHeight(), kStrip);
+  EXPECT_TRUE(f().topmost());
+  EXPECT_EQ(f().focused(), &panel().button24);
+  EXPECT_EQ(desktop->foreground(), other);
+  EXPECT_FALSE(f().active());
+  EXPECT_EQ(desktop->cursor, (platform::Point{640, 300}));
+  // The keep state into line 0, then all 21 files.
+  EXPECT_EQ(ui::textLine(file(app::kDefinitionFile), 0), "A");
+  EXPECT_EQ(writesOfAll(), writes + 21);
+  EXPECT_EQ(slotFile(3), "c");
+  EXPECT_EQ(clipboard(), "e");
+}
+
+TEST_F(Keyboard, SlotFilesAreSavedTDownToAAfterTheDefinitionFile) {
+  summon();
+  // A slot file that cannot be written stops the save there: the later ones (lower letters) and
+  // the pointer's return are left undone.
+  desktop->failWrite(app::slotFileName(10));
+  const int before9 = desktop->writesOf(app::slotFileName(9));
+  const int before11 = desktop->writesOf(app::slotFileName(11));
+  const int beforeIni = desktop->writesOf(app::kDefinitionFile);
+  desktop->cursor = {1, 1};
+  platform->keyUp(f(), kShift);
+  EXPECT_EQ(desktop->writesOf(app::kDefinitionFile), beforeIni + 1);
+  EXPECT_EQ(desktop->writesOf(app::slotFileName(11)), before11 + 1);
+  EXPECT_EQ(desktop->writesOf(app::slotFileName(9)), before9);
+  EXPECT_EQ(errorCount(), 1);
+  EXPECT_EQ(desktop->cursor, (platform::Point{1, 1}));
+}
+
+TEST_F(Keyboard, NoKeptSlotWritesAnEmptyFirstLine) {
+  panel().memo21.setText("B\r\n1");
+  summon();
+  platform->keyUp(f(), kShift);
+  EXPECT_EQ(file(app::kDefinitionFile), "\r\n1");
+}
+
+struct FoldedCase {
+  const char* name;
+  int height;  // outer height of the panel when the key comes
+};
+
+class LettersOnAFoldedPanel : public Keyboard, public ::testing::WithParamInterface<FoldedCase> {};
+
+TEST_P(LettersOnAFoldedPanel, DoNothing) {
+  f().setOuterHeight(GetParam().height);
+  const std::string captionBefore = f().caption();
+  const int writes = writesOfAll();
+  platform->keyDown(f(), 'C');
+  platform->keyDown(f(), 'Z');
+  platform->keyUp(f(), kShift);
+  EXPECT_EQ(clipboard(), "a");
+  EXPECT_EQ(f().caption(), captionBefore);
+  EXPECT_EQ(writesOfAll(), writes);
+  EXPECT_EQ(f().outerHeight(), GetParam().height);
+  EXPECT_NE(f().focused(), &panel().button24);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, LettersOnAFoldedPanel,
+                         ::testing::Values(FoldedCase{"Strip", kStrip}, FoldedCase{"AtFifty", 50}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Keyboard, LetterOfAnEmptySlotAndKeysOutsideTheSlotsDoNothing) {
+  summon();
+  int clicks = 0;
+  panel().button23.onClick = [&] { ++clicks; };
+  for (int vk : {int{'F'}, int{'T'}, int{'U'}, int{'Y'}, int{'1'}, 'A' - 1})
+    platform->keyDown(f(), vk);
+  EXPECT_EQ(clipboard(), "a");
+  EXPECT_EQ(clicks, 0);
+  EXPECT_GT(f().outerHeight(), 50);
+}
+
+TEST_F(Keyboard, ZPerformsTheSequenceButtonOnlyWhileItIsEnabled) {
+  summon();
+  int clicks = 0;
+  panel().button23.onClick = [&] { ++clicks; };
+  platform->keyDown(f(), 'Z');
+  EXPECT_EQ(clicks, 1);
+  panel().button23.setEnabled(false);
+  platform->keyDown(f(), 'Z');
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Keyboard, ShiftReleaseWithTheSettingsWindowShownBringsTheProgramForward) {
+  summon({10, 20});
+  program->settingsForm().show();
+  platform->keyUp(f(), kShift);
+  EXPECT_EQ(desktop->foreground(), platform->applicationWindow());
+  EXPECT_EQ(f().outerHeight(), kStrip);
+  EXPECT_EQ(f().focused(), &panel().button24);
+}
+
+TEST_F(Keyboard, ShiftReleaseWhileThePanelStaysActiveLeavesThePointer) {
+  summon({10, 20});
+  desktop->refuseForeground = true;  // the system keeps the panel in front
+  desktop->cursor = {300, 300};
+  platform->keyUp(f(), kShift);
+  EXPECT_TRUE(f().active());
+  EXPECT_EQ(desktop->cursor, (platform::Point{300, 300}));
+  EXPECT_EQ(f().outerHeight(), kStrip);
+}
+
+TEST_F(Keyboard, TrayOpenedPanelUsesTheWindowOfTheLastHotkey) {
+  summon({10, 20});
+  platform->keyUp(f(), kShift);
+  const platform::WindowHandle second = desktop->createOtherWindow({0, 0, 50, 50});
+  desktop->activateOther(second);
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->runPending();
+  ASSERT_GT(f().outerHeight(), 50);
+  platform->keyUp(f(), kShift);
+  EXPECT_EQ(desktop->foreground(), other);
+}
+
+struct ReleaseCase {
+  const char* name;
+  int vk;
+  bool expandFirst;
+};
+
+class ReleaseWithEmptyClipboard : public Keyboard,
+                                  public ::testing::WithParamInterface<ReleaseCase> {};
+
+TEST_P(ReleaseWithEmptyClipboard, HidesThePanel) {
+  if (GetParam().expandFirst) summon();
+  desktop->otherEmptiesClipboard();
+  desktop->runPending();
+  f().setOuterHeight(GetParam().expandFirst ? 130 : kStrip);
+  platform->keyUp(f(), GetParam().vk);
+  EXPECT_EQ(f().outerHeight(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ReleaseWithEmptyClipboard,
+                         ::testing::Values(ReleaseCase{"ShiftExpanded", kShift, true},
+                                           ReleaseCase{"LetterExpanded", 'B', true},
+                                           ReleaseCase{"ShiftOnStrip", kShift, false},
+                                           ReleaseCase{"CtrlOnStrip", 17, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Keyboard, ReleaseOfAnotherKeyWithTextOnTheClipboardChangesNothing) {
+  summon();
+  platform->keyUp(f(), 'B');
+  EXPECT_GT(f().outerHeight(), 50);
+  EXPECT_TRUE(f().active());
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::SimFixture;
+constexpr int kStrip = sim::SimPlatform::kFrameHeight - 3;
+
+class SlotEditor : public SimFixture {
+ protected:
+  void SetUp() override {
+    writeSlotFiles({"a", "b", "c", "d", "e"});
+    start();
+    copy("a");
+    other = desktop->createOtherWindow({0, 0, 800, 600});
+    desktop->activateOther(other);
+    expand();
+  }
+  void expand() {
+    platform->trayIcon(platform::kWmLButtonDown);
+    desktop->runPending();
+  }
+  // Right click on slot i's text, then "編集".
+  void openOn(int i) {
+    platform->rightPress(store().memo(i));
+    ASSERT_EQ(platform->openMenu(), &panel().popupMenu1);
+    platform->chooseMenuItem(panel().n2);
+  }
+  ui::Form& editorWindow() { return program->settingsForm(); }
+  ui::Memo& memo22() { return program->settings().memo22; }
+  void type(const std::string& t) { memo22().userSetText(t); }
+  void closeWithButton() { platform->click(program->settings().button3); }
+  std::string caption(char letter, const std::string& t) {
+    return std::string(1, letter) + cp932("：") + t;
+  }
+  std::vector<ui::Control*> interlocked() {
+    std::vector<ui::Control*> out = {&panel().button23, &panel().speedButton41, &panel().n1,
+                                     &panel().n2};
+    for (int i = 1; i <= 20; ++i)
+      out.push_back(panel().checkBoxes[static_cast<std::size_t>(i)].get());
+    return out;
+  }
+  platform::WindowHandle other = 0;
+};
+
+TEST_F(SlotEditor, OpensOnTheRightClickedSlotInItsOwnWindowShape) {
+  openOn(3);
+  ui::Form& w = editorWindow();
+  EXPECT_TRUE(w.visible());
+  EXPECT_TRUE(program->settings().panel2.visible());
+  EXPECT_EQ(w.caption(), cp932("Kolvex20:編集C"));
+  EXPECT_EQ(memo22().text(), "c");
+  EXPECT_EQ(w.width(), 484);
+  EXPECT_EQ(w.outerHeight(), 285);
+  EXPECT_TRUE(w.sizeable);
+  EXPECT_TRUE(w.maximizeBox);
+  EXPECT_EQ(memo22().anchors, ui::kAnchorsAll);
+  EXPECT_EQ(program->settings().button3.anchors, ui::kAnchorRight | ui::kAnchorBottom);
+}
+
+TEST_F(SlotEditor, EditedTextStandsInTheSlotAndInTheSlotTheCaptureGaveIt) {
+  openOn(3);
+  type("new");
+  closeWithButton();
+  ASSERT_FALSE(editorWindow().visible());
+  ASSERT_EQ(desktop->boxes.size(), 1u);
+  EXPECT_EQ(desktop->boxes[0].kind, sim::SimDesktop::Box::Kind::Confirm);
+  EXPECT_EQ(desktop->boxes[0].text, cp932("編集を終了しますか？"));
+  EXPECT_EQ(texts()[2], "new");
+  EXPECT_EQ(texts()[5], "new");  // stored by the capture inside the write
+  EXPECT_EQ(clipboard(), "new");
+  EXPECT_EQ(panel().form.caption(), caption('C', "new"));
+  EXPECT_EQ(slotFile(6), "new");
+  EXPECT_EQ(slotFile(3), "c");  // reaches its file at the next save of all slots
+  EXPECT_FALSE(program->settings().panel2.visible());
+  for (int i = 1; i <= 20; ++i)
+    EXPECT_EQ(program->state().slotSelection[static_cast<std::size_t>(i)], 0) << i;
+  expand();
+  platform->keyUp(panel().form, 16);
+  EXPECT_EQ(slotFile(3), "new");
+}
+
+TEST_F(SlotEditor, TextAnotherSlotHoldsIsMatchedNotStoredAgain) {
+  openOn(3);
+  type("a");
+  closeWithButton();
+  EXPECT_EQ(texts()[0], "a");
+  EXPECT_EQ(texts()[2], "a");
+  EXPECT_EQ(texts()[5], "");
+  EXPECT_EQ(panel().form.caption(), caption('C', "a"));
+  EXPECT_EQ(store().memo(1).color(), history::kMatchColour);
+}
+
+TEST_F(SlotEditor, FullStoreTakesTheEditedTextInTAfterTheShift) {
+  for (int i = 6; i <= 20; ++i)
+    copy("t" + std::to_string(i));
+  expand();
+  openOn(3);
+  type("edited");
+  closeWithButton();
+  // The capture moved every text one slot towards A: C's text is now in B, and the slot under
+  // edit (still C) receives the edited text as T does.
+  EXPECT_EQ(texts()[19], "edited");
+  EXPECT_EQ(texts()[2], "edited");
+  EXPECT_EQ(texts()[1], "c");
+}
+
+TEST_F(SlotEditor, RecallDuringEditingKeepsTheTarget) {
+  openOn(3);
+  type("x");
+  platform->click(*panel().letterButtons[1]);
+  EXPECT_EQ(clipboard(), "a");
+  EXPECT_EQ(program->state().slotSelection[3], 1);
+  expand();
+  platform->keyDown(panel().form, 'B');  // letters on the expanded panel too
+  EXPECT_EQ(clipboard(), "b");
+  EXPECT_EQ(program->state().slotSelection[3], 1);
+  closeWithButton();
+  EXPECT_EQ(texts()[2], "x");
+  EXPECT_EQ(texts()[0], "a");
+  EXPECT_EQ(texts()[1], "b");
+  EXPECT_EQ(clipboard(), "x");
+}
+
+TEST_F(SlotEditor, CancelAtTheQuestionKeepsTheEditorAndTheEdits) {
+  openOn(2);
+  type("changed");
+  desktop->confirmAnswers = {false};
+  platform->closeBox(editorWindow());
+  EXPECT_TRUE(editorWindow().visible());
+  EXPECT_TRUE(program->settings().panel2.visible());
+  EXPECT_EQ(memo22().text(), "changed");
+  EXPECT_EQ(texts()[1], "b");
+  EXPECT_EQ(clipboard(), "a");
+  EXPECT_FALSE(panel().n2.enabled());
+  platform->closeBox(editorWindow());
+  EXPECT_EQ(texts()[1], "changed");
+}
+
+TEST_F(SlotEditor, EmptiedTextIsRefusedWithTheMessage) {
+  openOn(2);
+  type("");
+  closeWithButton();
+  ASSERT_EQ(desktop->boxes.size(), 1u);
+  EXPECT_EQ(desktop->boxes[0].kind, sim::SimDesktop::Box::Kind::Message);
+  EXPECT_EQ(
+      desktop->boxes[0].text,
+      cp932("編集で全ての文字列が削除されました\r\n\r\n登録内容の削除は編集モードではできません"));
+  EXPECT_TRUE(editorWindow().visible());
+  EXPECT_EQ(texts()[1], "b");
+  EXPECT_EQ(clipboard(), "a");
+}
+
+TEST_F(SlotEditor, MaximizedEditorComesBackNormalAtItsSize) {
+  openOn(2);
+  platform->maximizeBox(editorWindow());
+  ASSERT_TRUE(editorWindow().maximized());
+  type("b2");
+  closeWithButton();
+  EXPECT_FALSE(editorWindow().maximized());
+  expand();
+  editorWindow().setBounds({0, 0, 700, 500});
+  openOn(1);
+  EXPECT_FALSE(editorWindow().maximized());
+  EXPECT_EQ(editorWindow().width(), 484);
+  EXPECT_EQ(editorWindow().outerHeight(), 285);
+  EXPECT_EQ(editorWindow().caption(), cp932("Kolvex20:編集A"));
+}
+
+TEST_F(SlotEditor, EditingAKeptSlotKeepsItsMark) {
+  platform->click(store().box(1));
+  desktop->advance(600);
+  ASSERT_TRUE(store().checked(1));
+  ASSERT_TRUE(store().hasKeepLetter(1));
+  openOn(1);
+  type("kept, edited");
+  closeWithButton();
+  EXPECT_TRUE(store().checked(1));
+  EXPECT_TRUE(store().hasKeepLetter(1));
+  EXPECT_EQ(texts()[0], "kept, edited");
+  EXPECT_EQ(texts()[5], "kept, edited");
+  EXPECT_FALSE(store().checked(6));
+}
+
+TEST_F(SlotEditor, EveryInterlockedControlRefusesWhileTheEditorIsOpen) {
+  openOn(3);
+  for (ui::Control* c : interlocked())
+    EXPECT_FALSE(c->enabled()) << c->name();
+  int sequenceClicks = 0;
+  panel().button23.onClick = [&] { ++sequenceClicks; };
+  const auto before = texts();
+  platform->click(store().box(1));
+  platform->click(panel().button23);
+  platform->keyDown(panel().form, 'Z');
+  platform->mouseUp(panel().speedButton41, ui::MouseButton::Left);
+  platform->rightPress(store().memo(1));
+  platform->chooseMenuItem(panel().n1);
+  platform->chooseMenuItem(panel().n2);
+  EXPECT_EQ(sequenceClicks, 0);
+  EXPECT_TRUE(desktop->boxes.empty());
+  EXPECT_EQ(texts(), before);
+  EXPECT_FALSE(store().checked(1));
+  EXPECT_EQ(editorWindow().caption(), cp932("Kolvex20:編集C"));
+  closeWithButton();
+  for (ui::Control* c : interlocked())
+    EXPECT_TRUE(c->enabled()) << c->name();
+}
+
+TEST_F(SlotEditor, OpeningFromTheActiveExpandedPanelFoldsItAndSavesEverything) {
+  ASSERT_TRUE(panel().form.active());
+  store().setText(4, "d changed");  // only a full save puts this on disk
+  const int iniWrites = desktop->writesOf(app::kDefinitionFile);
+  openOn(3);
+  EXPECT_EQ(panel().form.outerHeight(), kStrip);
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_EQ(desktop->writesOf(app::kDefinitionFile), iniWrites + 1);
+  EXPECT_EQ(slotFile(4), "d changed");
+}
+
+TEST_F(SlotEditor, OpeningWhileThePanelIsNotActiveSkipsTheFoldAndTheSave) {
+  desktop->activateOther(other);
+  panel().form.setOuterHeight(130);
+  store().setText(4, "d changed");
+  const int writes = desktop->totalWrites();
+  openOn(3);
+  EXPECT_TRUE(editorWindow().visible());
+  EXPECT_EQ(panel().form.outerHeight(), 130);
+  EXPECT_EQ(desktop->totalWrites(), writes);
+  EXPECT_EQ(slotFile(4), "d");
+}
+
+TEST_F(SlotEditor, AFileThatCannotBeWrittenAtOpeningLeavesThePanelUsable) {
+  desktop->failWrite(app::slotFileName(7));
+  openOn(3);
+  EXPECT_FALSE(editorWindow().visible());
+  EXPECT_EQ(errorCount(), 1);
+  for (ui::Control* c : interlocked())
+    EXPECT_TRUE(c->enabled()) << c->name();
+}
+
+TEST_F(SlotEditor, ClipboardHeldAtTheCloseLeavesTheEditorOpenAndTheSlotAsItWas) {
+  openOn(3);
+  type("new");
+  desktop->otherHoldsClipboard(true);
+  closeWithButton();
+  EXPECT_EQ(errorCount(), 1);
+  EXPECT_TRUE(editorWindow().visible());
+  EXPECT_TRUE(program->settings().panel2.visible());
+  EXPECT_EQ(texts()[2], "c");
+  desktop->otherHoldsClipboard(false);
+  closeWithButton();
+  EXPECT_EQ(texts()[2], "new");
+}
+
+TEST_F(SlotEditor, ClosingTheSettingsModeEnablesThePopupCommandsAndWritesNothingBack) {
+  // A selection may outlive its menu (closed with Esc); only the editor mode writes back.
+  platform->rightPress(store().memo(2));
+  panel().n1.setEnabled(false);
+  panel().n2.setEnabled(false);
+  editorWindow().show();
+  platform->closeBox(editorWindow());
+  EXPECT_FALSE(editorWindow().visible());
+  EXPECT_TRUE(desktop->boxes.empty());
+  EXPECT_TRUE(panel().n1.enabled());
+  EXPECT_TRUE(panel().n2.enabled());
+  EXPECT_EQ(texts()[1], "b");
+  EXPECT_EQ(clipboard(), "a");
+}
+
+}  // namespace
