@@ -133,6 +133,18 @@ echo "text box before $ml $mt $mr $mb, maximized $el $et $er $eb"
 [ $((wr - br)) -lt 40 ] && [ $((wb - bb)) -lt 40 ] || kx_fail "閉じる not at the bottom right"
 import -window root "$KX_ARTIFACTS/editor-maximized${KX_DPI:+-${KX_DPI}dpi}.png"
 
+# Restored by the user, the window and its text box are back at their own size; maximized once
+# more, it is closed from there.
+kx_probe syscommand TForm1 restore
+normal() { local l t r b; read -r l t r b <<<"$(kx_probe rect TForm1)"; [ $((r - l)) -eq "$(px 484)" ]; }
+kx_wait 10 "the restored editor" normal
+sleep 0.5
+[ "$(kx_probe child-rect TForm1 "beta edited")" = "$ml $mt $mr $mb" ] ||
+  kx_fail "text box after the restore: $(kx_probe child-rect TForm1 "beta edited")"
+kx_probe syscommand TForm1 maximize
+kx_wait 10 "the maximized editor" maximized
+sleep 0.5
+
 click_close
 question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question at the close"
 [ "$question" = "編集を終了しますか？" ] || kx_fail "question: $question"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "support/sim_fixture.h"
@@ -93,6 +94,7 @@ TEST_F(Keyboard, NoKeptSlotWritesAnEmptyFirstLine) {
 struct FoldedCase {
   const char* name;
   int height;  // outer height of the panel when the key comes
+  friend std::ostream& operator<<(std::ostream& os, const FoldedCase& c) { return os << c.name; }
 };
 
 class LettersOnAFoldedPanel : public Keyboard, public ::testing::WithParamInterface<FoldedCase> {};
@@ -172,6 +174,7 @@ struct ReleaseCase {
   const char* name;
   int vk;
   bool expandFirst;
+  friend std::ostream& operator<<(std::ostream& os, const ReleaseCase& c) { return os << c.name; }
 };
 
 class ReleaseWithEmptyClipboard : public Keyboard,
