@@ -215,6 +215,16 @@ TEST_F(Insertion, ACtrlChordDoesNotArm) {
   EXPECT_TRUE(flags().insertArmed);
 }
 
+TEST_F(Insertion, ATapBeforeTheHintWasShownArmsNothing) {
+  startRun();
+  const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
+  desktop->createTextField(w2, {810, 150, 1100, 180});
+  desktop->activateOther(w2);
+  arm({900, 165});  // an I-beam, but not in the window the run goes to
+  EXPECT_FALSE(hint().hintShown());
+  EXPECT_FALSE(flags().insertArmed);
+}
+
 TEST_F(Insertion, SummoningWhileCtrlIsHeldMakesTheReleaseAChord) {
   startRun();
   desktop->userMoveMouse(kInField);
@@ -354,6 +364,21 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   arm();
   clickAndWait();
   EXPECT_EQ(field->text, "No.2)");
+}
+
+TEST_F(Insertion, ARepeatedReplacementRunAsksOnlyAtItsStart) {
+  openSettings();
+  fillStandard("1");
+  check(w().checkBox5);
+  check(w().checkBox2);
+  pressStart();
+  for (int n = 0; n < 3; ++n) {
+    arm();
+    clickAndWait();
+  }
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.1)", "No.1)"}));
+  EXPECT_EQ(field->text, "No.1)");
+  EXPECT_EQ(desktop->boxes.size(), 1u);
 }
 
 TEST_F(Insertion, ALineBreakStaysOnTheClipboardAndClosingEmptiesIt) {
