@@ -448,6 +448,7 @@ std::optional<std::string> SimPlatform::readFile(std::string_view name) {
 void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   std::string n(name);
   const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
+  if (desktop_.onWriteAttempt) desktop_.onWriteAttempt(n);
   if (desktop_.writeFails(n)) throw Error(failure);
   // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
   const fs::path target = desktop_.directory() / n;

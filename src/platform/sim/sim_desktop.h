@@ -62,6 +62,9 @@ class SimDesktop {
   void failRead(const std::string& name, bool fail = true);
   void failWrite(const std::string& name, bool fail = true);
   bool writeFails(const std::string& name) const { return failWrite_.count(name) > 0; }
+  // Called as a program starts writing a file (its name), before any failure: lets a test change
+  // the desktop in the middle of an operation.
+  std::function<void(const std::string&)> onWriteAttempt;
   bool readFails(const std::string& name) const { return failRead_.count(name) > 0; }
   // Whether saves flush to disk before the rename (as the real program does).
   bool syncWrites = true;
