@@ -32,6 +32,10 @@ private_copy secret-pw-3 CanIncludeInClipboardHistory 0
 kx_probe copy-marked allowed-4 CanIncludeInClipboardHistory 1
 kx_wait 30 "slot $slot file" kx_file_is "$KX_DATA/Kolvex$slot.txt" allowed-4
 
+# The panel as the user sees it: the plain copies and allowed-4, no trace of a private one.
+kx_expand_from_tray
+kx_screenshot private-copy
+
 # A private text on the clipboard at close: files written, none holds it, the text stays.
 kx_probe copy-marked secret-pw-5 ExcludeClipboardContentFromMonitorProcessing
 kx_wait 30 "the caption to empty after secret-pw-5" kx_title_is ""
