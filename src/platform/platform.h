@@ -74,6 +74,30 @@ class ShellEvents {
   virtual void inputEvent(const InputEvent& e) = 0;
 };
 
+// Registered clipboard formats with which password managers and other programs mark what they
+// copy as not for any clipboard history or monitor.
+inline constexpr const char* kExcludeFromMonitorFormat =
+    "ExcludeClipboardContentFromMonitorProcessing";
+inline constexpr const char* kHistoryPermissionFormat = "CanIncludeInClipboardHistory";
+inline constexpr const char* kViewerIgnoreFormat = "Clipboard Viewer Ignore";
+
+// The marks found on the clipboard beside its text.
+struct ClipboardMarks {
+  bool excludeFromMonitor = false;
+  bool viewerIgnore = false;
+  bool historyPermissionPresent = false;
+  // The permission's DWORD, when it could be read (at least four bytes).
+  std::optional<std::uint32_t> historyPermission;
+};
+
+// Whether marked content must stay out of the program: either of the two flag formats, or a
+// history permission of 0. A permission whose value cannot be read counts as a refusal, so a
+// password is never kept because its mark was malformed.
+inline bool isPrivateContent(const ClipboardMarks& m) {
+  if (m.excludeFromMonitor || m.viewerIgnore) return true;
+  return m.historyPermissionPresent && m.historyPermission.value_or(0) == 0;
+}
+
 inline constexpr int kHtCaption = 2;
 inline constexpr int kWmLButtonDown = 513;
 inline constexpr int kWmRButtonDown = 516;
@@ -124,8 +148,9 @@ class Platform {
   virtual void showError(std::string_view text) = 0;
 
   // --- clipboard (CF_TEXT in the system code page) ---
-  // The text up to its first zero byte; empty when the clipboard holds no text. Throws Error
-  // when another program holds the clipboard open.
+  // The text up to its first zero byte; empty when the clipboard holds no text, and empty when
+  // its content is marked private (isPrivateContent): such content is no text to the program.
+  // Throws Error when another program holds the clipboard open.
   virtual std::string readClipboardText() = 0;
   virtual void writeClipboardText(std::string_view text) = 0;
   virtual void clearClipboard() = 0;

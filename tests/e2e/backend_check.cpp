@@ -7,6 +7,8 @@
 //                        the key Z (down and up) to whatever has the focus; end when STOPFILE
 //                        exists
 //   confirm LOG          ask a question and log "yes" or "no"
+//   write-faults LOG     file replacement when it cannot happen: logs each case, whether the
+//                        write reported an error, and the file's bytes afterwards
 //   keys LOG STOPFILE    a window with key preview and a text field that accepts digits only;
 //                        logs the form's and the field's key events, then the field's text
 //   layout LOG           a frameless window sized to a label's text, given a short and then a
@@ -15,6 +17,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/win32/win32_platform.h"
@@ -77,6 +80,35 @@ int wmain(int argc, wchar_t** argv) {
   p.setupApplicationWindow("Kolvex20 check");
   Recorder recorder(p, argv[2]);
 
+  if (mode == L"write-faults") {
+    // Each line: the case, whether the write reported an error, and what the file holds.
+    auto attempt = [&](const char* name, const std::string& file, const std::string& bytes) {
+      bool failed = false;
+      try {
+        p.writeFile(file, bytes);
+      } catch (const platform::Error&) {
+        failed = true;
+      }
+      const std::optional<std::string> now = p.readFile(file);
+      // A temporary file left beside it (the folder of the blocked case does not count).
+      const DWORD temp = ::GetFileAttributesA((file + ".tmp").c_str());
+      const bool leftover = temp != INVALID_FILE_ATTRIBUTES && !(temp & FILE_ATTRIBUTE_DIRECTORY);
+      recorder.write(std::string(name) + (failed ? " error " : " ok ") +
+                     (now ? "[" + *now + "]" : "missing") + (leftover ? " +temporary" : ""));
+    };
+    attempt("first", "Kolvex7.txt", "old bytes");
+    // The temporary file cannot be created: a folder stands in its place.
+    ::CreateDirectoryW(L"Kolvex7.txt.tmp", nullptr);
+    attempt("blocked-temporary", "Kolvex7.txt", "new bytes");
+    ::RemoveDirectoryW(L"Kolvex7.txt.tmp");
+    // Another program holds the file open without letting it be replaced.
+    HANDLE held = ::CreateFileW(L"Kolvex7.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    attempt("held-open", "Kolvex7.txt", "held bytes");
+    ::CloseHandle(held);
+    attempt("after", "Kolvex7.txt", "last bytes");
+    return 0;
+  }
   if (mode == L"confirm") {
     recorder.write(p.confirm(p.fromUtf8("よろしいですか？")) ? "yes" : "no");
     return 0;

@@ -31,12 +31,16 @@
 //   clip-hex                           print the clipboard's CF_TEXT as hex
 //   hold-clipboard READYFILE STOPFILE  keep the clipboard open (READYFILE appears once it is
 //                                      held) until STOPFILE exists
+//   copy-marked TEXT FORMAT [DWORD]    copy TEXT (CF_TEXT) with the registered FORMAT beside
+//                                      it, holding DWORD (4 bytes) or else one zero byte, as a
+//                                      password manager marks what it copies
 //   viewer LOG STOPFILE                join the clipboard viewer chain and log every change
 //   listener LOG STOPFILE              register a clipboard format listener and log every change
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -435,6 +439,30 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(50);
     CloseClipboard();
     return 0;
+  }
+  if (cmd == L"copy-marked") {
+    HWND w = CreateWindowW(L"STATIC", L"probe copier", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+    const std::wstring text = arg(2);
+    const int ansiSize =
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const UINT format = RegisterClipboardFormatW(arg(3).c_str());
+    const bool dword = argc > 4;
+    const DWORD value = static_cast<DWORD>(wcstoul(arg(4).c_str(), nullptr, 10));
+    HGLOBAL textMemory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(ansiSize));
+    HGLOBAL markMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, dword ? sizeof value : 1);
+    if (!w || !format || !textMemory || !markMemory || !OpenClipboard(w)) return 1;
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, static_cast<char*>(GlobalLock(textMemory)),
+                        ansiSize, nullptr, nullptr);
+    GlobalUnlock(textMemory);
+    if (dword) {
+      memcpy(GlobalLock(markMemory), &value, sizeof value);
+      GlobalUnlock(markMemory);
+    }
+    EmptyClipboard();
+    const bool ok = SetClipboardData(format, markMemory) && SetClipboardData(CF_TEXT, textMemory);
+    CloseClipboard();
+    return ok ? 0 : 1;
   }
   if (cmd == L"viewer" || cmd == L"listener") return observe(arg(2), arg(3), cmd == L"viewer");
   return usage();

@@ -59,9 +59,11 @@ void SimDesktop::advance(int ms) {
   now_ = std::max(now_, limit);
 }
 
-void SimDesktop::setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer) {
+void SimDesktop::setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer,
+                              std::vector<ClipFormat> formats) {
   clipKind_ = kind;
   clipBytes_ = std::move(bytes);
+  clipFormats_ = std::move(formats);
   ++clipSequence_;
   // The writer's own listener runs nested inside the write; everyone else hears it later.
   for (SimPlatform* p : std::vector<SimPlatform*>(processes_)) {
@@ -75,6 +77,17 @@ void SimDesktop::setClipboard(ClipKind kind, std::string bytes, SimPlatform* wri
 void SimDesktop::otherCopiesText(std::string bytes) {
   setClipboard(ClipKind::Text, std::move(bytes), nullptr);
 }
+SimDesktop::ClipFormat SimDesktop::dwordFormat(std::string name, std::uint32_t value) {
+  std::string data(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i)
+    data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return {std::move(name), std::move(data)};
+}
+
+void SimDesktop::otherCopiesMarkedText(std::string bytes, std::vector<ClipFormat> formats) {
+  setClipboard(ClipKind::Text, std::move(bytes), nullptr, std::move(formats));
+}
+
 void SimDesktop::otherCopiesNonText() {
   setClipboard(ClipKind::Other, {}, nullptr);
 }
@@ -500,9 +513,30 @@ void SimPlatform::ensureOpenable() const {
   if (desktop_.clipboardHeld()) throw Error(fromUtf8("クリップボードを開くことができません"));
 }
 
+namespace {
+platform::ClipboardMarks marksOf(const std::vector<SimDesktop::ClipFormat>& formats) {
+  platform::ClipboardMarks m;
+  for (const SimDesktop::ClipFormat& f : formats) {
+    if (f.name == platform::kExcludeFromMonitorFormat) m.excludeFromMonitor = true;
+    if (f.name == platform::kViewerIgnoreFormat) m.viewerIgnore = true;
+    if (f.name == platform::kHistoryPermissionFormat) {
+      m.historyPermissionPresent = true;
+      if (f.data.size() >= 4) {
+        std::uint32_t v = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+          v |= static_cast<std::uint32_t>(static_cast<unsigned char>(f.data[i])) << (8 * i);
+        m.historyPermission = v;
+      }
+    }
+  }
+  return m;
+}
+}  // namespace
+
 std::string SimPlatform::readClipboardText() {
   ensureOpenable();
   if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return {};
+  if (platform::isPrivateContent(marksOf(desktop_.clipboardFormats()))) return {};
   const std::string& b = desktop_.clipboardBytes();
   return b.substr(0, b.find('\0'));
 }
@@ -622,6 +656,7 @@ std::optional<std::string> SimPlatform::readFile(std::string_view name) {
 void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   std::string n(name);
   const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
+  if (desktop_.onWriteAttempt) desktop_.onWriteAttempt(n);
   if (desktop_.writeFails(n)) throw Error(failure);
   // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
   const fs::path target = desktop_.directory() / n;

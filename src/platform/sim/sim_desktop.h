@@ -40,6 +40,17 @@ class SimDesktop {
   // The stored CF_TEXT bytes (possibly with a zero byte inside).
   const std::string& clipboardBytes() const { return clipBytes_; }
   void otherCopiesText(std::string bytes);
+  // A registered clipboard format that a program puts beside its text.
+  struct ClipFormat {
+    std::string name;
+    std::string data;
+    bool operator==(const ClipFormat&) const = default;
+  };
+  // A format whose data is one DWORD (little-endian), as "CanIncludeInClipboardHistory" holds.
+  static ClipFormat dwordFormat(std::string name, std::uint32_t value);
+  // Another program copies a text together with further formats (a password manager's marks).
+  void otherCopiesMarkedText(std::string bytes, std::vector<ClipFormat> formats);
+  const std::vector<ClipFormat>& clipboardFormats() const { return clipFormats_; }
   void otherCopiesNonText();
   void otherEmptiesClipboard();
   void otherHoldsClipboard(bool held) { clipHeld_ = held; }
@@ -51,6 +62,9 @@ class SimDesktop {
   void failRead(const std::string& name, bool fail = true);
   void failWrite(const std::string& name, bool fail = true);
   bool writeFails(const std::string& name) const { return failWrite_.count(name) > 0; }
+  // Called as a program starts writing a file (its name), before any failure: lets a test change
+  // the desktop in the middle of an operation.
+  std::function<void(const std::string&)> onWriteAttempt;
   bool readFails(const std::string& name) const { return failRead_.count(name) > 0; }
   // Whether saves flush to disk before the rename (as the real program does).
   bool syncWrites = true;
@@ -135,7 +149,8 @@ class SimDesktop {
   void detach(SimPlatform* p);
   bool takeMutex(const std::string& name) { return mutexes_.insert(name).second; }
   void releaseMutex(const std::string& name) { mutexes_.erase(name); }
-  void setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer);
+  void setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer,
+                    std::vector<ClipFormat> formats = {});
   platform::WindowHandle newHandle() { return nextHandle_++; }
   void setForeground(platform::WindowHandle w);
   void countWrite(const std::string& name);
@@ -162,6 +177,7 @@ class SimDesktop {
   std::set<std::string> mutexes_;
   ClipKind clipKind_ = ClipKind::Empty;
   std::string clipBytes_;
+  std::vector<ClipFormat> clipFormats_;
   bool clipHeld_ = false;
   std::uint64_t clipSequence_ = 0;
   std::set<std::string> failRead_, failWrite_;

@@ -6,6 +6,10 @@
 #include "app/program.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // The exe is unpacked into any folder, Downloads included, where a planted DLL may lie beside
+  // it: every library loaded from here on comes from the system folder only.
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ::SetDllDirectoryW(L"");
   try {
     win32::Win32Platform platform(instance);
     return app::runProgram(platform);

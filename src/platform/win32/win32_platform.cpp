@@ -332,8 +332,37 @@ HWND Win32Platform::clipboardOwnerWindow() const {
   return appWindow_.get();
 }
 
+namespace {
+UINT registeredFormat(const char* name) {
+  return ::RegisterClipboardFormatA(name);
+}
+
+// The private-content marks on the open clipboard.
+platform::ClipboardMarks clipboardMarks() {
+  static const UINT exclude = registeredFormat(platform::kExcludeFromMonitorFormat);
+  static const UINT ignore = registeredFormat(platform::kViewerIgnoreFormat);
+  static const UINT permission = registeredFormat(platform::kHistoryPermissionFormat);
+  platform::ClipboardMarks m;
+  m.excludeFromMonitor = exclude && ::IsClipboardFormatAvailable(exclude);
+  m.viewerIgnore = ignore && ::IsClipboardFormatAvailable(ignore);
+  m.historyPermissionPresent = permission && ::IsClipboardFormatAvailable(permission);
+  if (m.historyPermissionPresent) {
+    if (HANDLE data = ::GetClipboardData(permission)) {
+      GlobalLock lock(data);
+      if (lock.data() && ::GlobalSize(data) >= sizeof(DWORD)) {
+        DWORD value = 0;
+        std::memcpy(&value, lock.data(), sizeof value);
+        m.historyPermission = value;
+      }
+    }
+  }
+  return m;
+}
+}  // namespace
+
 std::string Win32Platform::readClipboardText() {
   ClipboardSession session(clipboardOwnerWindow(), *this);
+  if (platform::isPrivateContent(clipboardMarks())) return {};
   HANDLE data = ::GetClipboardData(CF_TEXT);
   if (!data) return {};
   GlobalLock lock(data);

@@ -1,0 +1,226 @@
+// Capture of arbitrary clipboard contents on the simulated desktop, from a store that starts
+// empty, part filled or full (with a kept run). After every step the slots must agree with a
+// plain model of the capture rule, keep their invariants (filled run from A, kept run from A, no
+// kept empty slot, a row shown exactly for each filled slot), and every slot file must hold
+// exactly its slot's text. Texts marked private never enter the model, so they may appear in no
+// slot and no file.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/slot_files.h"
+#include "platform/sim/sim_desktop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Format = sim::SimDesktop::ClipFormat;
+constexpr int kSlots = 20;
+
+[[noreturn]] void fail(const char* what, int slot = 0) {
+  std::fprintf(stderr, "capture_fuzz: %s (slot %d)\n", what, slot);
+  std::abort();
+}
+
+const fs::path& workDir() {
+  static const fs::path dir = [] {
+    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path d = base / ("kolvex-capture-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(d);
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(workDir(), ec);
+    });
+    return d;
+  }();
+  return dir;
+}
+
+// The capture rule, stated plainly.
+struct Model {
+  std::array<std::string, kSlots + 1> text;
+  std::array<bool, kSlots + 1> kept{};
+  // The slot the caption names after the last capture; 0: caption empty; -1: left as it was.
+  int captionSlot = -1;
+  std::string captionText;
+
+  void capture(const std::string& t) {
+    if (t.empty()) {
+      captionSlot = 0;
+      return;
+    }
+    for (int i = 1; i <= kSlots; ++i)
+      if (text[i] == t) return name(i, t);
+    for (int k = 1; k <= kSlots; ++k)
+      if (text[k].empty()) {
+        text[k] = t;
+        return name(k, t);
+      }
+    for (int i = 1; i < kSlots; ++i)
+      if (!kept[i]) text[i] = text[i + 1];
+    if (kept[kSlots]) return;  // everything kept: t dropped, caption left alone
+    text[kSlots] = t;
+    name(kSlots, t);
+  }
+  void name(int i, const std::string& t) {
+    captionSlot = i;
+    captionText = t;
+  }
+};
+
+bool markedPrivate(const std::vector<Format>& formats) {
+  bool permissionSeen = false, refused = false;
+  for (const Format& f : formats) {
+    if (f.name == platform::kExcludeFromMonitorFormat || f.name == platform::kViewerIgnoreFormat)
+      return true;
+    if (f.name == platform::kHistoryPermissionFormat) {
+      permissionSeen = true;
+      refused = f.data.size() < 4 ||
+                (f.data[0] == 0 && f.data[1] == 0 && f.data[2] == 0 && f.data[3] == 0);
+    }
+  }
+  return permissionSeen && refused;
+}
+
+std::vector<Format> marks(FuzzedDataProvider& in) {
+  static const char* const names[] = {platform::kExcludeFromMonitorFormat,
+                                      platform::kViewerIgnoreFormat,
+                                      platform::kHistoryPermissionFormat, "Rich Text Format"};
+  std::vector<Format> out;
+  const int n = in.ConsumeIntegralInRange(1, 2);
+  for (int i = 0; i < n; ++i) {
+    const char* name = names[in.ConsumeIntegralInRange(0, 3)];
+    // The first format of a kind is the one a reader finds; keep kinds unique.
+    bool dup = false;
+    for (const Format& f : out)
+      dup = dup || f.name == name;
+    if (dup) continue;
+    out.push_back({name, in.ConsumeBytesAsString(in.ConsumeIntegralInRange(0, 6))});
+  }
+  return out;
+}
+
+void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
+           const std::string& colon) {
+  history::SlotStore& s = program.mainForm().store();
+  bool emptySeen = false, unkeptSeen = false;
+  for (int i = 1; i <= kSlots; ++i) {
+    if (s.text(i) != m.text[i]) fail("slot text differs from the capture rule", i);
+    if (s.checked(i) != m.kept[i]) fail("keep mark changed", i);
+    const bool empty = s.isEmpty(i);
+    if (!empty && emptySeen) fail("filled slot after an empty one", i);
+    if (s.checked(i) && unkeptSeen) fail("kept slot after an unkept one", i);
+    if (s.checked(i) && empty) fail("kept empty slot", i);
+    emptySeen = emptySeen || empty;
+    unkeptSeen = unkeptSeen || !s.checked(i);
+    if (s.memo(i).visible() == empty || s.box(i).visible() == empty ||
+        program.mainForm().letterButtons[static_cast<std::size_t>(i)]->visible() == empty)
+      fail("row shown for an empty slot or hidden for a filled one", i);
+    const auto bytes = desktop.fileBytes(app::slotFileName(i));
+    if (!bytes || *bytes != m.text[i]) fail("slot file differs from its slot", i);
+  }
+  const std::string& caption = program.mainForm().form.caption();
+  if (m.captionSlot == 0 && !caption.empty()) fail("caption not emptied");
+  if (m.captionSlot > 0 &&
+      caption != std::string(1, history::SlotStore::letter(m.captionSlot)) + colon + m.captionText)
+    fail("caption does not name the slot", m.captionSlot);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  const fs::path& dir = workDir();
+  sim::SimDesktop desktop(dir);
+  desktop.syncWrites = false;
+
+  // Starting store: N filled slots, the first K of them kept.
+  Model m;
+  const int filled = in.ConsumeBool() ? kSlots : in.ConsumeIntegralInRange(0, kSlots);
+  const int kept = in.ConsumeIntegralInRange(0, filled);
+  for (int i = 1; i <= kSlots; ++i) {
+    m.text[i] = i <= filled ? "s" + std::to_string(i) : "";
+    m.kept[i] = i <= kept;
+    desktop.putFile(app::slotFileName(i), m.text[i]);
+  }
+  desktop.putFile(app::kDefinitionFile,
+                  kept ? std::string(1, history::SlotStore::letter(kept)) : std::string());
+
+  sim::SimPlatform platform(desktop);
+  app::Program program(platform);
+  if (!program.start()) fail("program did not start");
+  desktop.advance(600);  // past the keep-mark guard window of the restore
+  const std::string colon = platform.fromUtf8("：");
+  int expectedErrors = 0;
+  check(desktop, program, m, colon);
+
+  for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
+    switch (in.ConsumeIntegralInRange(0, 6)) {
+      case 0: {  // plain text, any bytes (zero bytes and lone lead bytes included)
+        std::string t = in.ConsumeRandomLengthString(4096);
+        desktop.otherCopiesText(t);
+        m.capture(t.substr(0, t.find('\0')));
+        break;
+      }
+      case 1: {  // text with marks: private or not by the marks
+        std::vector<Format> f = marks(in);
+        std::string t = in.ConsumeRandomLengthString(512);
+        const bool priv = markedPrivate(f);
+        desktop.otherCopiesMarkedText(t, std::move(f));
+        m.capture(priv ? std::string() : t.substr(0, t.find('\0')));
+        break;
+      }
+      case 2: {  // a long text: a chunk repeated, up to 256 KiB
+        std::string chunk = in.ConsumeRandomLengthString(64);
+        const int times = in.ConsumeIntegralInRange(1, 16384);
+        std::string t;
+        if (!chunk.empty())
+          for (int i = 0; i < times && t.size() < (1u << 18); ++i)
+            t += chunk;
+        desktop.otherCopiesText(t);
+        m.capture(t.substr(0, t.find('\0')));
+        break;
+      }
+      case 3:  // an image or files: no text
+        desktop.otherCopiesNonText();
+        m.capture("");
+        break;
+      case 4:  // emptied by another program
+        desktop.otherEmptiesClipboard();
+        m.capture("");
+        break;
+      case 5: {  // recall of a filled slot: its own write is recognised, nothing moves
+        const int i = in.ConsumeIntegralInRange(1, kSlots);
+        ui::SpeedButton& letter = *program.mainForm().letterButtons[static_cast<std::size_t>(i)];
+        if (m.text[i].empty() || !letter.usable()) continue;
+        platform.click(letter);
+        m.capture(m.text[i]);
+        m.name(i, m.text[i]);
+        break;
+      }
+      case 6: {  // a copy while another program holds the clipboard: reported, nothing stored
+        std::string t = in.ConsumeRandomLengthString(64);
+        desktop.otherCopiesText(t);
+        desktop.otherHoldsClipboard(true);
+        desktop.advance(100);
+        desktop.otherHoldsClipboard(false);
+        ++expectedErrors;
+        break;
+      }
+    }
+    desktop.advance(100);
+    check(desktop, program, m, colon);
+  }
+  if (static_cast<int>(desktop.errors().size()) != expectedErrors)
+    fail("an error box other than for the held clipboard");
+  program.shutdown();
+  return 0;
+}

@@ -1,0 +1,394 @@
+// Injected faults at every writer of the files and at every clipboard operation: a file that
+// cannot be written at each position of its writer's order, and a clipboard another program
+// holds open. The error is reported as the program reports errors (or, for the capture, dropped
+// after its retry), the writer stops where the file failed, every file keeps its last good
+// bytes, and the program goes on working.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::SimFixture;
+
+std::vector<std::string> slotFiles(int from, int to) {
+  std::vector<std::string> out;
+  for (int i = from; from <= to ? i <= to : i >= to; i += from <= to ? 1 : -1)
+    out.push_back(app::slotFileName(i));
+  return out;
+}
+
+class Faults;
+
+// One writer of the files: how to reach it, how to run it, the files it writes in its order.
+struct Writer {
+  std::string name;
+  std::vector<std::string> files;
+  std::function<void(Faults&)> setup;
+  std::function<void(Faults&)> act;
+  // The capture retries once and drops the error; every other writer reports it.
+  bool reportsError = true;
+  // The writer's own steps after the failing file that must not have run.
+  std::function<void(Faults&)> skipped = [](Faults&) {};
+};
+
+struct FaultCase {
+  const Writer* writer;
+  std::size_t position;  // index into writer->files of the file that fails
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+  *os << c.writer->name << " failing at " << c.writer->files[c.position];
+}
+
+class Faults : public SimFixture {
+ public:
+  // The table rows below drive the program through these.
+  using SimFixture::clipboard;
+  using SimFixture::copy;
+  using SimFixture::cp932;
+  using SimFixture::desktop;
+  using SimFixture::errorCount;
+  using SimFixture::panel;
+  using SimFixture::platform;
+  using SimFixture::program;
+  using SimFixture::slotFile;
+  using SimFixture::slotText;
+  using SimFixture::start;
+  using SimFixture::store;
+  using SimFixture::texts;
+  using SimFixture::writeSlotFiles;
+
+  std::vector<std::string> twenty() {
+    std::vector<std::string> t;
+    for (int i = 1; i <= 20; ++i)
+      t.push_back("t" + std::to_string(i));
+    return t;
+  }
+  void expand() {
+    platform->trayIcon(platform::kWmLButtonDown);
+    desktop->advance(100);
+  }
+  void startWith(const std::vector<std::string>& t, const std::string& ini = "") {
+    writeSlotFiles(t, ini);
+    start();
+    desktop->advance(600);
+  }
+  void closeFromTray() {
+    platform->trayIcon(platform::kWmRButtonDown);
+    platform->chooseMenuItem(panel().n3);
+  }
+  void deleteSlot(int i) {
+    platform->rightPress(store().memo(i));
+    desktop->confirmAnswers.push_back(true);
+    platform->chooseMenuItem(panel().n1);
+    desktop->advance(600);
+  }
+  void allClear() {
+    desktop->confirmAnswers.push_back(true);
+    platform->mouseUp(panel().speedButton41, ui::MouseButton::Left);
+    desktop->advance(100);
+  }
+  // The bytes the program means a file to hold now.
+  std::string intended(const std::string& name) {
+    if (name == app::kDefinitionFile) return panel().memo21.text();
+    for (int i = 1; i <= 20; ++i)
+      if (name == app::slotFileName(i)) return slotText(i);
+    ADD_FAILURE() << "not a file of the program: " << name;
+    return {};
+  }
+  std::map<std::string, std::optional<std::string>> snapshot() {
+    std::map<std::string, std::optional<std::string>> out;
+    for (const std::string& n : slotFiles(1, 20))
+      out[n] = desktop->fileBytes(n);
+    out[app::kDefinitionFile] = desktop->fileBytes(app::kDefinitionFile);
+    return out;
+  }
+  // The program goes on: the next copy is stored and saved.
+  void expectStillWorking() {
+    for (const std::string& n : slotFiles(1, 20))
+      desktop->failWrite(n, false);
+    desktop->failWrite(app::kDefinitionFile, false);
+    desktop->otherHoldsClipboard(false);
+    desktop->onWriteAttempt = nullptr;
+    const int errors = errorCount();
+    copy("after the fault");
+    const int k = store().firstMatch("after the fault");
+    ASSERT_NE(k, 0) << "the next copy was not stored";
+    EXPECT_EQ(slotFile(k), "after the fault");
+    EXPECT_EQ(errorCount(), errors);
+  }
+  std::string clipboardError() { return cp932("クリップボードを開くことができません"); }
+};
+
+// --- every writer of the files -------------------------------------------------------------
+
+const std::vector<Writer>& writers() {
+  static const std::vector<Writer> table = [] {
+    std::vector<Writer> w;
+    {
+      auto files = slotFiles(1, 20);
+      files.push_back(app::kDefinitionFile);
+      w.push_back({"FirstStart", files, [](Faults&) {}, [](Faults& f) { f.start(); }});
+    }
+    w.push_back({"CaptureIntoAFreeSlot",
+                 {app::slotFileName(3)},
+                 [](Faults& f) {
+                   f.startWith({"one", "two"});
+                 },
+                 [](Faults& f) { f.copy("three"); },
+                 false,
+                 [](Faults& f) {
+                   // The retry found the text in its slot and named it; nothing else.
+                   EXPECT_EQ(f.slotText(3), "three");
+                   EXPECT_EQ(f.panel().form.caption(), "C" + f.cp932("：") + "three");
+                 }});
+    w.push_back({"CaptureShiftOfAFullStore", slotFiles(1, 20),
+                 [](Faults& f) { f.startWith(f.twenty(), "B"); },
+                 [](Faults& f) { f.copy("newest"); }, false,
+                 [](Faults& f) {
+                   EXPECT_EQ(f.slotText(20), "newest");
+                   EXPECT_EQ(f.slotText(3), "t4");  // shifted once, not twice by the retry
+                   EXPECT_EQ(f.slotText(1), "t1");  // kept
+                 }});
+    {
+      auto files = slotFiles(20, 1);
+      files.insert(files.begin(), app::kDefinitionFile);
+      w.push_back({"Close", files,
+                   [](Faults& f) {
+                     // Memory ahead of the disk: B deleted (C..E moved up), A kept.
+                     f.startWith({"a", "b", "c", "d", "e"});
+                     f.expand();
+                     f.deleteSlot(2);
+                     f.platform->click(f.store().box(1));
+                     f.desktop->advance(600);
+                   },
+                   [](Faults& f) { f.closeFromTray(); }, true,
+                   [](Faults& f) { EXPECT_FALSE(f.platform->quitRequested()); }});
+    }
+    // Without kept slots: a keep-mark release inside the walk would be a writer of its own.
+    w.push_back({"AllClear", slotFiles(1, 20),
+                 [](Faults& f) {
+                   f.startWith({"a", "b", "c", "d", "e"});
+                   f.expand();
+                 },
+                 [](Faults& f) { f.allClear(); }});
+    w.push_back({"DeleteSavesTheEmptiedSlots", slotFiles(20, 5),
+                 [](Faults& f) {
+                   f.startWith({"a", "b", "c", "d", "e"});
+                   f.expand();
+                 },
+                 [](Faults& f) { f.deleteSlot(2); }, true,
+                 [](Faults& f) {
+                   // The row update ended at the file: the panel keeps its old height.
+                   EXPECT_EQ(f.panel().form.outerHeight(), 130);
+                 }});
+    w.push_back({"KeepMarkSavesTheEmptySlots", slotFiles(20, 6),
+                 [](Faults& f) {
+                   f.startWith({"a", "b", "c", "d", "e"});
+                   f.expand();
+                 },
+                 [](Faults& f) {
+                   f.platform->click(f.store().box(3));
+                   f.desktop->advance(600);
+                 }});
+    return w;
+  }();
+  return table;
+}
+
+std::vector<FaultCase> faultCases() {
+  std::vector<FaultCase> out;
+  for (const Writer& w : writers())
+    for (std::size_t p = 0; p < w.files.size(); ++p)
+      out.push_back({&w, p});
+  return out;
+}
+
+class FileFault : public Faults, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FileFault, StopsAtTheFailingFileAndEveryFileKeepsItsLastGoodBytes) {
+  const Writer& w = *GetParam().writer;
+  const std::size_t failing = GetParam().position;
+  w.setup(*this);
+  const auto before = snapshot();
+  const int errorsBefore = static_cast<int>(desktop->errors().size());
+  const int writesBefore = desktop->totalWrites();
+  desktop->failWrite(w.files[failing]);
+
+  w.act(*this);
+
+  const auto errors = desktop->errors();
+  if (w.reportsError) {
+    ASSERT_EQ(static_cast<int>(errors.size()), errorsBefore + 1);
+    EXPECT_NE(errors.back().text.find(w.files[failing]), std::string::npos) << errors.back().text;
+  } else {
+    EXPECT_EQ(static_cast<int>(errors.size()), errorsBefore);
+  }
+  // Files before the failing one hold what the writer meant; the failing one and all after it
+  // were not touched.
+  for (std::size_t q = 0; q < failing; ++q)
+    EXPECT_EQ(desktop->fileBytes(w.files[q]), intended(w.files[q])) << w.files[q];
+  for (std::size_t q = failing; q < w.files.size(); ++q)
+    EXPECT_EQ(desktop->fileBytes(w.files[q]), before.at(w.files[q])) << w.files[q];
+  EXPECT_EQ(desktop->totalWrites() - writesBefore, static_cast<int>(failing));
+  w.skipped(*this);
+  expectStillWorking();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWriterEveryFile, FileFault, ::testing::ValuesIn(faultCases()),
+                         [](const auto& info) {
+                           std::string file = info.param.writer->files[info.param.position];
+                           std::erase(file, '.');
+                           return info.param.writer->name + "_" + file;
+                         });
+
+// --- a clipboard held open at every clipboard operation --------------------------------------
+
+struct HeldCase {
+  std::string name;
+  std::function<void(Faults&)> setup;
+  // Runs the operation while another program holds the clipboard.
+  std::function<void(Faults&)> act;
+  int errors = 1;
+  // What the operation must have left as it was.
+  std::function<void(Faults&)> unchanged = [](Faults&) {};
+};
+
+void PrintTo(const HeldCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+std::vector<HeldCase> heldCases() {
+  auto threeSlots = [](Faults& f) {
+    f.startWith({"one", "two", "three"});
+    f.expand();
+  };
+  std::vector<HeldCase> c;
+  c.push_back({"Capture", threeSlots,
+               [](Faults& f) {
+                 f.desktop->otherCopiesText("copied while held");
+                 f.desktop->otherHoldsClipboard(true);
+                 f.desktop->advance(100);
+               },
+               1, [](Faults& f) { EXPECT_EQ(f.store().firstMatch("copied while held"), 0); }});
+  c.push_back({"CaptureRetry",
+               [](Faults& f) {
+                 f.startWith({"one", "two"});
+                 f.desktop->failWrite(app::slotFileName(3));
+                 // Taken as the save fails, before the retry: the retry reads no clipboard.
+                 f.desktop->onWriteAttempt = [&f](const std::string&) {
+                   f.desktop->otherHoldsClipboard(true);
+                 };
+               },
+               [](Faults& f) { f.copy("retried"); }, 0,
+               [](Faults& f) {
+                 EXPECT_EQ(f.slotText(3), "retried");
+                 EXPECT_EQ(f.panel().form.caption(), "C" + f.cp932("：") + "retried");
+               }});
+  c.push_back({"Recall", threeSlots,
+               [](Faults& f) {
+                 f.desktop->otherHoldsClipboard(true);
+                 f.platform->click(*f.panel().letterButtons[2]);
+                 f.desktop->advance(100);
+               },
+               1,
+               [](Faults& f) {
+                 EXPECT_EQ(f.clipboard(), "");
+                 EXPECT_EQ(f.panel().form.caption(), "");
+               }});
+  c.push_back({"ColourPass", threeSlots,
+               [](Faults& f) {
+                 f.desktop->otherHoldsClipboard(true);
+                 // A right press asks for a pass without reading the clipboard itself.
+                 f.platform->rightPress(f.store().memo(2));
+                 f.desktop->advance(120);
+                 // The pass keeps trying while the clipboard is held.
+                 EXPECT_TRUE(f.panel().timer2.running());
+               },
+               2, [](Faults& f) { EXPECT_EQ(f.program->state().slotSelection[2], 1); }});
+  c.push_back({"Delete", threeSlots,
+               [](Faults& f) {
+                 f.platform->rightPress(f.store().memo(2));
+                 f.desktop->advance(100);
+                 f.desktop->otherHoldsClipboard(true);
+                 f.desktop->confirmAnswers.push_back(true);
+                 f.platform->chooseMenuItem(f.panel().n1);
+               },
+               1,
+               [](Faults& f) {
+                 EXPECT_EQ(f.texts()[1], "two");
+                 EXPECT_FALSE(f.panel().n1.enabled());
+               }});
+  c.push_back({"AllClear", threeSlots,
+               [](Faults& f) {
+                 f.desktop->otherHoldsClipboard(true);
+                 f.allClear();
+               },
+               1,
+               [](Faults& f) {
+                 // Stopped at the clipboard, before the files: the panel keeps its height.
+                 EXPECT_NE(f.panel().form.outerHeight(), 0);
+               }});
+  c.push_back({"ClipboardClear",
+               [](Faults& f) {
+                 f.startWith({"one"});
+                 f.copy("to clear");
+                 f.expand();
+               },
+               [](Faults& f) {
+                 f.desktop->otherHoldsClipboard(true);
+                 f.platform->click(f.panel().speedButton1);
+               },
+               1, [](Faults& f) { EXPECT_EQ(f.clipboard(), "to clear"); }});
+  c.push_back({"CloseWithTheInsertedValueOnTheClipboard",
+               [](Faults& f) {
+                 f.startWith({"one", "two"});
+                 f.copy("001");
+                 f.program->state().lastInsertedText = "001";
+               },
+               [](Faults& f) {
+                 f.desktop->otherHoldsClipboard(true);
+                 f.closeFromTray();
+               },
+               1,
+               [](Faults& f) {
+                 EXPECT_FALSE(f.platform->quitRequested());
+                 EXPECT_EQ(f.clipboard(), "001");
+               }});
+  return c;
+}
+
+class HeldClipboard : public Faults, public ::testing::WithParamInterface<HeldCase> {};
+
+TEST_P(HeldClipboard, ReportsTheClipboardErrorChangesNoFileAndGoesOn) {
+  const HeldCase& c = GetParam();
+  c.setup(*this);
+  const auto before = snapshot();
+  const int errorsBefore = static_cast<int>(desktop->errors().size());
+  const int writesBefore = desktop->totalWrites();
+
+  c.act(*this);
+
+  const auto errors = desktop->errors();
+  ASSERT_EQ(static_cast<int>(errors.size()), errorsBefore + c.errors);
+  for (std::size_t e = static_cast<std::size_t>(errorsBefore); e < errors.size(); ++e)
+    EXPECT_EQ(errors[e].text, clipboardError());
+  // Whatever the operation left undone, no file lost its bytes.
+  for (const auto& [name, bytes] : before)
+    EXPECT_EQ(desktop->fileBytes(name), bytes) << name;
+  EXPECT_EQ(desktop->totalWrites(), writesBefore);
+  c.unchanged(*this);
+  expectStillWorking();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryClipboardOperation, HeldClipboard, ::testing::ValuesIn(heldCases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
