@@ -83,6 +83,7 @@ void SettingsForm::buildControls() {
   form.addControl(label5);
   place(comboBox2, 72, 42, 113, 24);
   comboBox2.maxLength = kEntryMaxLength;
+  comboBox2.inputMethodOff = true;
   comboBox2.setHandCursor(true);
   form.addControl(comboBox2);
 
@@ -91,6 +92,7 @@ void SettingsForm::buildControls() {
   form.addControl(label3);
   place(comboBox1, 222, 42, 55, 24);
   comboBox1.maxLength = kEntryMaxLength;
+  comboBox1.inputMethodOff = true;
   comboBox1.setHandCursor(true);
   form.addControl(comboBox1);
 
@@ -99,6 +101,7 @@ void SettingsForm::buildControls() {
   form.addControl(label4);
   place(edit2, 317, 42, 45, 24);
   edit2.setMaxLength(kEntryMaxLength);
+  edit2.inputMethodOff = true;
   entryFont(edit2);
   form.addControl(edit2);
 

@@ -228,8 +228,11 @@ class TextBox : public Control {
 
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool r) { readOnly_ = r; }
+  // Most bytes the user may type or paste (0: no limit).
   int maxLength() const { return maxLength_; }
   void setMaxLength(int m) { maxLength_ = m; }
+  // The input method is off for the box: typing gives plain single-byte characters.
+  bool inputMethodOff = false;
 
   class PopupMenu* popupMenu = nullptr;
 
@@ -340,7 +343,10 @@ class ComboBox : public Control {
     text_.assign(t);
     notify(Property::Text);
   }
+  // Most bytes the user may type or paste into the edit field (0: no limit).
   int maxLength = 0;
+  // The input method is off for the edit field.
+  bool inputMethodOff = false;
   std::function<void()> onChange;
   // From the backend: the user chose an item.
   void userSelect(int i) {
