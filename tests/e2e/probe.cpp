@@ -27,6 +27,7 @@
 //   text-hex CLASS CHILDCLASS          print the text of the window's first child of CHILDCLASS
 //                                      as hex bytes of UTF-8
 //   threads CLASS                      print how many threads the window's process has
+//   move CLASS LEFT TOP WIDTH HEIGHT   move and size the window (without activating it)
 //   clip-hex                           print the clipboard's CF_TEXT as hex
 //   hold-clipboard READYFILE STOPFILE  keep the clipboard open (READYFILE appears once it is
 //                                      held) until STOPFILE exists
@@ -414,6 +415,12 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     return 1;
+  }
+  if (cmd == L"move") {
+    return SetWindowPos(mustFind(arg(2)), nullptr, intArg(3, 0), intArg(4, 0), intArg(5, 100),
+                        intArg(6, 100), SWP_NOZORDER | SWP_NOACTIVATE)
+               ? 0
+               : 1;
   }
   if (cmd == L"threads") {
     DWORD process = 0;
