@@ -1,6 +1,8 @@
 #include "app/main_form.h"
 
 #include "app/slot_files.h"
+#include "sequence/insertion_driver.h"
+#include "sequence/settings_form.h"
 
 namespace app {
 
@@ -56,6 +58,7 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramSt
   n3.onClick = [this] { n3Click(); };
   speedButton1.onClick = [this] { deleteClear_->clipboardClear(); };
   form.onClose = [this] { formClose(); };
+  button23.onClick = [this] { button23Click(); };
 }
 
 MainForm::~MainForm() = default;
@@ -349,8 +352,28 @@ void MainForm::applicationDeactivate() {
   }
 }
 
-void MainForm::inputEvent(const platform::InputEvent&) {
+void MainForm::inputEvent(const platform::InputEvent& e) {
   // The input hook is installed only while a sequence insertion runs.
+  if (insertionDriver) insertionDriver->inputEvent(e);
+}
+
+void MainForm::button23Click() {
+  state_.clearSelection();
+  timer2.start();
+  if (button23.caption() == texts_.sequenceStop) {
+    if (insertionDriver) insertionDriver->stop();
+    return;
+  }
+  if (form.active() && store_->expanded()) {
+    form.setTopmost(true);
+    state_.insertTargetWindow = state_.returnWindow;
+    state_.insertCursorPos = state_.returnCursorPos;
+    store_->toStrip();
+    form.setFocus(&button24);
+    // Everything is on disk before the user goes on elsewhere.
+    saveAll();
+  }
+  if (sequenceSettings) sequenceSettings->showForSequence();
 }
 
 }  // namespace app

@@ -18,6 +18,11 @@
 #include "recall/recall.h"
 #include "ui/widgets.h"
 
+namespace sequence {
+class InsertionDriver;
+class SettingsForm;
+}  // namespace sequence
+
 namespace app {
 
 class MainForm : public platform::ShellEvents {
@@ -41,6 +46,9 @@ class MainForm : public platform::ShellEvents {
   void powerBroadcast(int event) override;
   void applicationDeactivate() override;
   void inputEvent(const platform::InputEvent& e) override;
+
+  // "連番入力" opens the settings window; "連番中止" stops the running insertion.
+  void button23Click();
 
   // Writes the keep state to line 0 of the definitions, then the definition file and the slot
   // files T down to A. Throws on the first file that cannot be written.
@@ -78,6 +86,9 @@ class MainForm : public platform::ShellEvents {
   ui::Button* renewInputHook = nullptr;    // the settings window's hidden hook-renewal button
   // The slot editor (the settings window's editor mode) is open.
   std::function<bool()> editorOpen;
+  // Sequence insertion: the settings window and the driver of a run.
+  sequence::SettingsForm* sequenceSettings = nullptr;
+  sequence::InsertionDriver* insertionDriver = nullptr;
 
  private:
   void buildControls();

@@ -24,6 +24,7 @@ bool Program::start() {
   main_->hintForm = &hint_->form;
   main_->replaceInField = &settings_->checkBox5;
   main_->renewInputHook = &settings_->speedButton3;
+  wireSequenceInsertion();
   p_.realize(main_->form);
   p_.setMainForm(main_->form, *main_);
   platform::runHandler(p_, [this] { main_->formCreate(); });
@@ -39,8 +40,53 @@ bool Program::start() {
   return true;
 }
 
+void Program::wireSequenceInsertion() {
+  sequence::SettingsForm& s = *settings_;
+  s.panel = &main_->form;
+  s.panelDelete = &main_->n1;
+  s.panelEdit = &main_->n2;
+  sequence::InsertionDriver::Controls c;
+  c.replaceWarning = p_.fromUtf8(
+      "　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
+      "要注意：テキストボックス以外で使用すると全て削除されます。\r\n\r\n"
+      "　　　　　よろしいですか？");
+  c.settings = &s.form;
+  c.prefix = &s.edit1;
+  c.kinds = &s.comboBox2;
+  c.start = &s.comboBox1;
+  c.end = &s.edit2;
+  c.suffix = &s.edit3;
+  c.continuous = &s.checkBox1;
+  c.repeat = &s.checkBox2;
+  c.lineBreak = &s.checkBox3;
+  c.anyCursor = &s.checkBox4;
+  c.replace = &s.checkBox5;
+  c.anyWindow = &s.checkBox6;
+  c.cooldown = &s.timer1;
+  c.paste = &s.timer2;
+  c.renewal = &s.timer3;
+  c.hint = hint_.get();
+  c.panel = &main_->form;
+  c.sequenceButton = &main_->button23;
+  c.deleteItem = &main_->n1;
+  c.editItem = &main_->n2;
+  c.startCaption = texts_.sequenceStart;
+  c.stopCaption = texts_.sequenceStop;
+  driver_ = std::make_unique<sequence::InsertionDriver>(p_, state_, std::move(c));
+
+  sequence::InsertionDriver& d = *driver_;
+  s.button1.onClick = [&d] { d.button1Click(); };
+  s.timer1.onTimer = [&d] { d.timer1Timer(); };
+  s.timer2.onTimer = [&d] { d.timer2Timer(); };
+  s.timer3.onTimer = [&d] { d.timer3Timer(); };
+  s.speedButton3.onClick = [&d] { d.timer3Timer(); };
+  main_->sequenceSettings = settings_.get();
+  main_->insertionDriver = driver_.get();
+}
+
 void Program::shutdown() {
   if (main_) main_->formDestroy();
+  if (driver_) driver_->formDestroy();
 }
 
 int runProgram(platform::Platform& platform) {

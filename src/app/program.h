@@ -17,6 +17,7 @@ int runProgram(platform::Platform& platform);
 #include "app/strings.h"
 #include "history/state.h"
 #include "sequence/hint_form.h"
+#include "sequence/insertion_driver.h"
 #include "sequence/settings_form.h"
 
 namespace app {
@@ -38,16 +39,21 @@ class Program {
   ui::Form& hintForm() { return hint_->form; }
   sequence::SettingsForm& settings() { return *settings_; }
   sequence::HintForm& hint() { return *hint_; }
+  sequence::InsertionDriver& insertionDriver() { return *driver_; }
   history::ProgramState& state() { return state_; }
   const Texts& texts() const { return texts_; }
 
  private:
+  // Connects the settings window, the hint window and the panel to the insertion driver.
+  void wireSequenceInsertion();
+
   platform::Platform& p_;
   Texts texts_;
   history::ProgramState state_;
   std::unique_ptr<MainForm> main_;
   std::unique_ptr<sequence::SettingsForm> settings_;  // TForm1
   std::unique_ptr<sequence::HintForm> hint_;          // TForm2
+  std::unique_ptr<sequence::InsertionDriver> driver_;
 };
 
 }  // namespace app

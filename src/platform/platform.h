@@ -150,8 +150,13 @@ class Platform {
   virtual Rect windowRect(WindowHandle w) const = 0;
 
   // --- input hook and synthetic keys ---
+  // Starts delivering the desktop's input to ShellEvents::inputEvent, in order, through the
+  // message loop. When a hook is installed already it is installed anew (the system may have
+  // dropped it): one hook at any time. Removing it drops the events not yet delivered.
   virtual void installInputHook() = 0;
   virtual void removeInputHook() = 0;
+  // A synthetic key. It enters the input stream and comes back through the hook like the
+  // user's keys, after the sending handler has returned (never nested inside this call).
   virtual void sendKey(int vk, bool up) = 0;
 
   // --- time ---

@@ -1,5 +1,6 @@
 #include "sequence/settings_form.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "app/slot_files.h"
@@ -12,6 +13,14 @@ constexpr const char* kTahoma = "Tahoma";
 constexpr int kBaseFontHeight = 11;
 constexpr int kEntryFontHeight = 13;
 constexpr int kEntryMaxLength = 3;
+constexpr int kPanelOpenHeight = 50;
+
+constexpr int kVkReturn = 13;
+constexpr int kVkShift = 16;
+constexpr int kVkLeft = 37;
+constexpr int kVkUp = 38;
+constexpr int kVkRight = 39;
+constexpr int kVkDown = 40;
 
 constexpr std::array<const char*, 10> kDefinitionCaptions = {
     "定義１", "定義２", "定義３", "定義４", "定義５",
@@ -83,7 +92,7 @@ void SettingsForm::buildControls() {
   form.addControl(label5);
   place(comboBox2, 72, 42, 113, 24);
   comboBox2.maxLength = kEntryMaxLength;
-  comboBox2.inputMethodOff = true;
+  comboBox2.imeOff = true;
   comboBox2.setHandCursor(true);
   form.addControl(comboBox2);
 
@@ -92,7 +101,7 @@ void SettingsForm::buildControls() {
   form.addControl(label3);
   place(comboBox1, 222, 42, 55, 24);
   comboBox1.maxLength = kEntryMaxLength;
-  comboBox1.inputMethodOff = true;
+  comboBox1.imeOff = true;
   comboBox1.setHandCursor(true);
   form.addControl(comboBox1);
 
@@ -101,7 +110,7 @@ void SettingsForm::buildControls() {
   form.addControl(label4);
   place(edit2, 317, 42, 45, 24);
   edit2.setMaxLength(kEntryMaxLength);
-  edit2.inputMethodOff = true;
+  edit2.imeOff = true;
   entryFont(edit2);
   form.addControl(edit2);
 
@@ -229,6 +238,18 @@ void SettingsForm::routeEvents() {
     box->onMouseEnter = [box] { box->setShowHint(true); };
 
   form.onClose = [this] { formClose(); };
+  form.onActivate = [this] { formActivate(); };
+  form.onFormKeyUp = [this](int vk) { formKeyUp(vk); };
+  button2.onClick = [this] { button2Click(); };
+  checkBox5.onClick = [this] { checkBox5Click(); };
+  for (ui::Control* field :
+       std::initializer_list<ui::Control*>{&edit1, &comboBox2, &comboBox1, &edit2, &edit3})
+    field->onKeyDown = [this, field](int vk) { fieldKeyDown(*field, vk); };
+  // Enter moves on and never types into a field (the start and end fields' filter drops it too).
+  for (ui::Control* field : std::initializer_list<ui::Control*>{&edit1, &comboBox2, &edit3})
+    field->onKeyPress = [](char& ch) {
+      if (ch == kVkReturn) ch = 0;
+    };
 }
 
 void SettingsForm::formCreate() {
@@ -239,7 +260,83 @@ void SettingsForm::formCreate() {
 }
 
 void SettingsForm::formClose() {
+  enablePanelItems();
   if (panel1.visible()) speedButton2.performClick();
+}
+
+void SettingsForm::enablePanelItems() {
+  if (panelDelete) panelDelete->setEnabled(true);
+  if (panelEdit) panelEdit->setEnabled(true);
+}
+
+void SettingsForm::collapsePanel() {
+  panel->setClientHeight(0);
+  panel->setClientHeight(-3);
+}
+
+void SettingsForm::showForSequence() {
+  form.setBounds({form.left(), form.top(), 384, 185});
+  panel2.hide();
+  form.dialogFrame = true;
+  form.sizeable = false;
+  form.maximizeBox = false;
+  form.setCaption(p_.fromUtf8("Kolvex20:連番設定"));
+  if (panelDelete) panelDelete->setEnabled(false);
+  if (panelEdit) panelEdit->setEnabled(false);
+  form.show();
+  p_.bringApplicationToFront();
+}
+
+void SettingsForm::button2Click() {
+  form.hide();
+  enablePanelItems();
+}
+
+void SettingsForm::checkBox5Click() {
+  const bool replace = checkBox5.checked();
+  for (ui::CheckBox* box : {&checkBox3, &checkBox4, &checkBox6}) {
+    if (replace) box->setChecked(false);
+    box->setEnabled(!replace);
+  }
+}
+
+void SettingsForm::formActivate() {
+  if (panel && panel->outerHeight() > kPanelOpenHeight) {
+    panel->setTopmost(true);
+    collapsePanel();
+  }
+}
+
+void SettingsForm::formKeyUp(int vk) {
+  if (vk == kVkShift && panel && panel->outerHeight() > kPanelOpenHeight) collapsePanel();
+}
+
+void SettingsForm::fieldKeyDown(ui::Control& field, int vk) {
+  const bool enter = vk == kVkReturn;
+  if (&field == &edit1) {
+    if (enter || vk == kVkDown) form.setFocus(&comboBox2);
+  } else if (&field == &comboBox2) {
+    if (enter || vk == kVkRight) form.setFocus(&comboBox1);
+  } else if (&field == &comboBox1) {
+    const bool atEnd = comboBox1.selStart() >= static_cast<int>(comboBox1.text().size());
+    if ((enter || (vk == kVkRight && atEnd)) && !comboBox1.text().empty()) {
+      form.setFocus(&edit2);
+      // The leave check may have kept the focus in the start field.
+      if (form.focused() == &edit2) edit2.selectAll();
+    } else if (vk == kVkLeft && comboBox1.selStart() == 0) {
+      form.setFocus(&comboBox2);
+    }
+  } else if (&field == &edit2) {
+    if (enter || vk == kVkDown)
+      form.setFocus(&edit3);
+    else if (vk == kVkLeft && edit2.selStart() == 0)
+      form.setFocus(&comboBox1);
+  } else if (&field == &edit3) {
+    if (enter)
+      form.setFocus(&button1);
+    else if (vk == kVkUp)
+      form.setFocus(&comboBox2);
+  }
 }
 
 void SettingsForm::speedButton1Click() {

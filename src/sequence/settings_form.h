@@ -40,6 +40,21 @@ class SettingsForm {
   // Help tooltip of the labels 始値 (Label3) and 終値 (Label4).
   void startEndLabelMouseEnter(ui::Label& label);
 
+  // The sequence mode, as "連番入力" opens it: size, frame, caption, the editor panel hidden.
+  void showForSequence();
+  void button2Click();    // 閉じる
+  void checkBox5Click();  // TB内置換: the options it cannot work with are switched off
+  void formActivate();
+  void formKeyUp(int vk);
+  // Focus order of the fields on Enter and the arrow keys.
+  void fieldKeyDown(ui::Control& field, int vk);
+
+  // The main panel, folded away while this window is in use, and its popup items 削除 and 編集,
+  // which stay disabled while this window or a run started from it is open.
+  ui::Form* panel = nullptr;
+  ui::MenuItem* panelDelete = nullptr;
+  ui::MenuItem* panelEdit = nullptr;
+
   ui::Form form{"TForm1"};
   ui::Label label1{"Label1"};  // 前置文字列
   ui::Edit edit1{"Edit1"};     // prefix
@@ -85,6 +100,8 @@ class SettingsForm {
   void buildDefinitionEditor();
   void buildSlotEditor();
   void routeEvents();
+  void enablePanelItems();
+  void collapsePanel();
 
   platform::Platform& p_;
   ui::Memo& definitions_;

@@ -128,6 +128,9 @@ class Control {
   void setTabStop(bool t) { tabStop_ = t; }
   bool handCursor() const { return handCursor_; }
   void setHandCursor(bool h) { handCursor_ = h; }
+  // The input method is switched off while the control has the focus (fields that take only
+  // ASCII), and a maximum length then counts bytes of the system code page.
+  bool imeOff = false;
   // Panels and forms: the backend sizes them to hold their children (labels always fit their
   // text), keeping the children's margin from the top-left corner on the other sides too.
   bool autoSize = false;
@@ -201,13 +204,13 @@ class TextBox : public Control {
   const std::string& text() const { return text_; }
   void setText(std::string_view t) {
     text_.assign(t);  // always notify: a backend may have edited its copy
-    selStart_ = 0;
+    selStart_ = selLength_ = 0;
     notify(Property::Text);
   }
   // Takes over a large text without copying it.
   void setText(std::string&& t) {
     text_ = std::move(t);
-    selStart_ = 0;
+    selStart_ = selLength_ = 0;
     notify(Property::Text);
   }
   void setText(const char* t) { setText(std::string_view(t)); }
@@ -219,11 +222,22 @@ class TextBox : public Control {
   // Caret at the start and scrolled into view, so a short box shows the first line.
   void caretToStart() {
     selStart_ = 0;
+    selLength_ = 0;
+    notify(Property::Caret);
+  }
+  // The whole text selected, the caret at its end.
+  void selectAll() {
+    selStart_ = 0;
+    selLength_ = static_cast<int>(text_.size());
     notify(Property::Caret);
   }
   int selStart() const { return selStart_; }
+  int selLength() const { return selLength_; }
   // From the backend: the caret or the text changed in the real control.
-  void userSetCaret(int pos) { selStart_ = pos; }
+  void userSetCaret(int pos) {
+    selStart_ = pos;
+    selLength_ = 0;
+  }
   void userSetText(std::string_view t) { text_.assign(t); }
 
   bool readOnly() const { return readOnly_; }
@@ -231,8 +245,6 @@ class TextBox : public Control {
   // Most bytes the user may type or paste (0: no limit).
   int maxLength() const { return maxLength_; }
   void setMaxLength(int m) { maxLength_ = m; }
-  // The input method is off for the box: typing gives plain single-byte characters.
-  bool inputMethodOff = false;
 
   class PopupMenu* popupMenu = nullptr;
 
@@ -243,6 +255,7 @@ class TextBox : public Control {
  private:
   std::string text_;
   int selStart_ = 0;
+  int selLength_ = 0;
   bool readOnly_ = false;
   int maxLength_ = 0;
 };
@@ -345,14 +358,15 @@ class ComboBox : public Control {
   }
   // Most bytes the user may type or paste into the edit field (0: no limit).
   int maxLength = 0;
-  // The input method is off for the edit field.
-  bool inputMethodOff = false;
   std::function<void()> onChange;
   // From the backend: the user chose an item.
   void userSelect(int i) {
     setItemIndex(i);
     if (onChange) onChange();
   }
+  // Caret position in the edit part, in bytes (kept up to date by the backend).
+  int selStart() const { return selStart_; }
+  void userSetCaret(int pos) { selStart_ = pos; }
   void userSetText(std::string_view t) {
     text_.assign(t);
     itemIndex_ = -1;
@@ -364,6 +378,7 @@ class ComboBox : public Control {
   std::vector<std::string> items_;
   int itemIndex_ = -1;
   std::string text_;
+  int selStart_ = 0;
 };
 
 // Enabling a running timer does not restart its interval; handlers that fire once disable

@@ -109,12 +109,12 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
   ui::Edit limited("Edit2");
   limited.setBounds({10, 10, 80, 24});
   limited.setMaxLength(3);
-  limited.inputMethodOff = true;
+  limited.imeOff = true;
   form.addControl(limited);
   ui::ComboBox combo("ComboBox1");
   combo.setBounds({10, 50, 80, 24});
   combo.maxLength = 3;
-  combo.inputMethodOff = true;
+  combo.imeOff = true;
   form.addControl(combo);
   ui::Edit free("Edit1");
   free.setBounds({10, 90, 200, 24});

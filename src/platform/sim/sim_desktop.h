@@ -76,7 +76,41 @@ class SimDesktop {
   // Another program's window becomes active.
   void activateOther(platform::WindowHandle w);
   platform::Point cursor{500, 400};
+  // The pointer's shape where no cursor region lies under it.
   platform::CursorShape cursorShape = platform::CursorShape::Other;
+  // The pointer takes this shape over the rectangle (screen pixels); later regions lie on top.
+  void addCursorRegion(platform::Rect rect, platform::CursorShape shape);
+  platform::CursorShape shapeAt(platform::Point p) const;
+
+  // A one-line text field of another program's window, taking keys as an edit control does:
+  // arrows (with Shift to select, Ctrl by words), Delete, Backspace, Ctrl+A, Ctrl+C, Ctrl+V,
+  // digits and letters. The pointer is the I-beam over it.
+  struct TextField {
+    platform::WindowHandle window = 0;
+    platform::Rect rect;
+    std::string text;
+    int caret = 0;  // byte offsets; the selection lies between anchor and caret
+    int anchor = 0;
+    std::vector<std::string> pastes;  // each text Ctrl+V put in, in order
+    std::string selection() const;
+  };
+  // The field of window w (one per window), placed at rect on the screen.
+  TextField& createTextField(platform::WindowHandle w, platform::Rect rect, std::string text = {});
+  TextField* fieldOf(platform::WindowHandle w);
+
+  // --- the user's input on the desktop, as the input hook sees it ---
+  // Each action is delivered through the message loop and settles before it returns.
+  void userMoveMouse(platform::Point p);
+  // Left press and release at p: the window under it becomes active, a field under it takes
+  // the caret at the end of its text.
+  void userClickAt(platform::Point p);
+  void userKey(int vk, bool up);
+  void userTap(int vk) {
+    userKey(vk, false);
+    userKey(vk, true);
+  }
+  // Modifier held while key is tapped (Ctrl+C is userChord(17, 67)).
+  void userChord(int modifier, int key);
   int screenWidth = 1280;
   // Refuses foreground changes, as the system does for a program in the background.
   bool refuseForeground = false;
@@ -89,6 +123,10 @@ class SimDesktop {
     std::int64_t at;
   };
   std::vector<SentKey> sentKeys;
+  // A key a program injects: it joins the input stream at the sender's time and reaches hooks
+  // and the focused field through the message loop, after the sending handler has returned.
+  void injectKey(int vk, bool up);
+  bool keyHeld(int vk) const { return held_.count(vk) > 0; }
 
   // Internal, for SimPlatform.
   void post(SimPlatform* target, std::int64_t delayMs, std::function<void()> fn);
@@ -111,6 +149,10 @@ class SimDesktop {
     std::function<void()> fn;
   };
   bool runOne(std::int64_t limit);
+  // One input event of the desktop: the hooks see it, then the foreground window takes it.
+  void postInput(platform::InputEvent e);
+  void applyKey(int vk, bool up);
+  platform::WindowHandle windowAt(platform::Point p) const;
 
   std::filesystem::path dir_;
   std::int64_t now_ = 0;
@@ -127,6 +169,10 @@ class SimDesktop {
   int totalWrites_ = 0;
   platform::WindowHandle nextHandle_ = 0x100;
   platform::WindowHandle foreground_ = 0;
+  std::vector<platform::WindowHandle> zOrder_;  // bottom first
+  std::vector<std::pair<platform::Rect, platform::CursorShape>> cursorRegions_;
+  std::map<platform::WindowHandle, TextField> fields_;
+  std::set<int> held_;
 };
 
 // One program's view of the simulated desktop.
@@ -212,7 +258,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void setForegroundWindow(platform::WindowHandle w) override;
   platform::Point cursorPos() const override { return desktop_.cursor; }
   void setCursorPos(platform::Point p) override { desktop_.cursor = p; }
-  platform::CursorShape cursorShape() const override { return desktop_.cursorShape; }
+  platform::CursorShape cursorShape() const override { return desktop_.shapeAt(desktop_.cursor); }
   platform::Rect windowRect(platform::WindowHandle w) const override;
   void installInputHook() override;
   void removeInputHook() override { hookInstalled_ = false; }
@@ -226,6 +272,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void clipboardChanged(SimPlatform* writer);
   void deliverActivation(platform::WindowHandle newForeground);
   void fireTimer(ui::Timer* t);
+  // An input event of the desktop, for the hook if installed.
+  void hookEvent(platform::InputEvent e);
 
  private:
   void changed(ui::Control& control, ui::Property what) override;

@@ -101,12 +101,6 @@ void inputMethodOff(HWND w) {
   if (w) ::ImmAssociateContextEx(w, nullptr, 0);
 }
 
-bool inputMethodOff(const ui::Control& c) {
-  if (c.kind() == Kind::ComboBox) return static_cast<const ui::ComboBox&>(c).inputMethodOff;
-  if (c.kind() == Kind::Edit || c.kind() == Kind::Memo)
-    return static_cast<const ui::TextBox&>(c).inputMethodOff;
-  return false;
-}
 
 // The limit of a one-line field in bytes of the system code page; 0 when it has none. The
 // native limit counts UTF-16 characters, so a double-byte character would count as one.
@@ -324,9 +318,9 @@ void FormWindow::createControl(ui::Control& c, HWND parentHwnd) {
                               reinterpret_cast<DWORD_PTR>(nc.get()));
         const int limit = static_cast<const ui::ComboBox&>(c).maxLength;
         if (limit > 0) ::SendMessageW(h, CB_LIMITTEXT, static_cast<WPARAM>(limit), 0);
-        if (inputMethodOff(c)) inputMethodOff(info.hwndItem);
+        if (c.imeOff) inputMethodOff(info.hwndItem);
       }
-      if (inputMethodOff(c)) inputMethodOff(h);
+      if (c.imeOff) inputMethodOff(h);
       if (c.kind() == Kind::Memo || c.kind() == Kind::Edit) {
         const int limit = static_cast<const ui::TextBox&>(c).maxLength();
         if (limit > 0) ::SendMessageW(h, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
@@ -432,10 +426,13 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
     case P::ItemIndex:
       applyItems(*nc);
       break;
-    case P::Caret:
-      ::SendMessageW(h, EM_SETSEL, 0, 0);
+    case P::Caret: {
+      // Either the caret at the start or the whole text selected.
+      const bool all = static_cast<const ui::TextBox&>(control).selLength() > 0;
+      ::SendMessageW(h, EM_SETSEL, 0, all ? -1 : 0);
       ::SendMessageW(h, EM_SCROLLCARET, 0, 0);
       break;
+    }
     default:
       break;
   }
@@ -765,6 +762,8 @@ bool FormWindow::preTranslateKey(MSG& msg, NativeControl* target) {
             .size());
     if (c->kind() == Kind::Memo || c->kind() == Kind::Edit)
       static_cast<ui::TextBox&>(*c).userSetCaret(bytes);
+    else if (c->kind() == Kind::ComboBox)
+      static_cast<ui::ComboBox&>(*c).userSetCaret(bytes);
   };
   switch (msg.message) {
     case WM_KEYDOWN:

@@ -1,0 +1,118 @@
+// The insertion driver: once a run is started from the settings window it watches the desktop's
+// input, arms on a lone Ctrl tap, and on the next left-button release over a permitted text field
+// puts prefix + value + suffix on the clipboard and pastes it there with a synthetic Ctrl+V.
+// It ends the run after its last value (or starts it over with "繰り返し"), and is stopped from
+// the panel's "連番中止".
+//
+// The flags other parts of the program read (insertArmed, ctrlDown, ctrlChord, lastInsertedText,
+// insertTargetWindow) live in the program state; the rest of the driver's state is its own.
+#pragma once
+
+#include <string>
+
+#include "history/state.h"
+#include "platform/platform.h"
+#include "sequence/hint_form.h"
+#include "sequence/values.h"
+#include "ui/widgets.h"
+
+namespace sequence {
+
+class InsertionDriver {
+ public:
+  // Virtual-key codes the driver reads and sends.
+  static constexpr int kVkShift = 16;
+  static constexpr int kVkControl = 17;
+  static constexpr int kVkLeft = 37;
+  static constexpr int kVkRight = 39;
+  static constexpr int kVkDelete = 46;
+  static constexpr int kVkA = 65;
+  static constexpr int kVkV = 86;
+  // Pauses inside the synthetic Ctrl+V, so that slow programs see the chord.
+  static constexpr int kPasteCtrlDownPause = 100;
+  static constexpr int kPasteVDownPause = 150;
+  static constexpr int kPasteVUpPause = 100;
+
+  // What the driver reads and drives; all owned by the windows of the program.
+  struct Controls {
+    // The settings window and its fields and options.
+    ui::Form* settings = nullptr;
+    ui::Edit* prefix = nullptr;          // Edit1
+    ui::ComboBox* kinds = nullptr;       // ComboBox2
+    ui::ComboBox* start = nullptr;       // ComboBox1
+    ui::Edit* end = nullptr;             // Edit2
+    ui::Edit* suffix = nullptr;          // Edit3
+    ui::CheckBox* continuous = nullptr;  // CheckBox1 連続挿入
+    ui::CheckBox* repeat = nullptr;      // CheckBox2 繰り返し
+    ui::CheckBox* lineBreak = nullptr;   // CheckBox3 改行
+    ui::CheckBox* anyCursor = nullptr;   // CheckBox4 カーソル
+    ui::CheckBox* replace = nullptr;     // CheckBox5 TB内置換
+    ui::CheckBox* anyWindow = nullptr;   // CheckBox6 ウインドウ
+    ui::Timer* cooldown = nullptr;       // Timer1, 500 ms
+    ui::Timer* paste = nullptr;          // Timer2, 100 ms
+    ui::Timer* renewal = nullptr;        // Timer3, 1000 ms
+    // The hint window.
+    HintForm* hint = nullptr;
+    // The main panel: whether it is active, its "連番入力" button and the popup items that stay
+    // disabled while a run is on.
+    ui::Form* panel = nullptr;
+    ui::Button* sequenceButton = nullptr;  // Button23
+    ui::MenuItem* deleteItem = nullptr;    // N1
+    ui::MenuItem* editItem = nullptr;      // N2
+    // Texts in the system code page.
+    std::string startCaption;    // 連番入力
+    std::string stopCaption;     // 連番中止
+    std::string replaceWarning;  // the confirmation before a run that replaces field contents
+  };
+
+  InsertionDriver(platform::Platform& p, history::ProgramState& state, Controls c);
+  InsertionDriver(const InsertionDriver&) = delete;
+  InsertionDriver& operator=(const InsertionDriver&) = delete;
+
+  // "スタート", and the restart of a repeated run.
+  void button1Click();
+  // Every recorded input event of the desktop while the hook is installed.
+  void inputEvent(const platform::InputEvent& e);
+  // Timer1: end of the cool-down after an insertion.
+  void timer1Timer();
+  // Timer2: the synthetic Ctrl+V.
+  void timer2Timer();
+  // Timer3, and the hidden SpeedButton3 the tray click performs: the hook is installed anew,
+  // since the system may have dropped it.
+  void timer3Timer();
+  // "連番中止" on the panel.
+  void stop();
+  // Program exit.
+  void formDestroy();
+
+  bool running() const { return c_.hint->isOpen(); }
+  bool pasteCooldown() const { return pasteCooldown_; }
+  const RunState& run() const { return run_; }
+
+ private:
+  RunSettings readSettings() const;
+  bool cursorOk(platform::CursorShape shape) const;
+  void installHook();
+  void removeHook();
+  void ctrlRelease();
+  void handleInputEvent(platform::InputEvent::Kind kind);
+  void insert();
+  void sendReplacementKeys(std::size_t n);
+  void endOfRun();
+  void key(int vk, bool up) { p_.sendKey(vk, up); }
+  void tap(int vk) {
+    key(vk, false);
+    key(vk, true);
+  }
+
+  platform::Platform& p_;
+  history::ProgramState& state_;
+  Controls c_;
+  RunState run_;
+  bool repeatRestart_ = false;
+  bool pasteCooldown_ = false;
+  // Whether the hook is ours to handle: events still queued when it was removed are not.
+  bool hooked_ = false;
+};
+
+}  // namespace sequence

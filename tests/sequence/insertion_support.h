@@ -1,0 +1,88 @@
+// A running program beside another program's window with a text field, and the user's way from
+// the panel's "連番入力" through the settings window to clicks into that field.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/sim_fixture.h"
+
+namespace testing_support {
+
+class InsertionFixture : public SimFixture {
+ protected:
+  static constexpr int kCtrl = 17;
+  static constexpr platform::Rect kWindow{100, 100, 700, 500};
+  static constexpr platform::Rect kField{100, 150, 600, 180};  // touches the window's left edge
+  static constexpr platform::Point kInField{300, 165};
+
+  // Starts the program with one slot filled while the user works in the other program.
+  void SetUp() override { prepare(""); }
+  void prepare(const std::string& definitionFile) {
+    writeSlotFiles({"slot A"}, definitionFile);
+    other = desktop->createOtherWindow(kWindow);
+    field = &desktop->createTextField(other, kField);
+    desktop->activateOther(other);
+    desktop->cursor = kInField;
+    start();
+  }
+
+  sequence::SettingsForm& w() { return program->settings(); }
+  history::ProgramState& flags() { return program->state(); }
+  sequence::HintForm& hint() { return program->hint(); }
+  template <class F>
+  void handle(F&& f) {
+    platform::runHandler(*platform, f);
+  }
+
+  // Ctrl+Shift in the other program, then "連番入力" on the dropped-down panel. The user takes
+  // a moment for each step, as people do (the panel's colour pass runs meanwhile).
+  void openSettings() {
+    platform->hotkey();
+    desktop->advance(200);
+    platform->click(panel().button23);
+    desktop->advance(200);
+  }
+  void type(ui::Edit& e, const std::string& text) {
+    handle([&] { e.userSetText(text); });
+  }
+  void type(ui::ComboBox& c, const std::string& text) {
+    handle([&] { c.userSetText(text); });
+  }
+  // The usual settings of a run: prefix "No.", 1～end, suffix ")".
+  void fillStandard(const std::string& end = "3") {
+    type(w().edit1, "No.");
+    type(w().comboBox1, "1");
+    type(w().edit2, end);
+    type(w().edit3, ")");
+  }
+  void check(ui::CheckBox& box) {
+    if (!box.checked()) platform->click(box);
+  }
+  void pressStart() {
+    platform->click(w().button1);
+    desktop->advance(200);
+  }
+  // Opens the settings window, fills in 1～end and starts.
+  void startRun(const std::string& end = "3") {
+    openSettings();
+    fillStandard(end);
+    pressStart();
+  }
+  // Over the field, a lone tap of Ctrl.
+  void arm(platform::Point at = kInField) {
+    desktop->userMoveMouse(at);
+    desktop->userTap(kCtrl);
+  }
+  // A click at the point, then time for the paste and the cool-down to pass.
+  void clickAndWait(platform::Point at = kInField) {
+    desktop->userClickAt(at);
+    desktop->advance(600);
+  }
+  std::string sequenceCaption() { return panel().button23.caption(); }
+
+  platform::WindowHandle other = 0;
+  sim::SimDesktop::TextField* field = nullptr;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,435 @@
+// Sequence insertion on the simulated desktop, driven the way the user drives it: "連番入力" on
+// the panel, the settings window, "スタート", Ctrl taps and clicks into another program's field.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sequence/insertion_support.h"
+
+namespace {
+
+using testing_support::InsertionFixture;
+using Values = std::vector<std::string>;
+
+class Insertion : public InsertionFixture {};
+
+// --- whole runs ---
+
+TEST_F(Insertion, ARunOneToThreePastesEachValueOnceAndThenEnds) {
+  startRun();
+  EXPECT_TRUE(hint().isOpen());
+  EXPECT_FALSE(w().form.visible());
+  EXPECT_EQ(sequenceCaption(), cp932("連番中止"));
+  EXPECT_EQ(desktop->foreground(), other);
+  EXPECT_TRUE(platform->inputHookInstalled());
+
+  for (int n = 1; n <= 3; ++n) {
+    arm();
+    EXPECT_TRUE(flags().insertArmed) << n;
+    EXPECT_EQ(hint().label1.caption(), " No." + std::to_string(n) + ") ");
+    clickAndWait();
+  }
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)", "No.3)"}));
+  EXPECT_EQ(field->text, "No.1)No.2)No.3)");
+  EXPECT_EQ(desktop->clipboardBytes(), "No.3)");
+  EXPECT_EQ(flags().lastInsertedText, "No.3)");
+  // The run is over.
+  EXPECT_FALSE(hint().isOpen());
+  EXPECT_EQ(sequenceCaption(), cp932("連番入力"));
+  EXPECT_FALSE(platform->inputHookInstalled());
+  EXPECT_FALSE(w().timer3.running());
+  EXPECT_TRUE(panel().n1.enabled());
+  EXPECT_TRUE(panel().n2.enabled());
+  EXPECT_FALSE(flags().insertArmed);
+  // The inserted values never entered the history.
+  EXPECT_EQ(texts(), (Values{"slot A", "", "", "", "", "", "", "", "", "",
+                             "",       "", "", "", "", "", "", "", "", ""}));
+  // Nothing more is handled afterwards.
+  arm();
+  clickAndWait();
+  EXPECT_EQ(field->pastes.size(), 3u);
+}
+
+TEST_F(Insertion, ThePasteIsCtrlVWithItsPausesAfterTheClick) {
+  startRun();
+  arm();
+  desktop->sentKeys.clear();
+  desktop->userClickAt(kInField);
+  EXPECT_EQ(desktop->clipboardBytes(), "No.1)");
+  EXPECT_TRUE(field->pastes.empty());
+  desktop->advance(99);
+  EXPECT_TRUE(desktop->sentKeys.empty());  // 100 ms after the click
+  desktop->advance(600);
+  ASSERT_EQ(desktop->sentKeys.size(), 4u);
+  const std::vector<std::pair<int, bool>> expected{
+      {17, false}, {86, false}, {86, true}, {17, true}};
+  const std::vector<std::int64_t> at{0, 100, 250, 350};
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(desktop->sentKeys[k].vk, expected[k].first) << k;
+    EXPECT_EQ(desktop->sentKeys[k].up, expected[k].second) << k;
+    EXPECT_EQ(desktop->sentKeys[k].at - desktop->sentKeys[0].at, at[k]) << k;
+  }
+  EXPECT_EQ(field->pastes, Values{"No.1)"});
+  // The paste's own Ctrl chord disarmed.
+  EXPECT_FALSE(flags().insertArmed);
+}
+
+TEST_F(Insertion, ContinuousInsertionStaysArmedThroughThePastes) {
+  openSettings();
+  fillStandard("4");
+  check(w().checkBox1);
+  pressStart();
+  arm();
+  for (int n = 0; n < 3; ++n)
+    clickAndWait();
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)", "No.3)"}));
+  EXPECT_TRUE(flags().insertArmed);
+  // A lone tap disarms.
+  desktop->userTap(kCtrl);
+  EXPECT_FALSE(flags().insertArmed);
+  clickAndWait();
+  EXPECT_EQ(field->pastes.size(), 3u);
+}
+
+TEST_F(Insertion, ARepeatedRunStartsOverAndMustBeArmedAgain) {
+  openSettings();
+  fillStandard("2");
+  check(w().checkBox2);
+  check(w().checkBox1);
+  pressStart();
+  arm();
+  clickAndWait();
+  clickAndWait();
+  // After its last value the run starts over, still running, but disarmed.
+  EXPECT_TRUE(hint().isOpen());
+  EXPECT_EQ(sequenceCaption(), cp932("連番中止"));
+  EXPECT_TRUE(platform->inputHookInstalled());
+  EXPECT_FALSE(flags().insertArmed);
+  clickAndWait();
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)"}));
+  arm();
+  clickAndWait();
+  clickAndWait();
+  clickAndWait();  // disarmed by the second restart
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)", "No.1)", "No.2)"}));
+  EXPECT_EQ(desktop->boxes.size(), 0u);
+}
+
+TEST_F(Insertion, AStoppedRepeatedRunHandlesNoInputAtAll) {
+  openSettings();
+  fillStandard("1");
+  check(w().checkBox2);
+  pressStart();
+  arm();
+  clickAndWait();  // the last value: the run restarts
+  ASSERT_TRUE(hint().isOpen());
+  platform->hotkey();
+  desktop->runPending();
+  platform->click(panel().button23);  // 連番中止
+  desktop->runPending();
+  EXPECT_FALSE(hint().isOpen());
+  EXPECT_FALSE(hint().label1.visible());
+  EXPECT_FALSE(platform->inputHookInstalled());
+  EXPECT_FALSE(w().timer3.running());
+  EXPECT_EQ(sequenceCaption(), cp932("連番入力"));
+  EXPECT_TRUE(panel().n1.enabled());
+
+  desktop->activateOther(other);
+  const std::string caption = hint().label1.caption();
+  const platform::Rect hintAt{hint().form.left(), hint().form.top(), 0, 0};
+  arm({310, 170});
+  clickAndWait({310, 170});
+  EXPECT_FALSE(flags().insertArmed);
+  EXPECT_EQ(field->pastes, Values{"No.1)"});
+  EXPECT_EQ(hint().label1.caption(), caption);
+  EXPECT_EQ(hint().form.left(), hintAt.left);  // not even moved
+  // The hook renewal does not bring it back either.
+  desktop->advance(3000);
+  platform->trayIcon(platform::kWmLButtonDown);
+  EXPECT_FALSE(platform->inputHookInstalled());
+}
+
+TEST_F(Insertion, AfterAStopTheNextStartBeginsAtTheFirstValue) {
+  startRun();
+  arm();
+  clickAndWait();
+  platform->hotkey();
+  desktop->advance(200);
+  platform->click(panel().button23);  // 連番中止
+  desktop->advance(200);
+  desktop->activateOther(other);
+  EXPECT_EQ(field->pastes, Values{"No.1)"});
+  EXPECT_FALSE(platform->inputHookInstalled());
+  EXPECT_EQ(sequenceCaption(), cp932("連番入力"));
+  // "スタート" again begins a new run at its first value.
+  startRun();
+  arm();
+  clickAndWait();
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.1)"}));
+}
+
+class DefinitionInsertion : public InsertionFixture {
+  void SetUp() override { prepare("\r\n" + cp932("定義") + "1,Mon,Tue,Wed,Thu,Fri"); }
+};
+
+TEST_F(DefinitionInsertion, ARunGoesFromTheChosenStartItemToItsEndValue) {
+  openSettings();
+  handle([&] { w().comboBox2.userSelect(1); });
+  ASSERT_EQ(w().comboBox1.items(), (Values{"Mon", "Tue", "Wed", "Thu", "Fri"}));
+  handle([&] { w().comboBox1.userSelect(1); });  // Tue
+  type(w().edit2, "Thu");
+  type(w().edit3, ",");
+  check(w().checkBox1);
+  pressStart();
+  arm();
+  for (int n = 0; n < 3; ++n)
+    clickAndWait();
+  EXPECT_EQ(field->pastes, (Values{"Tue,", "Wed,", "Thu,"}));
+  EXPECT_FALSE(hint().isOpen());
+}
+
+// --- what arms and disarms ---
+
+TEST_F(Insertion, CtrlCWhileArmedIsRecordedAndDisarms) {
+  field->text = "copy me";
+  startRun();
+  arm();
+  ASSERT_TRUE(flags().insertArmed);
+  field->anchor = 0;  // the user selected the field's text
+  field->caret = 7;
+  desktop->userChord(kCtrl, 'C');
+  EXPECT_EQ(slotText(2), "copy me");
+  EXPECT_FALSE(flags().insertArmed);
+  clickAndWait();
+  EXPECT_TRUE(field->pastes.empty());
+}
+
+TEST_F(Insertion, ACtrlChordDoesNotArm) {
+  startRun();
+  desktop->userMoveMouse(kInField);
+  desktop->userChord(kCtrl, 'S');
+  EXPECT_FALSE(flags().insertArmed);
+  desktop->userTap(kCtrl);
+  EXPECT_TRUE(flags().insertArmed);
+}
+
+TEST_F(Insertion, SummoningWhileCtrlIsHeldMakesTheReleaseAChord) {
+  startRun();
+  desktop->userMoveMouse(kInField);
+  desktop->userKey(kCtrl, false);
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->activateOther(other);
+  desktop->userKey(kCtrl, true);
+  EXPECT_FALSE(flags().insertArmed);
+}
+
+// Clicks that must insert nothing, the armed state staying as it was.
+struct NoInsertCase {
+  const char* name;
+  std::function<void(InsertionFixture&, sim::SimDesktop&, platform::WindowHandle)> click;
+};
+
+class ClickInsertsNothing : public Insertion, public ::testing::WithParamInterface<NoInsertCase> {
+ public:
+  void clickThere() { GetParam().click(*this, *desktop, other); }
+  using InsertionFixture::clickAndWait;
+};
+
+TEST_P(ClickInsertsNothing, AndTheArmedStateStays) {
+  startRun();
+  arm();
+  ASSERT_TRUE(flags().insertArmed);
+  clickThere();
+  desktop->advance(600);
+  EXPECT_TRUE(field->pastes.empty());
+  EXPECT_TRUE(flags().insertArmed);
+  EXPECT_EQ(desktop->clipboardBytes(), "");
+  EXPECT_EQ(hint().label1.caption(), " No.1) ");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Insertion, ClickInsertsNothing,
+    ::testing::Values(
+        NoInsertCase{"OverAnotherProgramsField",
+                     [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
+                       const platform::WindowHandle w2 = d.createOtherWindow({800, 100, 1200, 400});
+                       d.createTextField(w2, {810, 150, 1100, 180});
+                       d.userClickAt({900, 165});
+                     }},
+        NoInsertCase{"OverTheTargetButNotTheIBeam",
+                     [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
+                       d.userClickAt({300, 300});
+                     }},
+        NoInsertCase{"OnTheTargetWindowsLeftEdge",
+                     [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
+                       d.userClickAt({100, 165});
+                     }},
+        NoInsertCase{"WhileCtrlIsHeld",
+                     [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
+                       d.userKey(17, false);
+                       d.userClickAt({300, 165});
+                       d.userKey(17, true);
+                       // A click is no chord: that release was a lone tap and disarmed.
+                       d.userTap(17);
+                     }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Insertion, AClickDuringTheCooldownInsertsNothing) {
+  openSettings();
+  fillStandard();
+  check(w().checkBox1);
+  pressStart();
+  arm();
+  desktop->userClickAt(kInField);
+  desktop->advance(460);  // the paste is done, the cool-down is not
+  desktop->userClickAt(kInField);
+  desktop->advance(600);
+  EXPECT_EQ(field->pastes, Values{"No.1)"});
+  // The next value was not used up by the refused click.
+  clickAndWait();
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)"}));
+}
+
+TEST_F(Insertion, AnyCursorAndAnyWindowWidenWhereItInserts) {
+  openSettings();
+  fillStandard();
+  check(w().checkBox4);
+  check(w().checkBox6);
+  check(w().checkBox1);
+  pressStart();
+  const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
+  sim::SimDesktop::TextField& field2 = desktop->createTextField(w2, {810, 150, 1100, 180});
+  arm({300, 300});  // not an I-beam
+  ASSERT_TRUE(flags().insertArmed);
+  clickAndWait({900, 165});
+  EXPECT_EQ(field2.pastes, Values{"No.1)"});
+}
+
+TEST_F(Insertion, TheHintFollowsThePointerAndShowsTheArmedState) {
+  startRun();
+  desktop->userMoveMouse({250, 160});
+  EXPECT_EQ(hint().form.left(), 260);
+  EXPECT_EQ(hint().form.top(), 170);
+  EXPECT_TRUE(hint().hintShown());
+  EXPECT_EQ(hint().label1.color(), ui::kClInfoBk);
+  desktop->userTap(kCtrl);
+  desktop->userMoveMouse({251, 160});
+  EXPECT_EQ(hint().label1.color(), 14324814u);
+  // Off the I-beam the hint is hidden but keeps following.
+  desktop->userMoveMouse({300, 300});
+  EXPECT_FALSE(hint().hintShown());
+  EXPECT_TRUE(hint().form.transparent());
+  EXPECT_EQ(hint().form.left(), 310);
+  // The value is prepared once per insertion: moving about does not advance it.
+  for (int k = 0; k < 5; ++k)
+    desktop->userMoveMouse({260 + k, 160});
+  EXPECT_EQ(hint().label1.caption(), " No.1) ");
+  EXPECT_EQ(program->insertionDriver().run().sequenceIndex, 0);
+}
+
+// --- replacement, line break, exit ---
+
+TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
+  field->text = "old content here";
+  openSettings();
+  fillStandard();
+  check(w().checkBox5);
+  desktop->confirmAnswers = {false};
+  pressStart();
+  ASSERT_EQ(desktop->boxes.size(), 1u);
+  EXPECT_EQ(desktop->boxes[0].kind, sim::SimDesktop::Box::Kind::Confirm);
+  EXPECT_EQ(desktop->boxes[0].text,
+            cp932("　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
+                  "要注意：テキストボックス以外で使用すると全て削除されます。\r\n\r\n"
+                  "　　　　　よろしいですか？"));
+  EXPECT_FALSE(hint().isOpen());  // cancelled
+  pressStart();
+  ASSERT_TRUE(hint().isOpen());
+  arm();
+  EXPECT_EQ(hint().label1.color(), 65535u);
+  clickAndWait();
+  EXPECT_EQ(field->text, "No.1)");
+  arm();
+  clickAndWait();
+  EXPECT_EQ(field->text, "No.2)");
+}
+
+TEST_F(Insertion, ALineBreakStaysOnTheClipboardAndClosingEmptiesIt) {
+  openSettings();
+  fillStandard();
+  check(w().checkBox3);
+  pressStart();
+  arm();
+  clickAndWait();
+  EXPECT_EQ(field->text, "No.1)\r\n");
+  EXPECT_EQ(desktop->clipboardBytes(), "No.1)\r\n");
+  EXPECT_EQ(flags().lastInsertedText, "No.1)\r\n");
+  EXPECT_EQ(hint().label1.caption(), " No.2) ");  // the break is pasted, never shown
+  platform->trayIcon(platform::kWmRButtonDown);
+  platform->chooseMenuItem(panel().n3);
+  EXPECT_EQ(desktop->clipboardKind(), sim::SimDesktop::ClipKind::Empty);
+}
+
+TEST_F(Insertion, AClipboardHeldByAnotherProgramLosesNoValueAndTouchesNoField) {
+  field->text = "keep";
+  openSettings();
+  fillStandard();
+  check(w().checkBox5);
+  pressStart();
+  arm();
+  desktop->otherHoldsClipboard(true);
+  clickAndWait();
+  EXPECT_EQ(errorCount(), 1);
+  EXPECT_EQ(field->text, "keep");
+  desktop->otherHoldsClipboard(false);
+  clickAndWait();
+  EXPECT_EQ(field->text, "No.1)");
+  EXPECT_EQ(desktop->clipboardBytes(), "No.1)");
+}
+
+// --- the window the run goes to, the hook's renewal ---
+
+TEST_F(Insertion, TheHotkeyDuringARunRetargetsItUnlessItReplaces) {
+  startRun();
+  const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
+  sim::SimDesktop::TextField& field2 = desktop->createTextField(w2, {810, 150, 1100, 180});
+  desktop->activateOther(w2);
+  platform->hotkey();
+  desktop->advance(200);
+  desktop->activateOther(w2);
+  arm({900, 165});
+  clickAndWait({900, 165});
+  EXPECT_EQ(field2.pastes, Values{"No.1)"});
+  EXPECT_TRUE(field->pastes.empty());
+}
+
+TEST_F(Insertion, TheHookIsRenewedEverySecondAndByTheTrayClick) {
+  startRun();
+  const int installs = platform->hookInstalls();
+  desktop->advance(3000);
+  EXPECT_EQ(platform->hookInstalls(), installs + 3);
+  platform->trayIcon(platform::kWmLButtonDown);
+  EXPECT_EQ(platform->hookInstalls(), installs + 4);
+  EXPECT_TRUE(platform->inputHookInstalled());
+}
+
+TEST_F(Insertion, AnEmptyStartOrEndDoesNothing) {
+  openSettings();
+  type(w().comboBox1, "1");
+  pressStart();
+  EXPECT_FALSE(hint().isOpen());
+  EXPECT_TRUE(w().form.visible());
+  EXPECT_FALSE(platform->inputHookInstalled());
+}
+
+TEST_F(Insertion, ExitRemovesTheHook) {
+  startRun();
+  platform->trayIcon(platform::kWmRButtonDown);
+  platform->chooseMenuItem(panel().n3);
+  program->shutdown();
+  EXPECT_FALSE(platform->inputHookInstalled());
+}
+
+}  // namespace

@@ -1,0 +1,258 @@
+// The settings window of sequence insertion as the panel's "連番入力" opens it: what opening does
+// to the panel and the files, closing, the option interlock, tooltips and the focus order.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sequence/insertion_support.h"
+
+namespace {
+
+using testing_support::InsertionFixture;
+
+class SettingsWindow : public InsertionFixture {
+ protected:
+  void keyDown(int vk) { platform->keyDown(w().form, vk); }
+  void focus(ui::Control& c) {
+    handle([&] { w().form.setFocus(&c); });
+  }
+  ui::Control* focused() { return w().form.focused(); }
+};
+
+TEST_F(SettingsWindow, OpeningFromThePanelSavesEverythingAndFoldsThePanel) {
+  platform->hotkey();
+  desktop->advance(200);
+  platform->click(*panel().checkBoxes[1]);  // keep A
+  desktop->advance(600);
+  ASSERT_TRUE(store().expanded());
+  ASSERT_TRUE(panel().form.active());
+  // Changed behind the program's back: opening must write the files again.
+  desktop->putFile("Kolvex1.txt", "stale");
+  desktop->putFile("Kolvex20.ini", "stale");
+  const int writes = desktop->totalWrites();
+  platform->click(panel().button23);
+  EXPECT_EQ(desktop->totalWrites(), writes + 21);
+  EXPECT_EQ(file("Kolvex1.txt"), "slot A");
+  EXPECT_EQ(ui::textLine(file("Kolvex20.ini"), 0), "A");
+  EXPECT_FALSE(store().expanded());
+  EXPECT_EQ(panel().form.clientHeight(), 0);
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_EQ(panel().form.focused(), &panel().button24);
+  EXPECT_EQ(flags().insertTargetWindow, other);
+  EXPECT_EQ(flags().insertCursorPos, kInField);
+
+  EXPECT_TRUE(w().form.visible());
+  EXPECT_EQ(w().form.width(), 384);
+  EXPECT_EQ(w().form.height(), 185);
+  EXPECT_FALSE(w().panel2.visible());
+  EXPECT_EQ(w().form.caption(), cp932("Kolvex20:連番設定"));
+  EXPECT_FALSE(panel().n1.enabled());
+  EXPECT_FALSE(panel().n2.enabled());
+  EXPECT_EQ(desktop->foreground(), platform->applicationWindow());
+}
+
+TEST_F(SettingsWindow, OpeningFromTheFoldedPanelSavesNothingAndKeepsTheTarget) {
+  const int writes = desktop->totalWrites();
+  platform->click(panel().button23);
+  EXPECT_EQ(desktop->totalWrites(), writes);
+  EXPECT_EQ(flags().insertTargetWindow, 0u);
+  EXPECT_TRUE(w().form.visible());
+  EXPECT_FALSE(panel().n1.enabled());
+}
+
+TEST_F(SettingsWindow, EveryPressClearsTheSelection) {
+  flags().slotSelection[1] = 1;
+  platform->click(panel().button23);
+  EXPECT_EQ(flags().slotSelection[1], 0);
+  EXPECT_TRUE(panel().timer2.running());
+}
+
+TEST_F(SettingsWindow, CloseButtonAndCloseBoxGiveThePopupItemsBack) {
+  openSettings();
+  platform->click(w().button2);
+  EXPECT_FALSE(w().form.visible());
+  EXPECT_TRUE(panel().n1.enabled());
+  EXPECT_TRUE(panel().n2.enabled());
+  openSettings();
+  EXPECT_FALSE(panel().n1.enabled());
+  platform->closeBox(w().form);
+  EXPECT_FALSE(w().form.visible());
+  EXPECT_TRUE(panel().n1.enabled());
+  EXPECT_TRUE(panel().n2.enabled());
+}
+
+TEST_F(SettingsWindow, FieldsKeepTheirContentsBetweenOpenings) {
+  openSettings();
+  fillStandard();
+  platform->click(w().button2);
+  openSettings();
+  EXPECT_EQ(w().edit1.text(), "No.");
+  EXPECT_EQ(w().edit2.text(), "3");
+}
+
+TEST_F(SettingsWindow, ReplacementSwitchesOffWhatItCannotWorkWith) {
+  openSettings();
+  check(w().checkBox3);
+  check(w().checkBox4);
+  check(w().checkBox5);
+  for (ui::CheckBox* box : {&w().checkBox3, &w().checkBox4, &w().checkBox6}) {
+    EXPECT_FALSE(box->checked()) << box->name();
+    EXPECT_FALSE(box->enabled()) << box->name();
+  }
+  platform->click(w().checkBox5);
+  for (ui::CheckBox* box : {&w().checkBox3, &w().checkBox4, &w().checkBox6}) {
+    EXPECT_FALSE(box->checked()) << box->name();
+    EXPECT_TRUE(box->enabled()) << box->name();
+  }
+  EXPECT_TRUE(w().checkBox1.enabled());
+}
+
+struct TooltipCase {
+  const char* name;
+  ui::CheckBox sequence::SettingsForm::*box;
+  const char* text;
+};
+
+class OptionTooltip : public SettingsWindow, public ::testing::WithParamInterface<TooltipCase> {};
+
+TEST_P(OptionTooltip, ShowsOnceThePointerHasBeenOnTheBox) {
+  openSettings();
+  ui::CheckBox& box = w().*GetParam().box;
+  EXPECT_FALSE(box.showHint());
+  platform->mouseEnter(box);
+  EXPECT_TRUE(box.showHint());
+  EXPECT_EQ(box.hint(), cp932(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsWindow, OptionTooltip,
+    ::testing::Values(TooltipCase{"LineBreak", &sequence::SettingsForm::checkBox3,
+                                  "チェックを入れると連番挿入と同時に改行します"},
+                      TooltipCase{"AnyCursor", &sequence::SettingsForm::checkBox4,
+                                  "チェックを入れるとテキストカーソル以外にも対応します"},
+                      TooltipCase{
+                          "Replace", &sequence::SettingsForm::checkBox5,
+                          "　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
+                          "要注意：テキストボックス以外で使用すると全て削除されます。"},
+                      TooltipCase{"AnyWindow", &sequence::SettingsForm::checkBox6,
+                                  "チェックを入れると全てのウインドウに対応します"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsWindow, ShiftOrActivationFoldsAnOpenPanel) {
+  openSettings();
+  platform->hotkey();
+  desktop->runPending();
+  ASSERT_TRUE(store().expanded());
+  platform->keyUp(w().form, 65);
+  EXPECT_TRUE(store().expanded());
+  platform->keyUp(w().form, 16);
+  EXPECT_FALSE(store().expanded());
+
+  platform->hotkey();
+  desktop->runPending();
+  ASSERT_TRUE(store().expanded());
+  panel().form.setTopmost(false);
+  platform->activate(w().form);
+  EXPECT_FALSE(store().expanded());
+  EXPECT_TRUE(panel().form.topmost());
+}
+
+TEST_F(SettingsWindow, TheEntryFieldsTakeOnlyAsciiAndThreeBytes) {
+  for (ui::Control* c : std::vector<ui::Control*>{&w().comboBox2, &w().comboBox1, &w().edit2})
+    EXPECT_TRUE(c->imeOff) << c->name();
+  EXPECT_FALSE(w().edit1.imeOff);
+  EXPECT_EQ(w().edit2.maxLength(), 3);
+  EXPECT_EQ(w().comboBox1.maxLength, 3);
+}
+
+// The focus order of the fields on Enter and the arrow keys.
+struct NavCase {
+  const char* name;
+  ui::Control* (*from)(sequence::SettingsForm&);
+  int vk;
+  int caret;  // caret position in the field before the key
+  ui::Control* (*to)(sequence::SettingsForm&);
+};
+
+ui::Control* edit1(sequence::SettingsForm& s) {
+  return &s.edit1;
+}
+ui::Control* kinds(sequence::SettingsForm& s) {
+  return &s.comboBox2;
+}
+ui::Control* startField(sequence::SettingsForm& s) {
+  return &s.comboBox1;
+}
+ui::Control* endField(sequence::SettingsForm& s) {
+  return &s.edit2;
+}
+ui::Control* edit3(sequence::SettingsForm& s) {
+  return &s.edit3;
+}
+ui::Control* start(sequence::SettingsForm& s) {
+  return &s.button1;
+}
+
+class FocusOrder : public SettingsWindow, public ::testing::WithParamInterface<NavCase> {};
+
+TEST_P(FocusOrder, MovesOnKeyDown) {
+  openSettings();
+  type(w().comboBox1, "12");
+  type(w().edit2, "34");
+  const NavCase& c = GetParam();
+  ui::Control* from = c.from(w());
+  focus(*from);
+  handle([&] {
+    if (from == &w().comboBox1) w().comboBox1.userSetCaret(c.caret);
+    if (from == &w().edit2) w().edit2.userSetCaret(c.caret);
+  });
+  keyDown(c.vk);
+  EXPECT_EQ(focused(), c.to(w())) << (focused() ? focused()->name() : "none");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsWindow, FocusOrder,
+    ::testing::Values(
+        NavCase{"PrefixEnter", edit1, 13, 0, kinds}, NavCase{"PrefixDown", edit1, 40, 0, kinds},
+        NavCase{"PrefixRightStays", edit1, 39, 0, edit1},
+        NavCase{"KindEnter", kinds, 13, 0, startField},
+        NavCase{"KindRight", kinds, 39, 0, startField},
+        NavCase{"StartEnter", startField, 13, 1, endField},
+        NavCase{"StartRightAtEnd", startField, 39, 2, endField},
+        NavCase{"StartRightInside", startField, 39, 1, startField},
+        NavCase{"StartLeftAtZero", startField, 37, 0, kinds},
+        NavCase{"StartLeftInside", startField, 37, 1, startField},
+        NavCase{"EndEnter", endField, 13, 1, edit3}, NavCase{"EndDown", endField, 40, 1, edit3},
+        NavCase{"EndLeftAtZero", endField, 37, 0, startField},
+        NavCase{"EndLeftInside", endField, 37, 1, endField},
+        NavCase{"SuffixEnter", edit3, 13, 0, start}, NavCase{"SuffixUp", edit3, 38, 0, kinds}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsWindow, EnterFromAnEmptyStartStaysAndSelectsTheWholeEndOtherwise) {
+  openSettings();
+  type(w().edit2, "34");
+  focus(w().comboBox1);
+  keyDown(13);
+  EXPECT_EQ(focused(), &w().comboBox1);
+  type(w().comboBox1, "1");
+  keyDown(13);
+  EXPECT_EQ(focused(), &w().edit2);
+  EXPECT_EQ(w().edit2.selLength(), 2);
+}
+
+TEST_F(SettingsWindow, EnterNeverTypesIntoTheFields) {
+  openSettings();
+  for (ui::Control* c : std::vector<ui::Control*>{&w().edit1, &w().comboBox2, &w().comboBox1,
+                                                  &w().edit2, &w().edit3}) {
+    char ch = 13;
+    ASSERT_TRUE(c->onKeyPress) << c->name();
+    handle([&] { c->onKeyPress(ch); });
+    EXPECT_EQ(ch, 0) << c->name();
+  }
+  char ch = 'x';
+  handle([&] { w().edit1.onKeyPress(ch); });
+  EXPECT_EQ(ch, 'x');
+}
+
+}  // namespace
