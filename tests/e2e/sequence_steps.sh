@@ -144,15 +144,20 @@ sq_no_value_in_slots() { # sq_no_value_in_slots VALUE...
   done
 }
 
-# Screenshot of the hint window beside the pointer over notepad.
+# Screenshot of the hint window beside the pointer over notepad; the label is seen there in the
+# armed colour (14324814, the blue 4E94DA), above notepad even after clicks into it.
 sq_hint_screenshot() { # sq_hint_screenshot NAME
-  local r left top
+  local r left top right bottom
   import -window root "$KX_ARTIFACTS/$1-screen.png"
   r=$(kx_probe rect TForm2) || kx_fail "no hint window for the screenshot"
-  read -r left top _ _ <<<"$r"
+  read -r left top right bottom <<<"$r"
   # The hint's top-left corner is 10 pixels right of and below the pointer.
   [ "$left" -eq $((SQ_X + 10)) ] && [ "$top" -eq $((SQ_Y + 10)) ] ||
     kx_fail "hint at $left,$top, pointer at $SQ_X,$SQ_Y"
+  local blue
+  blue=$(convert "$KX_ARTIFACTS/$1-screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" \
+    -format %c histogram:info:- | grep -ci '#4E94DA' || true)
+  [ "$blue" -gt 0 ] || kx_fail "the armed hint label is not seen at $left,$top"
   local x=$((SQ_X - 150)) y=$((SQ_Y - 60))
   [ $x -ge 0 ] || x=0
   [ $y -ge 0 ] || y=0

@@ -101,7 +101,6 @@ void inputMethodOff(HWND w) {
   if (w) ::ImmAssociateContextEx(w, nullptr, 0);
 }
 
-
 // The limit of a one-line field in bytes of the system code page; 0 when it has none. The
 // native limit counts UTF-16 characters, so a double-byte character would count as one.
 int byteLimit(const ui::Control& c) {
@@ -478,6 +477,15 @@ void FormWindow::applyFormBounds() {
   ++nativeEcho_;
   ::SetWindowPos(hwnd(), nullptr, f.left(), f.top(), scale(f.width()),
                  scale(std::max(0, f.height())), SWP_NOZORDER | SWP_NOACTIVATE);
+  // A top-most window that never takes the activation (the hint riding along with the pointer)
+  // is put back on top whenever it moves: the window the user clicks under it may have been
+  // raised over it (Wine raises a clicked window even over another process's top-most ones).
+  // Asked from not top-most, as the system only restacks on a change.
+  if (f.topmost() && f.noActivate && ::IsWindowVisible(hwnd())) {
+    constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, keep);
+  }
   --nativeEcho_;
 }
 
