@@ -215,15 +215,46 @@ TEST_F(Insertion, ACtrlChordDoesNotArm) {
   EXPECT_TRUE(flags().insertArmed);
 }
 
-TEST_F(Insertion, SummoningWhileCtrlIsHeldMakesTheReleaseAChord) {
+TEST_F(Insertion, ATapBeforeTheHintWasShownArmsNothing) {
+  startRun();
+  const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
+  desktop->createTextField(w2, {810, 150, 1100, 180});
+  desktop->activateOther(w2);
+  arm({900, 165});  // an I-beam, but not in the window the run goes to
+  EXPECT_FALSE(hint().hintShown());
+  EXPECT_FALSE(flags().insertArmed);
+}
+
+// Summoning the panel while Ctrl is held makes the Ctrl release a chord, whichever way it is
+// summoned.
+struct SummonCase {
+  const char* name;
+  void (*summon)(sim::SimPlatform&);
+};
+
+class SummonWhileCtrlHeld : public Insertion, public ::testing::WithParamInterface<SummonCase> {};
+
+TEST_P(SummonWhileCtrlHeld, TheReleaseDoesNotArm) {
   startRun();
   desktop->userMoveMouse(kInField);
   desktop->userKey(kCtrl, false);
-  platform->trayIcon(platform::kWmLButtonDown);
+  GetParam().summon(*platform);
   desktop->activateOther(other);
   desktop->userKey(kCtrl, true);
   EXPECT_FALSE(flags().insertArmed);
+  EXPECT_FALSE(flags().ctrlChord);
+  desktop->userMoveMouse(kInField);  // the hotkey put the pointer on the panel
+  desktop->userTap(kCtrl);           // a lone tap afterwards still arms
+  EXPECT_TRUE(flags().insertArmed);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Insertion, SummonWhileCtrlHeld,
+    ::testing::Values(SummonCase{"Hotkey", [](sim::SimPlatform& p) { p.hotkey(); }},
+                      SummonCase{"TrayClick",
+                                 [](sim::SimPlatform& p) { p.trayIcon(platform::kWmLButtonDown); }},
+                      SummonCase{"TitleBarPress", [](sim::SimPlatform& p) { p.titleBarPress(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Clicks that must insert nothing, the armed state staying as it was.
 struct NoInsertCase {
@@ -356,6 +387,21 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   EXPECT_EQ(field->text, "No.2)");
 }
 
+TEST_F(Insertion, ARepeatedReplacementRunAsksOnlyAtItsStart) {
+  openSettings();
+  fillStandard("1");
+  check(w().checkBox5);
+  check(w().checkBox2);
+  pressStart();
+  for (int n = 0; n < 3; ++n) {
+    arm();
+    clickAndWait();
+  }
+  EXPECT_EQ(field->pastes, (Values{"No.1)", "No.1)", "No.1)"}));
+  EXPECT_EQ(field->text, "No.1)");
+  EXPECT_EQ(desktop->boxes.size(), 1u);
+}
+
 TEST_F(Insertion, ALineBreakStaysOnTheClipboardAndClosingEmptiesIt) {
   openSettings();
   fillStandard();
@@ -391,7 +437,7 @@ TEST_F(Insertion, AClipboardHeldByAnotherProgramLosesNoValueAndTouchesNoField) {
 
 // --- the window the run goes to, the hook's renewal ---
 
-TEST_F(Insertion, TheHotkeyDuringARunRetargetsItUnlessItReplaces) {
+TEST_F(Insertion, TheHotkeyDuringARunRetargetsIt) {
   startRun();
   const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
   sim::SimDesktop::TextField& field2 = desktop->createTextField(w2, {810, 150, 1100, 180});
@@ -403,6 +449,23 @@ TEST_F(Insertion, TheHotkeyDuringARunRetargetsItUnlessItReplaces) {
   clickAndWait({900, 165});
   EXPECT_EQ(field2.pastes, Values{"No.1)"});
   EXPECT_TRUE(field->pastes.empty());
+}
+
+TEST_F(Insertion, AReplacingRunStaysWithItsWindowWhenSummonedFromAnother) {
+  openSettings();
+  fillStandard();
+  check(w().checkBox5);
+  pressStart();
+  const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
+  sim::SimDesktop::TextField& field2 = desktop->createTextField(w2, {810, 150, 1100, 180}, "w2");
+  desktop->activateOther(w2);
+  platform->hotkey();
+  desktop->advance(200);
+  desktop->activateOther(w2);
+  arm({900, 165});
+  clickAndWait({900, 165});
+  EXPECT_EQ(field2.text, "w2");
+  EXPECT_EQ(flags().insertTargetWindow, other);
 }
 
 TEST_F(Insertion, TheHookIsRenewedEverySecondAndByTheTrayClick) {
