@@ -14,8 +14,9 @@
 //                        sizes and the real windows' rectangles
 //   fields LOG STOPFILE  a window with a one-line field and a drop-down field, both limited to 3
 //                        bytes with the input method off, and a field without either; logs
-//                        whether each has an input context, then (at STOPFILE) their texts as
-//                        hex bytes of the system code page
+//                        whether each has an input context, the input events with the pointer
+//                        shape at each button release (until STOPFILE.unhook exists), then (at
+//                        STOPFILE) their texts as hex bytes of the system code page
 //   burst LOG            install the input hook, block the UI thread (as the paste does) while
 //                        another thread injects rounds of many pointer moves, each round
 //                        followed by a key tap and a click; then log how many moves and which
@@ -132,7 +133,14 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
                  (hasInputContext(window->find(limited)->hwnd) ? "on" : "off") + " combo " +
                  (hasInputContext(comboEdit) ? "on" : "off") + " free " +
                  (hasInputContext(window->find(free)->hwnd) ? "on" : "off"));
+  const std::wstring unhook = stop + L".unhook";
+  bool hooked = true;
   poll.onTimer = [&] {
+    if (hooked && GetFileAttributesW(unhook.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      p.removeInputHook();
+      hooked = false;
+      recorder.write("unhooked");
+    }
     if (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     recorder.write("edit " + hex(limited.text()));
     recorder.write("combo " + hex(combo.text()));
@@ -141,8 +149,13 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
   };
   poll.start();
   form.show();
+  // The pointer shape at each button release: the I-beam over the fields, another elsewhere
+  // (until STOPFILE.unhook exists; the typing then goes on without the hook, as in the program,
+  // where no run is on while the settings window is open).
+  p.installInputHook();
   recorder.write("ready");
   p.run();
+  p.removeInputHook();
   return 0;
 }
 
