@@ -256,6 +256,7 @@ class TextBox : public Control {
 
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool r) { readOnly_ = r; }
+  // Most bytes the user may type or paste (0: no limit).
   int maxLength() const { return maxLength_; }
   void setMaxLength(int m) { maxLength_ = m; }
 
@@ -369,6 +370,7 @@ class ComboBox : public Control {
     text_.assign(t);
     notify(Property::Text);
   }
+  // Most bytes the user may type or paste into the edit field (0: no limit).
   int maxLength = 0;
   std::function<void()> onChange;
   // From the backend: the user chose an item.

@@ -14,11 +14,26 @@
 //   layout LOG           a frameless window sized to a label's text, given a short and then a
 //                        long text, and a framed window centred on the screen; logs the model's
 //                        sizes and the real windows' rectangles
+//   fields LOG STOPFILE  a window with a one-line field and a drop-down field, both limited to 3
+//                        bytes with the input method off, and a field without either; logs
+//                        whether each has an input context, the input events with the pointer
+//                        shape at each button release (until STOPFILE.unhook exists), then (at
+//                        STOPFILE) their texts as hex bytes of the system code page
+//   burst LOG            install the input hook, block the UI thread (as the paste does) while
+//                        another thread injects rounds of many pointer moves, each round
+//                        followed by a key tap and a click; then log how many moves and which
+//                        keys and buttons arrived, in order; then remove the hook and log
+//                        whether anything still arrives and whether the hook thread is gone
 #include <windows.h>
+
+#include <imm.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/win32_platform.h"
 
@@ -71,11 +86,234 @@ class Recorder : public platform::ShellEvents {
   std::wstring log_;
 };
 
+std::string hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : bytes) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+bool hasInputContext(HWND w) {
+  HIMC context = ::ImmGetContext(w);
+  if (!context) return false;
+  ::ImmReleaseContext(w, context);
+  return true;
+}
+
+int fields(const std::wstring& logPath, const std::wstring& stop) {
+  win32::Win32Platform p(GetModuleHandleW(nullptr));
+  p.setupApplicationWindow("Kolvex20 check");
+  Recorder recorder(p, logPath);
+  ui::Form form("TKolvexFields");
+  form.setCaption("fields");
+  form.setBounds({200, 200, 320, 160});
+  ui::Edit limited("Edit2");
+  limited.setBounds({10, 10, 80, 24});
+  limited.setMaxLength(3);
+  limited.imeOff = true;
+  form.addControl(limited);
+  ui::ComboBox combo("ComboBox1");
+  combo.setBounds({10, 50, 80, 24});
+  combo.maxLength = 3;
+  combo.imeOff = true;
+  form.addControl(combo);
+  ui::Edit free("Edit1");
+  free.setBounds({10, 90, 200, 24});
+  form.addControl(free);
+  ui::Timer poll("Timer1", 100);
+  form.addControl(poll);
+  p.realize(form);
+  p.setMainForm(form, recorder);
+  win32::FormWindow* window = p.windowOf(form);
+  HWND comboEdit = nullptr;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (::GetComboBoxInfo(window->find(combo)->hwnd, &info)) comboEdit = info.hwndItem;
+  recorder.write(std::string("input method edit ") +
+                 (hasInputContext(window->find(limited)->hwnd) ? "on" : "off") + " combo " +
+                 (hasInputContext(comboEdit) ? "on" : "off") + " free " +
+                 (hasInputContext(window->find(free)->hwnd) ? "on" : "off"));
+  const std::wstring unhook = stop + L".unhook";
+  bool hooked = true;
+  poll.onTimer = [&] {
+    if (hooked && GetFileAttributesW(unhook.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      p.removeInputHook();
+      hooked = false;
+      recorder.write("unhooked");
+    }
+    if (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    recorder.write("edit " + hex(limited.text()));
+    recorder.write("combo " + hex(combo.text()));
+    recorder.write("free " + hex(free.text()));
+    p.quit();
+  };
+  poll.start();
+  form.show();
+  // The pointer shape at each button release: the I-beam over the fields, another elsewhere
+  // (until STOPFILE.unhook exists; the typing then goes on without the hook, as in the program,
+  // where no run is on while the settings window is open).
+  p.installInputHook();
+  recorder.write("ready");
+  p.run();
+  p.removeInputHook();
+  return 0;
+}
+
+// Events as the logic would see them, kept in memory (a burst brings many).
+class BurstRecorder : public platform::ShellEvents {
+ public:
+  void drawClipboard() override {}
+  void hotKey() override {}
+  void trayIcon(int) override {}
+  bool ncLButtonDown(int) override { return true; }
+  void ncLButtonDblClk(int) override {}
+  void powerBroadcast(int) override {}
+  void applicationDeactivate() override {}
+  void inputEvent(const platform::InputEvent& e) override {
+    using K = platform::InputEvent::Kind;
+    switch (e.kind) {
+      case K::KeyDown:
+        sequence.push_back("d" + std::to_string(e.vk));
+        break;
+      case K::KeyUp:
+        sequence.push_back("u" + std::to_string(e.vk));
+        break;
+      case K::LButtonDown:
+        sequence.push_back("press");
+        break;
+      case K::LButtonUp:
+        sequence.push_back("release");
+        break;
+      default:
+        ++moves;
+        break;
+    }
+  }
+  std::vector<std::string> sequence;
+  long moves = 0;
+};
+
+int threadsOfThisProcess() {
+  win32::UniqueHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snap || snap.get() == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 t{};
+  t.dwSize = sizeof(t);
+  int n = 0;
+  for (BOOL more = ::Thread32First(snap.get(), &t); more; more = ::Thread32Next(snap.get(), &t))
+    if (t.th32OwnerProcessID == ::GetCurrentProcessId()) ++n;
+  return n;
+}
+
+void injectKey(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  ::SendInput(1, &in, sizeof(in));
+}
+
+void injectMouse(DWORD flags, LONG dx) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = dx;
+  in.mi.dwFlags = flags;
+  ::SendInput(1, &in, sizeof(in));
+}
+
+int burst(const std::wstring& logPath) {
+  constexpr int kRounds = 40, kMovesPerRound = 300;
+  win32::Win32Platform p(GetModuleHandleW(nullptr));
+  p.setupApplicationWindow("Kolvex20 check");
+  BurstRecorder events;
+  std::ofstream log(logPath.c_str(), std::ios::binary);
+  ui::Form form("TKolvexBurst");
+  form.setCaption("burst");
+  form.setBounds({300, 300, 240, 160});
+  ui::Timer poll("Timer1", 100);
+  form.addControl(poll);
+  p.realize(form);
+  p.setMainForm(form, events);
+  p.showNoActivate(form);
+  const int threadsBefore = threadsOfThisProcess();
+  p.installInputHook();
+  const int threadsDuring = threadsOfThisProcess();
+  // Clicks land in our own window's client area: harmless wherever the test runs.
+  ::SetCursorPos(420, 400);
+
+  std::vector<std::string> expected;
+  for (int r = 0; r < kRounds; ++r) {
+    const int vk = VK_F13 + r % 12;
+    for (const char* e : {"d", "u"})
+      expected.push_back(e + std::to_string(vk));
+    expected.push_back("press");
+    expected.push_back("release");
+  }
+  // The UI thread is blocked (no message is handled) for the whole burst.
+  const ULONGLONG started = ::GetTickCount64();
+  std::thread injector([] {
+    for (int r = 0; r < kRounds; ++r) {
+      for (int m = 0; m < kMovesPerRound; ++m)
+        injectMouse(MOUSEEVENTF_MOVE, m % 2 ? -1 : 1);
+      const auto vk = static_cast<WORD>(VK_F13 + r % 12);
+      injectKey(vk, false);
+      injectKey(vk, true);
+      injectMouse(MOUSEEVENTF_LEFTDOWN, 0);
+      injectMouse(MOUSEEVENTF_LEFTUP, 0);
+    }
+  });
+  injector.join();
+  ::Sleep(1000);  // the hook thread catches up while the UI thread still sleeps
+  log << "blocked " << (::GetTickCount64() - started) << " ms\n";
+
+  // Then the UI thread takes its messages again until the last key of the burst has arrived.
+  const ULONGLONG deadline = ::GetTickCount64() + 20000;
+  int phase = 0;
+  std::size_t afterStop = 0;
+  ULONGLONG stopAt = 0;
+  poll.onTimer = [&] {
+    if (phase == 0) {
+      if (events.sequence.size() < expected.size() && ::GetTickCount64() < deadline) return;
+      log << "moves delivered " << events.moves << " of " << kRounds * kMovesPerRound << "\n";
+      log << "order " << (events.sequence == expected ? "kept" : "broken") << " ("
+          << events.sequence.size() << " of " << expected.size() << ")\n";
+      for (std::size_t i = 0; i < events.sequence.size() && i < expected.size(); ++i)
+        if (events.sequence[i] != expected[i]) {
+          log << "first difference at " << i << ": " << events.sequence[i] << " instead of "
+              << expected[i] << "\n";
+          break;
+        }
+      log << "threads before " << threadsBefore << " during " << threadsDuring << "\n";
+      p.removeInputHook();
+      log << "threads after stop " << threadsOfThisProcess() << "\n";
+      afterStop = events.sequence.size() + static_cast<std::size_t>(events.moves);
+      injectKey(VK_F13, false);
+      injectKey(VK_F13, true);
+      injectMouse(MOUSEEVENTF_MOVE, 1);
+      stopAt = ::GetTickCount64();
+      phase = 1;
+      return;
+    }
+    if (::GetTickCount64() - stopAt < 500) return;
+    const std::size_t now = events.sequence.size() + static_cast<std::size_t>(events.moves);
+    log << "after stop " << (now == afterStop ? "silent" : "still reporting") << "\n";
+    log.flush();
+    p.quit();
+  };
+  poll.start();
+  p.run();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring mode = argv[1];
+  if (mode == L"burst") return burst(argv[2]);
+  if (mode == L"fields" && argc >= 4) return fields(argv[2], argv[3]);
   win32::Win32Platform p(GetModuleHandleW(nullptr));
   p.setupApplicationWindow("Kolvex20 check");
   Recorder recorder(p, argv[2]);

@@ -28,6 +28,10 @@
 //   dialog-action TITLE ACTION         answer it: yes / cancel (press that button), escape (the
 //                                      Esc key), close (the close box)
 //   count-windows CLASS TITLE          print how many top-level windows match
+//   text-hex CLASS CHILDCLASS          print the text of the window's first child of CHILDCLASS
+//                                      as hex bytes of UTF-8
+//   threads CLASS                      print how many threads the window's process has
+//   move CLASS LEFT TOP WIDTH HEIGHT   move and size the window (without activating it)
 //   clip-hex                           print the clipboard's CF_TEXT as hex
 //   hold-clipboard READYFILE STOPFILE  keep the clipboard open (READYFILE appears once it is
 //                                      held) until STOPFILE exists
@@ -37,6 +41,8 @@
 //   viewer LOG STOPFILE                join the clipboard viewer chain and log every change
 //   listener LOG STOPFILE              register a clipboard format listener and log every change
 #include <windows.h>
+// After windows.h.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -417,6 +423,48 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     return 2;
+  }
+  if (cmd == L"text-hex") {
+    for (HWND c : children(mustFind(arg(2)))) {
+      if (classOf(c) != arg(3)) continue;
+      // WM_GETTEXT with a buffer as large as the text, which may be longer than textOf takes.
+      DWORD_PTR length = 0;
+      SendMessageTimeoutW(c, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+      std::wstring text(length + 1, L'\0');
+      DWORD_PTR got = 0;
+      SendMessageTimeoutW(c, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                          SMTO_ABORTIFHUNG, 2000, &got);
+      text.resize(got);
+      static const char digits[] = "0123456789abcdef";
+      std::string hex;
+      for (unsigned char b : toUtf8(text)) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+      }
+      print(hex);
+      return 0;
+    }
+    return 1;
+  }
+  if (cmd == L"move") {
+    return SetWindowPos(mustFind(arg(2)), nullptr, intArg(3, 0), intArg(4, 0), intArg(5, 100),
+                        intArg(6, 100), SWP_NOZORDER | SWP_NOACTIVATE)
+               ? 0
+               : 1;
+  }
+  if (cmd == L"threads") {
+    DWORD process = 0;
+    GetWindowThreadProcessId(mustFind(arg(2)), &process);
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) return 1;
+    THREADENTRY32 t{};
+    t.dwSize = sizeof(t);
+    int n = 0;
+    for (BOOL more = Thread32First(snap, &t); more; more = Thread32Next(snap, &t))
+      if (t.th32OwnerProcessID == process) ++n;
+    CloseHandle(snap);
+    print(std::to_string(n));
+    return 0;
   }
   if (cmd == L"count-windows") {
     const std::wstring title = arg(3);

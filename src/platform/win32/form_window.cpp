@@ -1,6 +1,7 @@
 #include "platform/win32/form_window.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -93,6 +94,63 @@ std::wstring messageFontFace() {
   if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(m), &m, 0))
     return m.lfMessageFont.lfFaceName;
   return L"Tahoma";
+}
+
+// The input method of a field switched off: no composition, plain single-byte characters.
+void inputMethodOff(HWND w) {
+  if (w) ::ImmAssociateContextEx(w, nullptr, 0);
+}
+
+// The limit of a one-line field in bytes of the system code page; 0 when it has none. The
+// native limit counts UTF-16 characters, so a double-byte character would count as one.
+int byteLimit(const ui::Control& c) {
+  if (c.kind() == Kind::ComboBox) return static_cast<const ui::ComboBox&>(c).maxLength;
+  if (c.kind() == Kind::Edit) return static_cast<const ui::TextBox&>(c).maxLength();
+  return 0;
+}
+
+// The field's text with its selection replaced by what is typed or pasted.
+std::wstring withSelectionReplaced(HWND edit, std::wstring_view insert) {
+  std::wstring text = windowText(edit);
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
+  end = std::clamp<DWORD>(end, start, static_cast<DWORD>(text.size()));
+  text.replace(start, end - start, insert);
+  return text;
+}
+
+std::size_t ansiBytes(std::wstring_view w) {
+  return wideToAnsi(w).size();
+}
+
+// Pastes as much of the clipboard's first line as fits into the byte limit, whole characters
+// only, as a field with a limit does.
+void pasteWithinByteLimit(HWND edit, int limit) {
+  std::wstring paste;
+  if (!::OpenClipboard(edit)) return;
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+      paste.assign(chars, ::wcsnlen(chars, ::GlobalSize(data) / sizeof(wchar_t)));
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  if (auto lineEnd = paste.find_first_of(L"\r\n"); lineEnd != std::wstring::npos)
+    paste.erase(lineEnd);
+  const std::size_t rest = ansiBytes(withSelectionReplaced(edit, L""));
+  const auto room = static_cast<std::size_t>(limit) > rest ? limit - rest : 0;
+  std::size_t keep = 0, used = 0;
+  while (keep < paste.size()) {
+    const std::size_t units = IS_HIGH_SURROGATE(paste[keep]) && keep + 1 < paste.size() ? 2 : 1;
+    const std::size_t bytes = ansiBytes(std::wstring_view(paste).substr(keep, units));
+    if (used + bytes > room) break;
+    used += bytes;
+    keep += units;
+  }
+  paste.resize(keep);
+  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(paste.c_str()));
+  if (keep == 0) ::MessageBeep(MB_OK);
 }
 
 }  // namespace
@@ -259,7 +317,9 @@ void FormWindow::createControl(ui::Control& c, HWND parentHwnd) {
                               reinterpret_cast<DWORD_PTR>(nc.get()));
         const int limit = static_cast<const ui::ComboBox&>(c).maxLength;
         if (limit > 0) ::SendMessageW(h, CB_LIMITTEXT, static_cast<WPARAM>(limit), 0);
+        if (c.imeOff) inputMethodOff(info.hwndItem);
       }
+      if (c.imeOff) inputMethodOff(h);
       if (c.kind() == Kind::Memo || c.kind() == Kind::Edit) {
         const int limit = static_cast<const ui::TextBox&>(c).maxLength();
         if (limit > 0) ::SendMessageW(h, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
@@ -426,6 +486,15 @@ void FormWindow::applyFormBounds() {
   ++nativeEcho_;
   ::SetWindowPos(hwnd(), nullptr, f.left(), f.top(), scale(f.width()),
                  scale(std::max(0, f.height())), SWP_NOZORDER | SWP_NOACTIVATE);
+  // A top-most window that never takes the activation (the hint riding along with the pointer)
+  // is put back on top whenever it moves: the window the user clicks under it may have been
+  // raised over it (Wine raises a clicked window even over another process's top-most ones).
+  // Asked from not top-most, as the system only restacks on a change.
+  if (f.topmost() && f.noActivate && ::IsWindowVisible(hwnd())) {
+    constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, keep);
+  }
   --nativeEcho_;
 }
 
@@ -964,6 +1033,12 @@ LRESULT FormWindow::controlColor(HDC dc, HWND child) {
   return reinterpret_cast<LRESULT>(brush(bg));
 }
 
+// The window that holds a field's text: the edit control itself, or a combo box's edit part.
+bool FormWindow::isEditField(const NativeControl& nc, HWND w) {
+  const Kind k = nc.control->kind();
+  return (k == Kind::Edit && w == nc.hwnd) || (k == Kind::ComboBox && w != nc.hwnd);
+}
+
 LRESULT CALLBACK FormWindow::childProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR ref) {
   auto* nc = reinterpret_cast<NativeControl*>(ref);
@@ -1054,6 +1129,24 @@ LRESULT FormWindow::handleChild(NativeControl& nc, HWND w, UINT msg, WPARAM wPar
       run([c] { c->userMouseUp(ui::MouseButton::Left); });
       return result;
     }
+    case WM_CHAR:
+      // The limit counts bytes: a double-byte character that no longer fits is refused whole.
+      if (const int limit = byteLimit(*c); limit > 0 && isEditField(nc, w) && wParam >= L' ') {
+        const wchar_t ch = static_cast<wchar_t>(wParam);
+        if (ansiBytes(withSelectionReplaced(w, std::wstring_view(&ch, 1))) >
+            static_cast<std::size_t>(limit)) {
+          ::MessageBeep(MB_OK);
+          return 0;
+        }
+      }
+      break;
+    case WM_PASTE:
+      if (const int limit = byteLimit(*c);
+          limit > 0 && isEditField(nc, w) && !(::GetWindowLongW(w, GWL_STYLE) & ES_READONLY)) {
+        pasteWithinByteLimit(w, limit);
+        return 0;
+      }
+      break;
     case WM_CONTEXTMENU: {
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       if (p.x == -1 && p.y == -1) {

@@ -66,6 +66,7 @@ class FormWindow : public ui::ControlPeer {
   LRESULT handleChild(NativeControl& nc, HWND w, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT handleCommand(WPARAM wParam, LPARAM lParam);
   LRESULT controlColor(HDC dc, HWND child);
+  static bool isEditField(const NativeControl& nc, HWND w);
 
   void run(const std::function<void()>& fn);
 

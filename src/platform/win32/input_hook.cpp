@@ -2,16 +2,19 @@
 
 #include <atomic>
 
-#include "platform/platform.h"
-
 namespace win32 {
 
 namespace {
 
 constexpr UINT kRehook = WM_APP + 1;
 
-// The hook procedures have no context argument; only one hook thread exists at a time.
-std::atomic<HWND> g_target{nullptr};
+// The hook procedures have no context argument; only one hook thread exists at a time, and only
+// it runs the procedures.
+struct HookTarget {
+  platform::InputEventQueue* queue = nullptr;
+  std::atomic<HWND> window{nullptr};
+};
+HookTarget g_target;
 
 int genericKey(DWORD vk) {
   switch (vk) {
@@ -29,10 +32,12 @@ int genericKey(DWORD vk) {
   }
 }
 
-void post(platform::InputEvent::Kind kind, int vk) {
-  if (HWND target = g_target.load())
-    ::PostMessageW(target, InputHook::kEventMessage, static_cast<WPARAM>(kind),
-                   static_cast<LPARAM>(vk));
+void record(platform::InputEvent::Kind kind, int vk) {
+  platform::InputEventQueue* queue = g_target.queue;
+  HWND window = g_target.window.load();
+  if (!queue || !window) return;
+  if (queue->push({kind, vk}) && !::PostMessageW(window, InputHook::kEventMessage, 0, 0))
+    queue->wakeLost();
 }
 
 LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -40,7 +45,7 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     using Kind = platform::InputEvent::Kind;
     const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
-    post(down ? Kind::KeyDown : Kind::KeyUp, genericKey(k->vkCode));
+    record(down ? Kind::KeyDown : Kind::KeyUp, genericKey(k->vkCode));
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -50,13 +55,13 @@ LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam) {
     using Kind = platform::InputEvent::Kind;
     switch (wParam) {
       case WM_LBUTTONDOWN:
-        post(Kind::LButtonDown, 0);
+        record(Kind::LButtonDown, 0);
         break;
       case WM_LBUTTONUP:
-        post(Kind::LButtonUp, 0);
+        record(Kind::LButtonUp, 0);
         break;
       default:
-        post(Kind::Other, 0);
+        record(Kind::Other, 0);
         break;
     }
   }
@@ -78,11 +83,13 @@ struct Hooks {
 }  // namespace
 
 void InputHook::install(HWND target) {
-  g_target.store(target);
+  g_target.window.store(target);
   if (thread_.joinable()) {
     ::PostThreadMessageW(threadId_, kRehook, 0, 0);
     return;
   }
+  queue_.clear();
+  g_target.queue = &queue_;
   UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   thread_ = std::thread([this, h = ready.get()] { threadMain(h); });
   // Wait until the thread has a message queue, so that a rehook or quit is never lost.
@@ -92,9 +99,12 @@ void InputHook::install(HWND target) {
 void InputHook::stop() {
   if (!thread_.joinable()) return;
   ::PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+  // The hooks are removed when the thread leaves its loop: no procedure runs after the join.
   thread_.join();
   threadId_ = 0;
-  g_target.store(nullptr);
+  g_target.window.store(nullptr);
+  g_target.queue = nullptr;
+  queue_.clear();
 }
 
 void InputHook::threadMain(HANDLE ready) {

@@ -473,14 +473,15 @@ bool Win32Platform::handleMainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     case WM_ACTIVATEAPP:
       if (!wParam) platform::runHandler(*this, [this] { events_->applicationDeactivate(); });
       return false;
-    case InputHook::kEventMessage: {
-      if (!inputHookWanted_) return true;
-      platform::InputEvent e;
-      e.kind = static_cast<platform::InputEvent::Kind>(wParam);
-      e.vk = static_cast<int>(lParam);
-      platform::runHandler(*this, [this, e] { events_->inputEvent(e); });
+    case InputHook::kEventMessage:
+      // One at a time: a handler that ends the run stops the rest, and a nested message loop
+      // inside a handler goes on with the next event rather than overtaking it.
+      while (inputHookWanted_) {
+        const std::optional<platform::InputEvent> e = inputHook_.next();
+        if (!e) break;
+        platform::runHandler(*this, [this, &e] { events_->inputEvent(*e); });
+      }
       return true;
-    }
     default:
       if (taskbarCreatedMessage_ && msg == taskbarCreatedMessage_ && trayAdded_) {
         trayAdded_ = false;

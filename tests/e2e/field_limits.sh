@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Fields with a 3-byte limit and the input method off (the settings window's start and end
+# fields and its sequence choice): they have no input context, and the limit counts bytes of
+# CP932, so a double-byte character counts twice, both when typed and when pasted. A field
+# without either takes whatever is typed. The pointer is reported as the shared I-beam over a
+# field and as another shape over the window's background.
+. "$(dirname "$0")/lib.sh"
+kx_setup
+
+log="$KX_WORK/fields.log" stop="$KX_WORK/stop"
+wine "$KOLVEX_CHECK" fields "$log" "$stop" >"$KX_WORK/check.log" 2>&1 &
+KX_PIDS+=($!)
+check_pid=$!
+kx_wait 30 "the fields window" grep -qx ready "$log"
+grep -qx 'input method edit off combo off free on' "$log" ||
+  kx_fail "input contexts: $(grep '^input method' "$log")"
+
+# Xvfb has no window manager: the keyboard focus follows the pointer, the field takes it by a click.
+click_field() { # click_field X Y (client coordinates of the fields window)
+  read -r left top _ _ <<<"$(kx_probe client-rect TKolvexFields)"
+  xdotool mousemove $((left + $1)) $((top + $2))
+  sleep 0.2
+  xdotool click 1
+  sleep 0.2
+}
+
+click_field 250 22 # the window's background
+click_field 40 22
+touch "$stop.unhook"
+kx_wait 10 "the hook to be removed" grep -qx unhooked "$log"
+# Double-byte characters come from the clipboard (typing them through xdotool's remapped keys
+# is not reliable), single-byte ones are typed.
+paste_text() { kx_copy "$1"; sleep 0.4; xdotool key ctrl+v; sleep 0.3; }
+paste_text 'あ'
+xdotool type --delay 80 '12'
+click_field 30 62
+paste_text 'あいう'
+click_field 100 102
+paste_text 'あいう'
+xdotool type --delay 80 'a'
+sleep 0.5
+touch "$stop"
+kx_wait 30 "the check program to end" kx_not_running "$check_pid"
+cat "$log"
+# Without a limit the field takes everything pasted and typed.
+grep -qx "free $(kx_hex "$(printf '\x82\xa0\x82\xa2\x82\xa4a')")" "$log" || kx_fail "free field"
+# "あ" and "1" are three bytes: "2" no longer fits.
+grep -qx "edit $(kx_hex "$(printf '\x82\xa01')")" "$log" || kx_fail "typed beyond the byte limit"
+# One double-byte character of the three pasted fits into three bytes.
+grep -qx "combo $(kx_hex "$(printf '\x82\xa0')")" "$log" || kx_fail "pasted beyond the byte limit"
+# The I-beam test compares the global cursor with the shared I-beam (within one process under
+# Wine, which gives each process its own copy of the system cursors).
+shapes=$(grep '^LButtonUp' "$log" | head -2 | cut -d' ' -f2 | tr '\n' ' ')
+[ "$shapes" = "Other IBeam " ] || kx_fail "pointer shapes at the first two clicks: $shapes"

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Sequence insertion from the real user interface into Wine's notepad: "連番入力" on the dropped
+# panel opens the settings window, the run 1～3 with prefix "No." and suffix ")" is typed into
+# its fields, "スタート" starts it, and each lone Ctrl tap followed by a click over notepad pastes
+# the next value there. Notepad then reads exactly "No.1)No.2)No.3)", no value entered the
+# history, and the run ended by itself (hint gone, "連番入力" back, the hook's thread gone).
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/sequence_steps.sh"
+kx_setup
+
+sq_start
+sq_set_up_run "No." 1 3 ")"
+sq_start_run
+sq_point_at_notepad
+
+# A click without the Ctrl tap inserts nothing.
+xdotool click 1
+sleep 1
+sq_notepad_is "" || kx_fail "a click before arming inserted: $(sq_notepad_hex)"
+
+sq_ctrl_tap
+sq_hint_screenshot sequence-hint
+sq_click_inserts "No.1)"
+# The paste's own Ctrl chord disarmed: a click now inserts nothing.
+xdotool click 1
+sleep 1
+sq_notepad_is "No.1)" || kx_fail "a click after the paste inserted again: $(sq_notepad_hex)"
+sq_ctrl_tap
+sq_click_inserts "No.1)No.2)"
+sq_ctrl_tap
+sq_click_inserts "No.1)No.2)No.3)"
+
+sq_run_ended
+sq_nothing_more_inserted "No.1)No.2)No.3)"
+sq_no_value_in_slots "No.1)" "No.2)" "No.3)"
