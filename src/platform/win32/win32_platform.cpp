@@ -643,9 +643,11 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
   const std::wstring target = ansiToWide(targetName);
   const std::wstring source = ansiToWide(sourceName);
   const std::wstring temporary = target + L".tmp";
-  ::DeleteFileW(temporary.c_str());
-  // A second name for the source's bytes costs nothing, whatever their size.
+  // A second name for the source's bytes costs nothing, whatever their size. A temporary file
+  // left over by an earlier try is in the way only then.
   bool ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  if (!ready && ::GetLastError() == ERROR_ALREADY_EXISTS && ::DeleteFileW(temporary.c_str()))
+    ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
   if (!ready && ::CopyFileW(source.c_str(), temporary.c_str(), FALSE)) {
     // FAT and exFAT have no links: the copy must be on the disk before it replaces the target.
     UniqueHandle copy = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
