@@ -6,7 +6,8 @@ namespace {
 // A title bar shows some 50 characters; a 100 x 20 slot box its first line of about 16.
 constexpr DisplayLimit kCaption{256, 1, true};
 constexpr DisplayLimit kPreviewBox{256, 4, false};
-constexpr DisplayLimit kHint{2048, 24, false};
+// A tooltip keeps at most 1023 characters of its text: the cut mark must fit within them.
+constexpr DisplayLimit kHint{1000, 16, false};
 // Labels and buttons hold the program's own words or a short sequence value.
 constexpr DisplayLimit kOther{4096, 0, false};
 

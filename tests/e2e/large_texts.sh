@@ -127,3 +127,17 @@ case "$title" in
 esac
 [ "${#title}" -lt 400 ] || kx_fail "the caption got ${#title} characters"
 no_error_box
+
+# Hovering over slot A shows a tooltip with the first lines and the cut mark.
+read -r x y <<<"$(kx_probe child-origin TForm3 A)" || kx_fail "no letter button A"
+xdotool mousemove $((x + 50)) $((y + 8))
+sleep 0.2
+xdotool mousemove $((x + 54)) $((y + 9))
+tip_cut() { kx_probe tooltip | grep -q '…$'; }
+kx_wait 10 "the tooltip of slot A with the cut mark" tip_cut
+tip=$(kx_probe tooltip)
+echo "tooltip: ${#tip} characters, ending in '${tip: -12}'"
+[ "${#tip}" -lt 1024 ] || kx_fail "the tooltip got ${#tip} characters"
+import -window root "$KX_ARTIFACTS/large-text-hint-screen.png"
+echo "screenshot: $KX_ARTIFACTS/large-text-hint-screen.png"
+no_error_box
