@@ -199,10 +199,12 @@ void MainForm::formCreate() {
   state_.slotSelection.fill(0);
   state_.keepGuard.fill(0);
   p_.registerHotkey();
-  // Only a text is emptied here, to be copied back below so that it enters the history; any
-  // other content (an image, files) is left alone.
-  if (!startupText.empty()) p_.clearClipboard();
+  // The start-up text enters the history below, once the files are loaded, captured directly:
+  // copying it back would replace everything else the clipboard holds (rich text, characters
+  // outside the code page). Until then the capture of joining sees no text.
+  startupTextAside_ = !startupText.empty();
   p_.startClipboardListening();
+  startupTextAside_ = false;
   p_.setHintTiming(0, 10000);
   form.setTop(-3);
   form.setLeft(p_.screenWidth() / 2 - 150);
@@ -211,7 +213,7 @@ void MainForm::formCreate() {
   try {
     if (p_.fileExists(slotFileName(1))) {
       for (int i = 1; i <= kSlots; ++i)
-        loadBox(p_, slotFileName(i), store_->memo(i));
+        store_->loadSlot(i);
       loadBox(p_, kDefinitionFile, memo21);
     } else {
       for (int i = 1; i <= kSlots; ++i)
@@ -221,10 +223,9 @@ void MainForm::formCreate() {
       saveBox(p_, kDefinitionFile, memo21);
     }
   } catch (const platform::Error& e) {
-    // The files of a first start could not be written. The clipboard text taken at start must
-    // not be lost with the remaining start-up steps: put it back.
+    // The files of a first start could not be written: the remaining steps are skipped; the
+    // clipboard was never touched.
     p_.showError(e.what());
-    if (!startupText.empty()) p_.writeClipboardText(startupText);
     return;
   }
 
@@ -235,13 +236,15 @@ void MainForm::formCreate() {
   if (line0.size() == 1 && line0[0] >= 'A' && line0[0] <= 'T')
     keepMarks_->restore(line0[0] - 'A' + 1);
 
-  if (!p_.readClipboardText().empty())
+  // A start-up text is still aside: the panel stands as for an empty clipboard until the text
+  // is captured.
+  if (startupText.empty() && !p_.readClipboardText().empty())
     store_->toStrip();
   else
     store_->zeroHeight();
 
   if (!startupText.empty()) {
-    p_.writeClipboardText(startupText);
+    capture_->captureText(startupText);
     if (int i = store_->firstMatch(startupText)) {
       form.setCaption(store_->clipboardCaption(i, startupText));
       store_->memo(i).setColor(history::kMatchColour);
@@ -285,7 +288,10 @@ void MainForm::formDestroy() {
 }
 
 void MainForm::drawClipboard() {
-  capture_->wmDrawClipboard();
+  if (startupTextAside_)
+    capture_->captureText("");
+  else
+    capture_->wmDrawClipboard();
 }
 
 void MainForm::hotKey() {

@@ -105,6 +105,8 @@ class MainForm : public platform::ShellEvents {
   std::unique_ptr<recall::DeleteClear> deleteClear_;
   std::unique_ptr<recall::Keyboard> keyboard_;
   bool destroyed_ = false;
+  // Start-up: the clipboard text is held back for its capture after the files are loaded.
+  bool startupTextAside_ = false;
 };
 
 }  // namespace app

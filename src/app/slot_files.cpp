@@ -17,8 +17,8 @@ std::string slotFileName(int slot) {
   return "Kolvex" + std::to_string(slot) + ".txt";
 }
 
-std::string normalizeLoadedText(std::string_view bytes, const platform::Platform& p) {
-  return normalizeLineBreaks(std::string(bytes), leadBytes(p));
+std::string normalizeLoadedText(std::string bytes, const platform::Platform& p) {
+  return normalizeLineBreaks(std::move(bytes), leadBytes(p));
 }
 
 bool loadBox(platform::Platform& p, std::string_view fileName, ui::TextBox& box) {

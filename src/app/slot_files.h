@@ -17,7 +17,7 @@ std::string slotFileName(int slot);
 
 // The text a box takes from a file's bytes: it ends at the first zero byte, and every lone CR,
 // lone LF and CR LF becomes CR LF; the two bytes of a double-byte character stay together.
-std::string normalizeLoadedText(std::string_view bytes, const platform::Platform& p);
+std::string normalizeLoadedText(std::string bytes, const platform::Platform& p);
 
 // Load a file as the box's whole text; false (box untouched) when it cannot be read.
 bool loadBox(platform::Platform& p, std::string_view fileName, ui::TextBox& box);

@@ -13,7 +13,10 @@ void Capture::foldToStripFromZero() {
 void Capture::wmDrawClipboard() {
   // Another program's copy may still be settling (an X11 copy can first read as no text).
   p_.sleep(50);
-  const std::string t = p_.readClipboardText();
+  captureText(p_.readClipboardText());
+}
+
+void Capture::captureText(const std::string& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 
   if (state_.insertArmed && !state_.ctrlDown) {
@@ -60,7 +63,11 @@ void Capture::process(const std::string& t) {
     store_.saveSlot(k);
     return;
   }
-  // Full store: unkept texts move one slot towards A; kept ones stay where they are.
+  // Full store: unkept texts move one slot towards A; kept ones stay where they are. Which
+  // files hold their slot's text is noted first, as the move changes the texts.
+  std::array<bool, kSlots + 1> fileWasCurrent{};
+  for (int i = 1; i <= kSlots; ++i)
+    fileWasCurrent[static_cast<std::size_t>(i)] = store_.fileCurrent(i);
   for (int i = 1; i < kSlots; ++i) {
     if (store_.checked(i)) continue;
     // An unkept next slot is rewritten right after (or takes t), so its text can be moved.
@@ -73,8 +80,21 @@ void Capture::process(const std::string& t) {
   f.setCaption(store_.clipboardCaption(kSlots, t));
   store_.setText(kSlots, t);
   store_.memo(kSlots).caretToStart();
-  for (int i = 1; i <= kSlots; ++i)
-    store_.saveSlot(i);
+  saveShiftedFiles(fileWasCurrent);
+}
+
+void Capture::saveShiftedFiles(const std::array<bool, kSlots + 1>& fileWasCurrent) {
+  // Every slot file ends up holding its slot's text, as if all twenty were saved in order 1..20,
+  // but a moved text is not written again: the next slot's file, still unchanged, is put in its
+  // place. Each step replaces one file atomically, so at any moment every file is whole and
+  // holds its old or its new text.
+  for (int i = 1; i <= kSlots; ++i) {
+    const bool moved = i < kSlots && !store_.checked(i);
+    if (moved && fileWasCurrent[static_cast<std::size_t>(i + 1)])
+      store_.takeFileOf(i, i + 1);
+    else if (!store_.fileCurrent(i))
+      store_.saveSlot(i);
+  }
 }
 
 }  // namespace history

@@ -6,7 +6,9 @@ namespace history {
 
 SlotStore::SlotStore(platform::Platform& p, PanelControls c, ProgramState& state,
                      std::string fullColon)
-    : p_(p), c_(c), state_(state), fullColon_(std::move(fullColon)) {}
+    : p_(p), c_(c), state_(state), fullColon_(std::move(fullColon)) {
+  savedRevision_.fill(~std::uint64_t{0});
+}
 
 void SlotStore::showRow(int i) {
   row(i).memo->show();
@@ -53,6 +55,23 @@ void SlotStore::updateClearButton() {
 
 void SlotStore::saveSlot(int i) {
   app::saveBox(p_, app::slotFileName(i), memo(i));
+  noteFileCurrent(i);
+}
+
+bool SlotStore::loadSlot(int i) {
+  std::optional<std::string> bytes = p_.readFile(app::slotFileName(i));
+  if (!bytes) return false;
+  const std::size_t onDisk = bytes->size();
+  memo(i).setText(app::normalizeLoadedText(std::move(*bytes), p_));
+  // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
+  // the same bytes.
+  if (text(i).size() == onDisk) noteFileCurrent(i);
+  return true;
+}
+
+void SlotStore::takeFileOf(int i, int from) {
+  p_.replaceFileWithCopyOf(app::slotFileName(i), app::slotFileName(from));
+  noteFileCurrent(i);
 }
 
 void SlotStore::updateSlotRows() {

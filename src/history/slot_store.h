@@ -86,6 +86,14 @@ class SlotStore {
   void openGuardWindow() { c_.guardTimer->start(); }
 
   void saveSlot(int i);
+  // Loads slot i's file at start; false when it could not be read.
+  bool loadSlot(int i);
+  // Slot i's file holds exactly the slot's text: it was saved or loaded since the text last
+  // changed.
+  bool fileCurrent(int i) const { return savedRevision_[k(i)] == memo(i).revision(); }
+  // Slot i's file is made to hold what slot `from`'s file holds, without writing the bytes
+  // again; the caller knows that this is slot i's text now.
+  void takeFileOf(int i, int from);
   // Hides the rows of empty slots (unchecking them), saves their files, sets the height.
   void updateSlotRows();
   // Timer2: colours every text box and names the clipboard slot in the caption.
@@ -95,11 +103,15 @@ class SlotStore {
 
  private:
   const SlotRow& row(int i) const { return c_.rows[static_cast<std::size_t>(i)]; }
+  static std::size_t k(int i) { return static_cast<std::size_t>(i); }
+  void noteFileCurrent(int i) { savedRevision_[k(i)] = memo(i).revision(); }
 
   platform::Platform& p_;
   PanelControls c_;
   ProgramState& state_;
   std::string fullColon_;
+  // Revision of each slot's text that its file is known to hold; none at first.
+  std::array<std::uint64_t, kSlots + 1> savedRevision_;
 };
 
 }  // namespace history

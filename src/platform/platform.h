@@ -99,6 +99,11 @@ inline bool isPrivateContent(const ClipboardMarks& m) {
 }
 
 inline constexpr int kHtCaption = 2;
+// Another program (or the system's clipboard bridge rendering a large text) often holds the
+// clipboard for some milliseconds: opening it is retried this long, at this pace, before the
+// clipboard counts as held.
+inline constexpr int kClipboardOpenWaitMs = 100;
+inline constexpr int kClipboardOpenRetryMs = 5;
 inline constexpr int kWmLButtonDown = 513;
 inline constexpr int kWmRButtonDown = 516;
 
@@ -150,7 +155,8 @@ class Platform {
   // --- clipboard (CF_TEXT in the system code page) ---
   // The text up to its first zero byte; empty when the clipboard holds no text, and empty when
   // its content is marked private (isPrivateContent): such content is no text to the program.
-  // Throws Error when another program holds the clipboard open.
+  // Throws Error when another program holds the clipboard open longer than kClipboardOpenWaitMs
+  // (the wait blocks like sleep); writing and clearing likewise.
   virtual std::string readClipboardText() = 0;
   virtual void writeClipboardText(std::string_view text) = 0;
   virtual void clearClipboard() = 0;
@@ -193,6 +199,11 @@ class Platform {
   virtual std::optional<std::string> readFile(std::string_view name) = 0;
   // Replaces the file atomically with exactly these bytes; throws Error on failure.
   virtual void writeFile(std::string_view name, std::string_view bytes) = 0;
+  // Replaces target atomically with a file holding exactly source's bytes; source stays as it
+  // is. No byte is copied where the file system links files (a link to source is renamed over
+  // target); elsewhere a copy is flushed to disk first. At no moment is target missing or
+  // partly written. Throws Error on failure; target then holds what it held.
+  virtual void replaceFileWithCopyOf(std::string_view target, std::string_view source) = 0;
 };
 
 // Runs one handler as the message loop does: an error that ends it is shown in the standard

@@ -219,19 +219,27 @@ class TextBox : public Control {
   void setText(std::string_view t) {
     text_.assign(t);  // always notify: a backend may have edited its copy
     selStart_ = selLength_ = 0;
+    ++revision_;
     notify(Property::Text);
   }
   // Takes over a large text without copying it.
   void setText(std::string&& t) {
     text_ = std::move(t);
     selStart_ = selLength_ = 0;
+    ++revision_;
     notify(Property::Text);
   }
+  // Changes with every change of the text, so a copy of it elsewhere (a file) can tell whether it
+  // is still current without comparing the bytes.
+  std::uint64_t revision() const { return revision_; }
   void setText(const char* t) { setText(std::string_view(t)); }
   void setText(const std::string& t) { setText(std::string_view(t)); }
   bool empty() const { return text_.empty(); }
   // For moving a text out that is about to be replaced anyway.
-  std::string& mutableText() { return text_; }
+  std::string& mutableText() {
+    ++revision_;
+    return text_;
+  }
 
   // Caret at the start and scrolled into view, so a short box shows the first line.
   void caretToStart() {
@@ -252,7 +260,10 @@ class TextBox : public Control {
     selStart_ = pos;
     selLength_ = 0;
   }
-  void userSetText(std::string_view t) { text_.assign(t); }
+  void userSetText(std::string_view t) {
+    text_.assign(t);
+    ++revision_;
+  }
 
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool r) { readOnly_ = r; }
@@ -268,6 +279,7 @@ class TextBox : public Control {
 
  private:
   std::string text_;
+  std::uint64_t revision_ = 0;
   int selStart_ = 0;
   int selLength_ = 0;
   bool readOnly_ = false;

@@ -113,7 +113,7 @@ TEST_F(ColourPass, HeldClipboardIsReportedAndThePassRunsAgainUntilItCompletes) {
   copy("c");
   desktop->otherHoldsClipboard(true);
   store().requestColourPass();
-  desktop->advance(120);
+  desktop->advance(250);       // each try waits 100 ms for the clipboard before it fails
   EXPECT_GE(errorCount(), 2);  // every tick tried again
   EXPECT_TRUE(panel().timer2.running());
   desktop->otherHoldsClipboard(false);

@@ -120,6 +120,11 @@ void SimDesktop::putFile(const std::string& name, const std::string& bytes) cons
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+int SimDesktop::linksOf(const std::string& name) const {
+  auto it = links_.find(name);
+  return it == links_.end() ? 0 : it->second;
+}
+
 int SimDesktop::writesOf(const std::string& name) const {
   auto it = writes_.find(name);
   return it == writes_.end() ? 0 : it->second;
@@ -368,6 +373,9 @@ void SimDesktop::activateOther(WindowHandle w) {
 
 SimPlatform::SimPlatform(SimDesktop& desktop) : desktop_(desktop) {
   desktop_.attach(this);
+  for (int b = 0; b < 256; ++b)
+    leadBytes_[static_cast<std::size_t>(b)] = isLeadByte(static_cast<unsigned char>(b));
+  cutMark_ = fromUtf8("…");
 }
 
 // The program's forms are gone by now: the program lives inside its platform's lifetime.
@@ -436,8 +444,14 @@ void SimPlatform::realize(ui::Form& form) {
   handles_[&form] = desktop_.newHandle();
   form.setFrameHeight(kFrameHeight);
   form.setPeer(this);
+  renderText(form, ui::Property::Caption);
   for (ui::Control* c : form.allControls()) {
     c->setPeer(this);
+    const bool textBox = c->kind() == ui::Control::Kind::Memo ||
+                         c->kind() == ui::Control::Kind::Edit ||
+                         c->kind() == ui::Control::Kind::ComboBox;
+    renderText(*c, textBox ? ui::Property::Text : ui::Property::Caption);
+    renderText(*c, ui::Property::Hint);
     if (c->kind() == ui::Control::Kind::Timer) {
       auto* t = static_cast<ui::Timer*>(c);
       if (t->running()) scheduleTimer(*t);
@@ -509,8 +523,14 @@ void SimPlatform::showError(std::string_view text) {
   desktop_.boxes.push_back({SimDesktop::Box::Kind::Error, std::string(text)});
 }
 
-void SimPlatform::ensureOpenable() const {
-  if (desktop_.clipboardHeld()) throw Error(fromUtf8("クリップボードを開くことができません"));
+void SimPlatform::ensureOpenable() {
+  // As the real backend does: a clipboard held for a moment is waited for (blocking, as Sleep
+  // blocks), one held longer than 100 ms is an error.
+  const std::int64_t deadline = desktop_.now() + platform::kClipboardOpenWaitMs;
+  while (desktop_.clipboardHeld()) {
+    if (desktop_.now() >= deadline) throw Error(fromUtf8("クリップボードを開くことができません"));
+    sleep(platform::kClipboardOpenRetryMs);
+  }
 }
 
 namespace {
@@ -675,11 +695,62 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   }
   if (ok && desktop_.syncWrites && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
+  if (ok) desktop_.fileStep();
   if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
     throw Error(failure);
   }
   desktop_.countWrite(n);
+  desktop_.fileStep();
+}
+
+void SimPlatform::replaceFileWithCopyOf(std::string_view targetName, std::string_view sourceName) {
+  const std::string n(targetName);
+  const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
+  if (desktop_.writeFails(n)) throw Error(failure);
+  const fs::path source = desktop_.directory() / std::string(sourceName);
+  const fs::path target = desktop_.directory() / n;
+  const fs::path temp = desktop_.directory() / (n + ".tmp");
+  std::error_code ec;
+  fs::remove(temp, ec);
+  bool linked = false;
+  if (desktop_.hardLinks) {
+    fs::create_hard_link(source, temp, ec);
+    linked = !ec;
+  }
+  if (!linked) {
+    // No links here: a copy, on the disk before it replaces the target.
+    std::optional<std::string> bytes = readFile(sourceName);
+    if (!bytes) throw Error(failure);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw Error(failure);
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes->size()) {
+      ssize_t w = ::write(fd, bytes->data() + done, bytes->size() - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0)
+        ok = false;
+      else
+        done += static_cast<std::size_t>(w);
+    }
+    if (ok && desktop_.syncWrites && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (!ok) {
+      ::unlink(temp.c_str());
+      throw Error(failure);
+    }
+  }
+  desktop_.fileStep();
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    throw Error(failure);
+  }
+  if (linked)
+    desktop_.countLink(n);
+  else
+    desktop_.countWrite(n);
+  desktop_.fileStep();
 }
 
 // --- timers ---
@@ -697,10 +768,31 @@ void SimPlatform::scheduleTimer(ui::Timer& t) {
 void SimPlatform::fireTimer(ui::Timer* t) {
   // The next tick counts from this one, as with window timers.
   scheduleTimer(*t);
+  const std::uint64_t gen = timerGeneration_[t];
+  const std::int64_t nextDue = desktop_.now() + t->interval();
   dispatch([t] { t->fire(); });
+  // A handler that blocked past its next tick (a sleep, a wait for the clipboard) gets no ticks
+  // piled up behind it: the system holds at most one timer message, so the interval starts anew.
+  auto it = timerGeneration_.find(t);
+  if (it != timerGeneration_.end() && it->second == gen && desktop_.now() >= nextDue)
+    scheduleTimer(*t);
+}
+
+void SimPlatform::renderText(const ui::Control& control, ui::Property what) {
+  std::string shown = ui::displayText(ui::propertyText(control, what),
+                                      ui::displayLimit(control, what), leadBytes_, cutMark_);
+  nativeBytes_ += shown.size();
+  native_[{&control, what}] = std::move(shown);
+}
+
+std::string SimPlatform::nativeText(const ui::Control& c, ui::Property what) const {
+  auto it = native_.find({&c, what});
+  return it == native_.end() ? std::string() : it->second;
 }
 
 void SimPlatform::changed(ui::Control& control, ui::Property what) {
+  if (what == ui::Property::Text || what == ui::Property::Caption || what == ui::Property::Hint)
+    renderText(control, what);
   if (what == ui::Property::TimerState) {
     auto& t = static_cast<ui::Timer&>(control);
     if (t.running())

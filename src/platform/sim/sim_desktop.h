@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "ui/display_text.h"
 #include "ui/widgets.h"
 
 namespace sim {
@@ -54,7 +55,9 @@ class SimDesktop {
   void otherCopiesNonText();
   void otherEmptiesClipboard();
   void otherHoldsClipboard(bool held) { clipHeld_ = held; }
-  bool clipboardHeld() const { return clipHeld_; }
+  // Another program holds the clipboard open for ms of virtual time from now.
+  void otherHoldsClipboardFor(int ms) { heldUntil_ = now_ + ms; }
+  bool clipboardHeld() const { return clipHeld_ || now_ < heldUntil_; }
   std::uint64_t clipboardSequence() const { return clipSequence_; }
 
   // --- files ---
@@ -72,6 +75,13 @@ class SimDesktop {
   void putFile(const std::string& name, const std::string& bytes) const;
   int writesOf(const std::string& name) const;
   int totalWrites() const { return totalWrites_; }
+  // Files made to hold another file's bytes without writing them (replaceFileWithCopyOf).
+  int linksOf(const std::string& name) const;
+  // The file system cannot link files (FAT, exFAT): replaceFileWithCopyOf copies instead.
+  bool hardLinks = true;
+  // Called after every step of a file operation that changes the directory (a temporary file
+  // complete, a rename done): the state a crash at that moment would leave.
+  std::function<void()> afterFileStep;
 
   // --- message boxes ---
   struct Box {
@@ -154,6 +164,10 @@ class SimDesktop {
   platform::WindowHandle newHandle() { return nextHandle_++; }
   void setForeground(platform::WindowHandle w);
   void countWrite(const std::string& name);
+  void countLink(const std::string& name) { ++links_[name]; }
+  void fileStep() {
+    if (afterFileStep) afterFileStep();
+  }
   void sleepFor(int ms) { now_ += ms; }
 
  private:
@@ -179,9 +193,11 @@ class SimDesktop {
   std::string clipBytes_;
   std::vector<ClipFormat> clipFormats_;
   bool clipHeld_ = false;
+  std::int64_t heldUntil_ = 0;
   std::uint64_t clipSequence_ = 0;
   std::set<std::string> failRead_, failWrite_;
   std::map<std::string, int> writes_;
+  std::map<std::string, int> links_;
   int totalWrites_ = 0;
   platform::WindowHandle nextHandle_ = 0x100;
   platform::WindowHandle foreground_ = 0;
@@ -217,6 +233,10 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   int hintPauseMs() const { return hintPause_; }
   int hintHideMs() const { return hintHide_; }
   ui::PopupMenu* openMenu() const { return openMenu_; }
+  // What a native control would have received last for a text, caption or hint (bounded as the
+  // real backend bounds it), and how many bytes went to native controls in all.
+  std::string nativeText(const ui::Control& c, ui::Property what) const;
+  std::size_t nativeBytes() const { return nativeBytes_; }
   platform::Point openMenuAt() const { return menuAt_; }
 
   // --- the user's actions; each runs as one message of the loop ---
@@ -285,6 +305,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool fileExists(std::string_view name) const override;
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
+  void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
 
   // Called by the desktop.
   void clipboardChanged(SimPlatform* writer);
@@ -295,8 +316,9 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
 
  private:
   void changed(ui::Control& control, ui::Property what) override;
+  void renderText(const ui::Control& control, ui::Property what);
   void dispatch(const std::function<void()>& fn) { platform::runHandler(*this, fn); }
-  void ensureOpenable() const;
+  void ensureOpenable();
   void scheduleTimer(ui::Timer& t);
   ui::Form* formOf(platform::WindowHandle w) const;
 
@@ -321,6 +343,10 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   ui::PopupMenu* openMenu_ = nullptr;
   platform::Point menuAt_;
   std::map<ui::Timer*, std::uint64_t> timerGeneration_;
+  ui::LeadBytes leadBytes_{};
+  std::string cutMark_;
+  std::map<std::pair<const ui::Control*, ui::Property>, std::string> native_;
+  std::size_t nativeBytes_ = 0;
   std::uint64_t generation_ = 0;
 };
 

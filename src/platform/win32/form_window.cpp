@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/win32/win32_platform.h"
+#include "ui/display_text.h"
 
 namespace win32 {
 
@@ -161,7 +162,7 @@ FormWindow::FormWindow(Win32Platform& platform, ui::Form& form, HWND owner)
   registerClass(platform.instance(), className, windowProc, CS_DBLCLKS);
   registerClass(platform.instance(), kPanelClass, panelProc, 0);
 
-  HWND w = ::CreateWindowExW(0, className.c_str(), ansiToWide(form.caption()).c_str(),
+  HWND w = ::CreateWindowExW(0, className.c_str(), shown(form, ui::Property::Caption).c_str(),
                              WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, form.left(), form.top(),
                              std::max(form.width(), 1), std::max(form.height(), 1), owner, nullptr,
                              platform.instance(), this);
@@ -340,7 +341,7 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
   if (&control == form_) {
     switch (what) {
       case P::Caption:
-        ::SetWindowTextW(hwnd(), ansiToWide(form_->caption()).c_str());
+        ::SetWindowTextW(hwnd(), shown(*form_, P::Caption).c_str());
         break;
       case P::Visible:
         if (form_->visible()) {
@@ -593,7 +594,7 @@ void FormWindow::applyFonts() {
 
 void FormWindow::autoSizeLabel(NativeControl& nc) {
   // Labels size themselves to their text.
-  std::wstring text = ansiToWide(nc.control->caption());
+  std::wstring text = shown(*nc.control, ui::Property::Caption);
   if (text.empty()) text = L" ";
   WindowDc dc(nc.hwnd);
   HGDIOBJ old = ::SelectObject(dc.get(), fontFor(*nc.control));
@@ -645,25 +646,18 @@ void FormWindow::centerOnFirstShow() {
 void FormWindow::applyText(NativeControl& nc) {
   if (!nc.hwnd) return;
   ui::Control& c = *nc.control;
-  std::string bytes;
-  switch (c.kind()) {
-    case Kind::Memo:
-    case Kind::Edit:
-      bytes = static_cast<ui::TextBox&>(c).text();
-      break;
-    case Kind::ComboBox:
-      bytes = static_cast<ui::ComboBox&>(c).text();
-      break;
-    case Kind::Panel:
-      return;
-    default:
-      bytes = c.caption();
-      break;
-  }
+  if (c.kind() == Kind::Panel) return;
+  const bool text = c.kind() == Kind::Memo || c.kind() == Kind::Edit || c.kind() == Kind::ComboBox;
+  const std::wstring wide = shown(c, text ? ui::Property::Text : ui::Property::Caption);
   ++nativeEcho_;
-  ::SetWindowTextW(nc.hwnd, ansiToWide(bytes).c_str());
+  ::SetWindowTextW(nc.hwnd, wide.c_str());
   --nativeEcho_;
   if (c.kind() == Kind::Label) autoSizeLabel(nc);
+}
+
+std::wstring FormWindow::shown(const ui::Control& c, ui::Property what) const {
+  return ansiToWide(ui::displayText(ui::propertyText(c, what), ui::displayLimit(c, what),
+                                    platform_.leadBytes(), platform_.cutMark()));
 }
 
 void FormWindow::applyItems(NativeControl& nc) {
@@ -740,7 +734,7 @@ void FormWindow::applyHint(NativeControl& nc) {
     ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, scale(600));
     applyHintTiming(platform_.hintPauseMs(), platform_.hintHideMs());
   }
-  std::wstring text = ansiToWide(c.hint());
+  std::wstring text = shown(c, ui::Property::Hint);
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -1003,6 +997,8 @@ LRESULT FormWindow::handleCommand(WPARAM wParam, LPARAM lParam) {
     case Kind::Edit:
       if (code == EN_CHANGE) {
         auto* t = static_cast<ui::TextBox*>(c);
+        // A read-only box shows a preview: its window text must never replace the model's.
+        if (t->readOnly()) break;
         const std::string text = wideToAnsi(windowText(child));
         run([t, &text] { t->userSetText(text); });
       }

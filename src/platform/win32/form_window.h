@@ -76,6 +76,8 @@ class FormWindow : public ui::ControlPeer {
   void applyControlBounds(NativeControl& nc);
   void applyFonts();
   void applyText(NativeControl& nc);
+  // What the native control is given for a model text: bounded to what it can show.
+  std::wstring shown(const ui::Control& c, ui::Property what) const;
   void applyColor();
   void applyTopmost();
   void applyTransparent();

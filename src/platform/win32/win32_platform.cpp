@@ -25,8 +25,13 @@ using GlobalMemory = Owned<HGLOBAL, freeGlobal>;
 class ClipboardSession {
  public:
   ClipboardSession(HWND owner, const platform::Platform& p) {
-    if (!::OpenClipboard(owner))
-      throw platform::Error(p.fromUtf8("クリップボードを開くことができません"));
+    // Held for a moment is not held: wait (the UI thread blocks, as in Sleep) before giving up.
+    const ULONGLONG deadline = ::GetTickCount64() + platform::kClipboardOpenWaitMs;
+    while (!::OpenClipboard(owner)) {
+      if (::GetTickCount64() >= deadline)
+        throw platform::Error(p.fromUtf8("クリップボードを開くことができません"));
+      ::Sleep(platform::kClipboardOpenRetryMs);
+    }
   }
   ClipboardSession(const ClipboardSession&) = delete;
   ClipboardSession& operator=(const ClipboardSession&) = delete;
@@ -85,6 +90,9 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
   icc.dwSize = sizeof(icc);
   icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
   ::InitCommonControlsEx(&icc);
+  for (int b = 0; b < 256; ++b)
+    leadBytes_[static_cast<std::size_t>(b)] = ::IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+  cutMark_ = fromUtf8("…");
 }
 
 Win32Platform::~Win32Platform() {
@@ -656,6 +664,32 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   ::DeleteFileW(temporary.c_str());
   std::string message = fromUtf8("ファイル ");
   message.append(name);
+  message.append(fromUtf8(" に書き込むことができません"));
+  throw platform::Error(message);
+}
+
+void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
+                                          std::string_view sourceName) {
+  const std::wstring target = ansiToWide(targetName);
+  const std::wstring source = ansiToWide(sourceName);
+  const std::wstring temporary = target + L".tmp";
+  // A second name for the source's bytes costs nothing, whatever their size. A temporary file
+  // left over by an earlier try is in the way only then.
+  bool ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  if (!ready && ::GetLastError() == ERROR_ALREADY_EXISTS && ::DeleteFileW(temporary.c_str()))
+    ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  if (!ready && ::CopyFileW(source.c_str(), temporary.c_str(), FALSE)) {
+    // FAT and exFAT have no links: the copy must be on the disk before it replaces the target.
+    UniqueHandle copy = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ready = copy && ::FlushFileBuffers(copy.get());
+  }
+  if (ready && ::MoveFileExW(temporary.c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return;
+  ::DeleteFileW(temporary.c_str());
+  std::string message = fromUtf8("ファイル ");
+  message.append(targetName);
   message.append(fromUtf8(" に書き込むことができません"));
   throw platform::Error(message);
 }

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/input_hook.h"
+#include "ui/display_text.h"
 
 namespace win32 {
 
@@ -69,11 +70,15 @@ class Win32Platform : public platform::Platform {
   bool fileExists(std::string_view name) const override;
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
+  void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
 
   // --- for the form windows ---
   HINSTANCE instance() const { return instance_; }
   HWND applicationWindow() const { return appWindow_.get(); }
   int hintPauseMs() const { return hintPauseMs_; }
+  // For bounding what native controls show: the code page's lead bytes and the cut mark.
+  const ui::LeadBytes& leadBytes() const { return leadBytes_; }
+  const std::string& cutMark() const { return cutMark_; }
   int hintHideMs() const { return hintHideMs_; }
   // A form became active: activation of the application window is passed on to it.
   void noteActiveForm(FormWindow* f) { lastActive_ = f; }
@@ -112,6 +117,9 @@ class Win32Platform : public platform::Platform {
 
   InputHook inputHook_;
   bool inputHookWanted_ = false;
+
+  ui::LeadBytes leadBytes_{};
+  std::string cutMark_;
 
   int hintPauseMs_ = 500;
   int hintHideMs_ = 5000;
