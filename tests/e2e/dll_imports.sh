@@ -2,13 +2,14 @@
 # Kolvex20.exe imports system DLLs only. The loader resolves an import that is not one of the
 # system's known DLLs from the exe's own folder first, so one imported DLL outside this list
 # would let a file planted beside the exe (in Downloads, say) run with the user's rights.
+# (imm32, for switching the input method off in the settings fields, is a known DLL too.)
 # comctl32 is the one exception: the manifest binds it to the side-by-side system copy.
 set -euo pipefail
 exe="${KOLVEX_EXE:?}"
 objdump="${KOLVEX_OBJDUMP:-x86_64-w64-mingw32-objdump}"
 
 allowed="kernel32.dll user32.dll gdi32.dll shell32.dll msvcrt.dll advapi32.dll ole32.dll
-  comdlg32.dll shlwapi.dll ws2_32.dll comctl32.dll"
+  comdlg32.dll shlwapi.dll ws2_32.dll imm32.dll comctl32.dll"
 
 dump=$("$objdump" -p "$exe")
 names=$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$dump" | tr 'A-Z' 'a-z')
