@@ -159,7 +159,7 @@ class Faults : public SimFixture {
       out.push_back(&store().box(i));
     return out;
   }
-  // A run of "No." 1～3 ")" into a text field of another program, armed over the field.
+  // A run of "No." 1～2 ")" into a text field of another program, armed over the field.
   void armedRun() {
     other = desktop->createOtherWindow({100, 100, 700, 500});
     field = &desktop->createTextField(other, {100, 150, 600, 180}, "keep");
@@ -173,7 +173,7 @@ class Faults : public SimFixture {
     platform::runHandler(*platform, [&] {
       w.edit1.userSetText("No.");
       w.comboBox1.userSetText("1");
-      w.edit2.userSetText("3");
+      w.edit2.userSetText("2");
       w.edit3.userSetText(")");
     });
     platform->click(w.button1);
@@ -525,12 +525,15 @@ std::vector<HeldCase> heldCases() {
                  EXPECT_EQ(f.program->hint().label1.caption(), " No.1) ");
                },
                [](Faults& f) {
-                 // The same value, not the one after it; the paste's Ctrl release disarms, so
-                 // the next copy is the user's again.
+                 // The same value, then the one after it, and only then the run ends: none was
+                 // used up by the failure.
                  f.desktop->otherHoldsClipboard(false);
                  f.clickIntoTheField();
                  EXPECT_EQ(f.field->text, "keepNo.1)");
-                 EXPECT_FALSE(f.program->state().insertArmed);
+                 f.desktop->userTap(17);
+                 f.clickIntoTheField();
+                 EXPECT_EQ(f.field->text, "keepNo.1)No.2)");
+                 EXPECT_EQ(f.panel().button23.caption(), f.cp932("連番入力"));
                }});
   return c;
 }
