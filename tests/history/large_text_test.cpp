@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ struct BoundCase {
   ui::DisplayLimit limit;
   std::string shown;
 };
+
+void PrintTo(const BoundCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Bound : public ::testing::TestWithParam<BoundCase> {};
 
