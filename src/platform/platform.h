@@ -163,6 +163,9 @@ class Platform {
   virtual std::optional<std::string> readFile(std::string_view name) = 0;
   // Replaces the file atomically with exactly these bytes; throws Error on failure.
   virtual void writeFile(std::string_view name, std::string_view bytes) = 0;
+  // Removes what an interrupted writeFile of this name may have left beside it (its temporary
+  // file), never the file itself nor any other; nothing when there is none. Never throws.
+  virtual void discardUnfinishedWrite(std::string_view name) = 0;
 };
 
 // Runs one handler as the message loop does: an error that ends it is shown in the standard

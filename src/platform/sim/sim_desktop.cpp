@@ -156,6 +156,11 @@ SimPlatform::~SimPlatform() {
 }
 
 namespace {
+// Where a save writes before it renames over the file.
+std::string temporaryName(const std::string& name) {
+  return name + ".tmp";
+}
+
 // One converter for the whole process: opening one costs more than converting a short text.
 class Cp932Converter {
  public:
@@ -417,7 +422,7 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   if (desktop_.writeFails(n)) throw Error(failure);
   // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
   const fs::path target = desktop_.directory() / n;
-  const fs::path temp = desktop_.directory() / (n + ".tmp");
+  const fs::path temp = desktop_.directory() / temporaryName(n);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw Error(failure);
   std::size_t done = 0;
@@ -547,6 +552,12 @@ void SimPlatform::input(platform::InputEvent e) {
 
 void SimPlatform::closeBox(ui::Form& f) {
   dispatch([&f] { f.close(); });
+}
+
+void SimPlatform::discardUnfinishedWrite(std::string_view name) {
+  const fs::path temp = desktop_.directory() / temporaryName(std::string(name));
+  std::error_code ignored;
+  if (fs::is_regular_file(fs::symlink_status(temp, ignored))) fs::remove(temp, ignored);
 }
 
 }  // namespace sim

@@ -221,6 +221,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool fileExists(std::string_view name) const override;
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
+  void discardUnfinishedWrite(std::string_view name) override;
 
   // Called by the desktop.
   void clipboardChanged(SimPlatform* writer);

@@ -599,9 +599,16 @@ std::optional<std::string> Win32Platform::readFile(std::string_view name) {
   return bytes;
 }
 
+namespace {
+// Where a save writes before it replaces the file; a kill between the two leaves it behind.
+std::wstring temporaryNameFor(const std::wstring& target) {
+  return target + L".tmp";
+}
+}  // namespace
+
 void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   const std::wstring target = ansiToWide(name);
-  const std::wstring temporary = target + L".tmp";
+  const std::wstring temporary = temporaryNameFor(target);
   bool written = false;
   {
     UniqueHandle file = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
@@ -628,6 +635,16 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   message.append(name);
   message.append(fromUtf8(" に書き込むことができません"));
   throw platform::Error(message);
+}
+
+void Win32Platform::discardUnfinishedWrite(std::string_view name) {
+  const std::wstring temporary = temporaryNameFor(ansiToWide(name));
+  const DWORD attributes = ::GetFileAttributesW(temporary.c_str());
+  // Only a plain file of our own naming; a folder or a link of that name is the user's.
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return;
+  ::DeleteFileW(temporary.c_str());
 }
 
 }  // namespace win32

@@ -69,6 +69,7 @@ class Win32Platform : public platform::Platform {
   bool fileExists(std::string_view name) const override;
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
+  void discardUnfinishedWrite(std::string_view name) override;
 
   // --- for the form windows ---
   HINSTANCE instance() const { return instance_; }
