@@ -5,7 +5,8 @@
 //       copies the files named in LIST (one path a line) one after another, one every
 //       SPACING_MS, then keeps its last copy on the clipboard until LOG.stop exists. LOG gets one
 //       line per copy: "index start_ms open_ms" (time since the first copy, and how long the
-//       clipboard took to open when another program held it).
+//       clipboard took to open when another program held it, and the time of the copy in
+//       milliseconds since 1970).
 //   latency LIST FROM TO SETTLE_MS LOG
 //       for lines FROM..TO (1-based) of LIST, each "source target": copies the source file's
 //       bytes, waits until the target file holds exactly them, appends "index latency_ms" to LOG
@@ -29,6 +30,29 @@ double nowMs() {
   LARGE_INTEGER c;
   QueryPerformanceCounter(&c);
   return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits while answering messages: the system talks to a clipboard owner through its window.
+void pump(DWORD ms) {
+  const double end = nowMs() + ms;
+  do {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    const double left = end - nowMs();
+    if (left <= 0) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+  } while (nowMs() < end);
+}
+
+// Milliseconds since 1970, on the same clock as the Linux side's.
+long long epochMs() {
+  FILETIME f;
+  GetSystemTimeAsFileTime(&f);
+  const long long ticks = (static_cast<long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  return ticks / 10000 - 11644473600000LL;
 }
 
 std::string narrow(const wchar_t* w) {
@@ -59,7 +83,7 @@ std::vector<std::string> lines(const std::string& path) {
 double copyText(HWND owner, const std::string& text) {
   const double start = nowMs();
   while (!OpenClipboard(owner))
-    Sleep(1);
+    pump(1);
   const double opened = nowMs() - start;
   EmptyClipboard();
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
@@ -94,11 +118,12 @@ int burst(HWND owner, const std::string& list, int spacing, const std::string& l
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const double due = first + static_cast<double>(spacing) * static_cast<double>(i);
     while (nowMs() < due)
-      Sleep(1);
+      pump(static_cast<DWORD>(due - nowMs()));
     const double start = nowMs() - first;
+    const long long at = epochMs();
     const double opened = copyText(owner, texts[i]);
-    char line[80];
-    std::snprintf(line, sizeof line, "%zu %.1f %.1f\n", i + 1, start, opened);
+    char line[96];
+    std::snprintf(line, sizeof line, "%zu %.1f %.1f %lld\n", i + 1, start, opened, at);
     out << line << std::flush;
   }
   const std::wstring stop = std::wstring(log.begin(), log.end()) + L".stop";
@@ -121,12 +146,12 @@ int latency(HWND owner, const std::string& list, int from, int to, int settle,
     copyText(owner, text);
     while (!fileHolds(target, text)) {
       if (nowMs() - start > 30000) return 1;
-      Sleep(1);
+      pump(1);
     }
     char line[64];
     std::snprintf(line, sizeof line, "%d %.2f\n", i, nowMs() - start);
     out << line << std::flush;
-    Sleep(static_cast<DWORD>(settle));
+    pump(static_cast<DWORD>(settle));
   }
   return 0;
 }

@@ -36,12 +36,26 @@ for i in $(seq 1 20); do cp "$(kx_text "$i" "$size")" "$KX_DATA/Kolvex$i.txt"; d
 next=21
 read -r -a state <<<"$(kx_slot_ids)"
 
-# Starts watching the data folder; `wait "$watcher"` returns at its first change.
+# Starts watching the data folder; `wait "$watcher"` returns at its first change, or fails after
+# TIMEOUT_MS (default ten minutes).
 watch_folder() {
-  python3 "$KX_TEXTS_PY" watch "$KX_DATA" 600000 &
+  python3 "$KX_TEXTS_PY" watch "$KX_DATA" "${1:-600000}" &
   watcher=$!
   KX_PIDS+=("$watcher")
   sleep 0.3 # the watcher has taken its first look
+}
+
+# Copies a text for the running program and watches its save begin. Under Wine an X11 copy is
+# now and then never announced to Windows programs; such a copy is made again.
+copy_for_running() {
+  local attempt
+  for attempt in 1 2 3; do
+    watch_folder 20000
+    kx_copy_file "$(kx_text "$1" "$size")"
+    wait "$watcher" && return 0
+    echo "copy of text $1 not announced, copying it again"
+  done
+  kx_fail "the running program saved nothing"
 }
 
 # Starts the program with a text on the clipboard; sets pid to the exe's process.
@@ -109,9 +123,7 @@ after:  $(kx_slot_ids)"
 
 # Calibration: how long one whole save takes, from its first change in the folder.
 restart_clean
-watch_folder
-kx_copy_file "$(kx_text $next "$size")"
-wait "$watcher" || kx_fail "the running program saved nothing"
+copy_for_running $next
 t0=$(now_ms)
 kx_wait 300 "the shift of a running program" slot_t_holds $next
 kx_wait 30 "the shift's end" no_temporaries
@@ -128,18 +140,17 @@ for k in $(seq 1 "$kills"); do
   kx_text $next "$size" >/dev/null
   restart_clean
   before=("${state[@]}")
+  delay=$((RANDOM * (save_ms * 12 / 10 + 20) / 32768))
   if [ $((k % 2)) -eq 1 ]; then
     kind=running
-    watch_folder
-    kx_copy_file "$(kx_text $next "$size")"
+    copy_for_running $next
   else
     kind=start-up
     kill_now
     watch_folder
     start_with $next
+    wait "$watcher" || kx_fail "kill $k: the start saved nothing"
   fi
-  delay=$((RANDOM * (save_ms * 12 / 10 + 20) / 32768))
-  wait "$watcher" || kx_fail "kill $k: nothing was saved"
   t0=$(now_ms)
   while [ $(($(now_ms) - t0)) -lt "$delay" ]; do sleep 0.002; done
   kill_now

@@ -13,11 +13,24 @@ the same bytes.
                                       text's id, "empty", "missing" or "torn"
   slot_texts.py watch DIR TIMEOUT_MS  return as soon as a file of DIR is created, replaced,
                                       resized or removed (exit code 1 after TIMEOUT_MS)
-  slot_texts.py sizes COUNT MAX       print COUNT sizes from 1 to MAX bytes, growing evenly on a
-                                      logarithmic scale (the burst's sizes)
+  slot_texts.py burst DIR COUNT MAX SEED
+                                      write COUNT texts numbered 1..COUNT into DIR, of sizes from
+                                      1 to MAX bytes evenly spread on a logarithmic scale, in an
+                                      order shuffled by SEED; print their paths in copy order
+  slot_texts.py observe DIR LIST STOPFILE
+                                      until STOPFILE exists, watch the slot files of DIR and print
+                                      "number time_ms" (line of LIST, milliseconds since 1970)
+                                      of every text the first time it appears in one of them:
+                                      the order and the end of each capture
+  slot_texts.py judge COPYLOG CAPTURED WAIT_MS SLACK_MS
+                                      print every copy that was not captured although it stayed
+                                      on the clipboard past the moment the program read it: the
+                                      end of the capture before it (or the copy itself, if later)
+                                      plus the capture's WAIT_MS and SLACK_MS for delivery
 """
 import math
 import os
+import random
 import sys
 import time
 import zlib
@@ -109,6 +122,89 @@ def watch(folder, timeout_ms):
     return 1
 
 
+def burst(folder, count, biggest, seed):
+    sizes = [max(1, round(math.exp(math.log(biggest) * k / (count - 1)))) for k in range(count)]
+    random.Random(seed).shuffle(sizes)
+    used = {}
+    for k, size in enumerate(sizes, start=1):
+        # Short texts carry no header: number them per size, and know them by their bytes.
+        if size < MIN_HEADED:
+            used[size] = used.get(size, -1) + 1
+            data = text(used[size], size)
+        else:
+            data = text(k, size)
+        path = os.path.join(folder, f"burst-{k:04d}")
+        with open(path, "wb") as f:
+            f.write(data)
+        print(path)
+
+
+def observe(folder, listing, stopfile):
+    by_bytes = {}
+    with open(listing) as f:
+        for k, path in enumerate((l.strip() for l in f if l.strip()), start=1):
+            if os.path.getsize(path) < MIN_HEADED:
+                with open(path, "rb") as t:
+                    by_bytes[t.read()] = k
+    seen = set()
+    stamps = {}
+    while True:
+        stop = os.path.exists(stopfile)
+        for i in range(1, 21):
+            path = os.path.join(folder, f"Kolvex{i}.txt")
+            try:
+                st = os.stat(path)
+            except FileNotFoundError:
+                continue
+            stamp = (st.st_ino, st.st_size, st.st_mtime_ns)
+            if stamps.get(i) == stamp:
+                continue
+            stamps[i] = stamp
+            try:
+                with open(path, "rb") as t:
+                    head = t.read(MIN_HEADED)
+            except FileNotFoundError:
+                continue
+            if len(head) < MIN_HEADED:
+                k = by_bytes.get(head)
+            elif head.startswith(b"<KX:"):
+                k = int(head[4:12])
+            else:
+                k = None
+            if k is not None and k not in seen:
+                seen.add(k)
+                print(k, int(time.time() * 1000), flush=True)
+        if stop:
+            return 0
+        time.sleep(0.002)
+
+
+def judge(copylog, captured, wait_ms, slack_ms):
+    copied = {}
+    with open(copylog) as f:
+        for line in f:
+            fields = line.split()
+            copied[int(fields[0])] = int(fields[3])
+    ends = {}
+    with open(captured) as f:
+        for line in f:
+            k, at = line.split()
+            ends[int(k)] = int(at)
+    last_end = None
+    for k in sorted(copied):
+        if k in ends:
+            last_end = ends[k]
+            continue
+        # The program reads once, WAIT_MS after it turns to the change.
+        free_at = copied[k] if last_end is None else max(copied[k], last_end)
+        replaced = copied.get(k + 1)
+        if replaced is None or replaced > free_at + wait_ms + slack_ms:
+            print(f"copy {k} lost: copied at +{copied[k] - copied[1]} ms, the program free at "
+                  f"+{free_at - copied[1]} ms, replaced at "
+                  f"{'never' if replaced is None else '+' + str(replaced - copied[1]) + ' ms'}")
+    return 0
+
+
 def main(argv):
     if len(argv) == 5 and argv[1] == "write":
         with open(argv[4], "wb") as f:
@@ -128,11 +224,13 @@ def main(argv):
         return 0
     if len(argv) == 4 and argv[1] == "watch":
         return watch(argv[2], int(argv[3]))
-    if len(argv) == 4 and argv[1] == "sizes":
-        count, biggest = int(argv[2]), int(argv[3])
-        for k in range(count):
-            print(max(1, round(math.exp(math.log(biggest) * k / (count - 1)))))
+    if len(argv) == 6 and argv[1] == "burst":
+        burst(argv[2], int(argv[3]), int(argv[4]), int(argv[5]))
         return 0
+    if len(argv) == 6 and argv[1] == "judge":
+        return judge(argv[2], argv[3], int(argv[4]), int(argv[5]))
+    if len(argv) == 5 and argv[1] == "observe":
+        return observe(argv[2], argv[3], argv[4])
     print(__doc__, file=sys.stderr)
     return 2
 
