@@ -53,7 +53,11 @@ void capture(HWND w) {
     Sleep(50);
     if (!readText(w, text)) return;
   }
-  if (text.empty()) return;
+  // The same text announced again (Wine re-announces a copy now and then) is no new copy; the
+  // program recognises it too.
+  static std::string last;
+  if (text.empty() || text == last) return;
+  last = text;
   copies = copies % 20 + 1;
   writeFileAtomically(L"Listener" + std::to_wstring(copies) + L".txt", text);
 }
