@@ -62,10 +62,16 @@ measure() {
   for _ in $(seq 1 300); do pid=$(linux_pid "$program") && break; sleep 0.1; done
   [ -n "${pid:-}" ] || { echo "$name did not start" >&2; exit 1; }
   sleep 3 # started and listening
-  wine "$copier" latency "$work/run/$name.list" 1 20 150 "$work/run/$name.latency"
-  local rss20
+  local log="$work/run/$name.latency" rss20
+  wine "$copier" latency "$work/run/$name.list" 1 "$copies" 150 20 "$log" &
+  local copying=$!
+  until [ -e "$log.paused" ]; do
+    kill -0 "$copying" 2>/dev/null || { echo "$name: the copier stopped" >&2; exit 1; }
+    sleep 0.1
+  done
   rss20=$(rss "$pid")
-  wine "$copier" latency "$work/run/$name.list" 21 "$copies" 150 "$work/run/$name.latency"
+  touch "$log.continue"
+  wait "$copying" || { echo "$name: a copy never reached its file" >&2; exit 1; }
   echo "$rss20 $(rss "$pid")" >"$work/run/$name.rss"
   kill "$pid"
 }

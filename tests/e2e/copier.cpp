@@ -7,10 +7,11 @@
 //       line per copy: "index start_ms open_ms" (time since the first copy, and how long the
 //       clipboard took to open when another program held it, and the time of the copy in
 //       milliseconds since 1970).
-//   latency LIST FROM TO SETTLE_MS LOG
+//   latency LIST FROM TO SETTLE_MS PAUSE_AT LOG
 //       for lines FROM..TO (1-based) of LIST, each "source target": copies the source file's
 //       bytes, waits until the target file holds exactly them, appends "index latency_ms" to LOG
-//       and waits SETTLE_MS before the next copy. Exit code 1 when a target never arrives.
+//       and waits SETTLE_MS before the next copy. After copy PAUSE_AT it creates LOG.paused and
+//       waits for LOG.continue. Exit code 1 when a target never arrives.
 #include <windows.h>
 
 #include <cstdio>
@@ -98,13 +99,22 @@ double copyText(HWND owner, const std::string& text) {
   return opened;
 }
 
+// Reads the target with every sharing right, so a program replacing it is never refused (a
+// plain open would deny the rename over it and make the program's save fail).
 bool fileHolds(const std::string& path, const std::string& bytes) {
-  WIN32_FILE_ATTRIBUTE_DATA a;
   std::wstring w(path.begin(), path.end());
-  if (!GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &a)) return false;
-  if (a.nFileSizeHigh != 0 || a.nFileSizeLow != bytes.size()) return false;
-  std::string now;
-  return readAll(path, now) && now == bytes;
+  HANDLE f =
+      CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  std::string now(bytes.size() + 1, '\0');
+  DWORD got = 0, total = 0;
+  while (total < now.size() &&
+         ReadFile(f, now.data() + total, static_cast<DWORD>(now.size() - total), &got, nullptr) &&
+         got > 0)
+    total += got;
+  CloseHandle(f);
+  return total == bytes.size() && now.compare(0, total, bytes) == 0;
 }
 
 int burst(HWND owner, const std::string& list, int spacing, const std::string& log) {
@@ -133,7 +143,7 @@ int burst(HWND owner, const std::string& list, int spacing, const std::string& l
   return 0;
 }
 
-int latency(HWND owner, const std::string& list, int from, int to, int settle,
+int latency(HWND owner, const std::string& list, int from, int to, int settle, int pauseAt,
             const std::string& log) {
   const std::vector<std::string> all = lines(list);
   std::ofstream out(log, std::ios::app);
@@ -152,6 +162,14 @@ int latency(HWND owner, const std::string& list, int from, int to, int settle,
     std::snprintf(line, sizeof line, "%d %.2f\n", i, nowMs() - start);
     out << line << std::flush;
     pump(static_cast<DWORD>(settle));
+    if (i == pauseAt) {
+      // The caller measures the programs at this point, then lets the copies go on.
+      const std::wstring base(log.begin(), log.end());
+      CloseHandle(CreateFileW((base + L".paused").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+      while (GetFileAttributesW((base + L".continue").c_str()) == INVALID_FILE_ATTRIBUTES)
+        pump(50);
+    }
   }
   return 0;
 }
@@ -166,10 +184,12 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < argc; ++i)
     a.push_back(narrow(argv[i]));
   if (argc == 5 && a[1] == "burst") return burst(owner, a[2], std::stoi(a[3]), a[4]);
-  if (argc == 7 && a[1] == "latency")
-    return latency(owner, a[2], std::stoi(a[3]), std::stoi(a[4]), std::stoi(a[5]), a[6]);
+  if (argc == 8 && a[1] == "latency")
+    return latency(owner, a[2], std::stoi(a[3]), std::stoi(a[4]), std::stoi(a[5]), std::stoi(a[6]),
+                   a[7]);
   std::fputs(
-      "usage: kolvex-copier burst LIST SPACING_MS LOG | latency LIST FROM TO SETTLE_MS LOG\n",
+      "usage: kolvex-copier burst LIST SPACING_MS LOG | latency LIST FROM TO SETTLE_MS PAUSE_AT "
+      "LOG\n",
       stderr);
   return 2;
 }
