@@ -41,9 +41,14 @@ void writeFileAtomically(const std::wstring& target, const std::string& bytes) {
   }
   const bool ok = done == bytes.size() && FlushFileBuffers(f);
   CloseHandle(f);
-  if (!ok || !MoveFileExW(temporary.c_str(), target.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    DeleteFileW(temporary.c_str());
+  // A reader of the old file may hold it for a moment: try again rather than lose the copy.
+  for (int attempt = 0; ok && attempt < 100; ++attempt) {
+    if (MoveFileExW(temporary.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return;
+    Sleep(1);
+  }
+  DeleteFileW(temporary.c_str());
 }
 
 void capture(HWND w) {
