@@ -79,6 +79,9 @@ listener_file() { echo "Listener$((($1 - 1) % 20 + 1)).txt"; }
 kolvex_file() { echo "Kolvex$(($1 < 20 ? $1 : 20)).txt"; }
 
 measure listener "$listener" "$work/run/listener" listener_file
+# An empty clipboard, so that Kolvex20's start-up capture takes nothing into slot A.
+printf '' | xclip -selection clipboard 2>/dev/null
+sleep 1
 measure kolvex "$exe" "$work/run/kolvex" kolvex_file
 
 python3 - "$work/run" "$copies" "$size" <<'EOF'
