@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 fonts-wine xvfb xclip xdotool imagemagick fonts-ipafont-gothic locales
+  wine wine64 fonts-wine xvfb xclip xdotool imagemagick fonts-ipafont-gothic locales python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,8 +5,10 @@
 #
 # The program keeps its 21 files in DATA_FOLDER (default build/win32/run/data). With $DISPLAY set
 # it runs on that display until it is closed from its tray menu ("閉じる"); without it, it runs on
-# a private Xvfb just long enough for a screenshot, then everything is stopped again. Either way
-# a screenshot of the screen with the panel dropped down is saved and its path printed.
+# a private Xvfb just long enough for a screenshot, then everything is stopped again; there it
+# first copies a few sample texts (one Japanese, one of several lines) so that the pictures show
+# the history at work. Either way a screenshot of the screen with the panel dropped down is saved
+# and its path printed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
@@ -47,12 +49,44 @@ if ! wine "$probe" wait-window TForm3 60000 >/dev/null; then
   echo "Kolvex20's panel did not appear" >&2
   exit 1
 fi
+# Crops the panel out of the screen into a picture.
+panel_shot() {
+  local file=$1 r
+  r=$(wine "$probe" rect TForm3)
+  set -- $r
+  local left=$(($1 < 0 ? 0 : $1)) top=$(($2 < 0 ? 0 : $2))
+  import -window root -crop "$(($3 - left))x$(($4 - top))+$left+$top" +repage "$file"
+}
+
+if [ -n "$xvfb_pid" ]; then
+  # On its own display, show the program doing its job: another program copies a few texts
+  # (one Japanese, one of several lines), each one enters the history.
+  samples=("Kolvex20 へようこそ：コピーした文字列を 20 個まで記録します"
+    $'買い物メモ\r\n・牛乳\r\n・パン\r\n・卵'
+    "https://example.com/docs/clipboard-history"
+    "SELECT name, price FROM items WHERE price < 500;")
+  for text in "${samples[@]}"; do
+    printf '%s' "$text" | xclip -selection clipboard 2>/dev/null
+    first_line=${text%%$'\r'*}
+    for _ in $(seq 1 50); do
+      case "$(wine "$probe" title TForm3)" in *"$first_line"*) break ;; esac
+      sleep 0.2
+    done
+  done
+  sleep 0.5
+  panel_shot "$run/panel-strip.png"
+  echo "screenshot of the panel's strip: $run/panel-strip.png"
+fi
 # Drop the panel down (as a left click on the tray icon does) for the picture.
 wine "$probe" tray TForm3 513
 sleep 1
 shot="$run/screenshot.png"
 import -window root "$shot"
 echo "screenshot: $shot"
+if [ -n "$xvfb_pid" ]; then
+  panel_shot "$run/panel-expanded.png"
+  echo "screenshot of the dropped-down panel: $run/panel-expanded.png"
+fi
 
 if [ -n "$xvfb_pid" ]; then
   exit 0

@@ -210,6 +210,7 @@ void MainForm::formCreate() {
   form.setLeft(p_.screenWidth() / 2 - 150);
   form.setWidth(335);
 
+  discardUnfinishedSaves(p_);
   try {
     if (p_.fileExists(slotFileName(1))) {
       for (int i = 1; i <= kSlots; ++i)

@@ -32,4 +32,10 @@ void saveBox(platform::Platform& p, std::string_view fileName, const ui::TextBox
   p.writeFile(fileName, box.text());
 }
 
+void discardUnfinishedSaves(platform::Platform& p) {
+  for (int i = 1; i <= kSlotCount; ++i)
+    p.discardUnfinishedWrite(slotFileName(i));
+  p.discardUnfinishedWrite(kDefinitionFile);
+}
+
 }  // namespace app

@@ -204,6 +204,9 @@ class Platform {
   // target); elsewhere a copy is flushed to disk first. At no moment is target missing or
   // partly written. Throws Error on failure; target then holds what it held.
   virtual void replaceFileWithCopyOf(std::string_view target, std::string_view source) = 0;
+  // Removes what an interrupted writeFile of this name may have left beside it (its temporary
+  // file), never the file itself nor any other; nothing when there is none. Never throws.
+  virtual void discardUnfinishedWrite(std::string_view name) = 0;
 };
 
 // Runs one handler as the message loop does: an error that ends it is shown in the standard

@@ -88,3 +88,18 @@ TEST_F(Desktop, ErrorEndingAHandlerIsShownAndTheLoopGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// An interrupted shift can leave "KolvexN.txt.tmp" as a second name of the next slot's file; a
+// later save of slot N must not write through it into that file.
+TEST_F(Desktop, ASaveNeverWritesThroughALeftoverLinkedTemporary) {
+  platform->writeFile("Kolvex6.txt", "six");
+  std::filesystem::create_hard_link(desktop->directory() / "Kolvex6.txt",
+                                    desktop->directory() / "Kolvex5.txt.tmp");
+  platform->writeFile("Kolvex5.txt", "five");
+  EXPECT_EQ(desktop->fileBytes("Kolvex5.txt"), "five");
+  EXPECT_EQ(desktop->fileBytes("Kolvex6.txt"), "six");
+}
+
+}  // namespace

@@ -386,6 +386,11 @@ SimPlatform::~SimPlatform() {
 }
 
 namespace {
+// Where a save writes before it renames over the file.
+std::string temporaryName(const std::string& name) {
+  return name + ".tmp";
+}
+
 // One converter for the whole process: opening one costs more than converting a short text.
 class Cp932Converter {
  public:
@@ -680,7 +685,10 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   if (desktop_.writeFails(n)) throw Error(failure);
   // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
   const fs::path target = desktop_.directory() / n;
-  const fs::path temp = desktop_.directory() / (n + ".tmp");
+  const fs::path temp = desktop_.directory() / temporaryName(n);
+  // A temporary left by an interrupted shift may be a second name of another slot's file:
+  // writing through it would change that file too.
+  ::unlink(temp.c_str());
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw Error(failure);
   std::size_t done = 0;
@@ -887,6 +895,12 @@ void SimPlatform::closeBox(ui::Form& f) {
 void SimPlatform::maximizeBox(ui::Form& f, bool maximize) {
   if (!f.visible() || !f.sizeable || !f.maximizeBox) return;
   dispatch([&f, maximize] { f.userSetMaximized(maximize); });
+}
+
+void SimPlatform::discardUnfinishedWrite(std::string_view name) {
+  const fs::path temp = desktop_.directory() / temporaryName(std::string(name));
+  std::error_code ignored;
+  if (fs::is_regular_file(fs::symlink_status(temp, ignored))) fs::remove(temp, ignored);
 }
 
 }  // namespace sim

@@ -306,6 +306,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
+  void discardUnfinishedWrite(std::string_view name) override;
 
   // Called by the desktop.
   void clipboardChanged(SimPlatform* writer);

@@ -637,9 +637,19 @@ std::optional<std::string> Win32Platform::readFile(std::string_view name) {
   return bytes;
 }
 
+namespace {
+// Where a save writes before it replaces the file; a kill between the two leaves it behind.
+std::wstring temporaryNameFor(const std::wstring& target) {
+  return target + L".tmp";
+}
+}  // namespace
+
 void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   const std::wstring target = ansiToWide(name);
-  const std::wstring temporary = target + L".tmp";
+  const std::wstring temporary = temporaryNameFor(target);
+  // A temporary left by an interrupted shift may be a second name of another slot's file:
+  // writing through it would change that file too.
+  ::DeleteFileW(temporary.c_str());
   bool written = false;
   {
     UniqueHandle file = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
@@ -672,7 +682,7 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
                                           std::string_view sourceName) {
   const std::wstring target = ansiToWide(targetName);
   const std::wstring source = ansiToWide(sourceName);
-  const std::wstring temporary = target + L".tmp";
+  const std::wstring temporary = temporaryNameFor(target);
   // A second name for the source's bytes costs nothing, whatever their size. A temporary file
   // left over by an earlier try is in the way only then.
   bool ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
@@ -692,6 +702,16 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
   message.append(targetName);
   message.append(fromUtf8(" に書き込むことができません"));
   throw platform::Error(message);
+}
+
+void Win32Platform::discardUnfinishedWrite(std::string_view name) {
+  const std::wstring temporary = temporaryNameFor(ansiToWide(name));
+  const DWORD attributes = ::GetFileAttributesW(temporary.c_str());
+  // Only a plain file of our own naming; a folder or a link of that name is the user's.
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return;
+  ::DeleteFileW(temporary.c_str());
 }
 
 }  // namespace win32

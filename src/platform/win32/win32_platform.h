@@ -71,6 +71,7 @@ class Win32Platform : public platform::Platform {
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
+  void discardUnfinishedWrite(std::string_view name) override;
 
   // --- for the form windows ---
   HINSTANCE instance() const { return instance_; }

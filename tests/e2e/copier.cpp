@@ -1,0 +1,208 @@
+// kolvex-copier: another program inside Wine that copies prepared texts (CF_TEXT) at a steady
+// pace, for the burst test and the latency benchmark. Paths are Unix paths (Wine maps them).
+//
+//   burst LIST SPACING_MS LOG
+//       copies the files named in LIST (one path a line) one after another, one every
+//       SPACING_MS, then keeps its last copy on the clipboard until LOG.stop exists. LOG gets one
+//       line per copy: "index start_ms open_ms" (time since the first copy, and how long the
+//       clipboard took to open when another program held it, and the time of the copy in
+//       milliseconds since 1970).
+//   latency LIST FROM TO SETTLE_MS PAUSE_AT LOG
+//       for lines FROM..TO (1-based) of LIST, each "source target": copies the source file's
+//       bytes, waits until the target file holds exactly them, appends "index latency_ms" to LOG
+//       and waits SETTLE_MS before the next copy. After copy PAUSE_AT it creates LOG.paused and
+//       waits for LOG.continue. Exit code 1 when a target never arrives.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double nowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits while answering messages: the system talks to a clipboard owner through its window.
+void pump(DWORD ms) {
+  const double end = nowMs() + ms;
+  do {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    const double left = end - nowMs();
+    if (left <= 0) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+  } while (nowMs() < end);
+}
+
+// Milliseconds since 1970, on the same clock as the Linux side's.
+long long epochMs() {
+  FILETIME f;
+  GetSystemTimeAsFileTime(&f);
+  const long long ticks = (static_cast<long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  return ticks / 10000 - 11644473600000LL;
+}
+
+std::string narrow(const wchar_t* w) {
+  std::string s;
+  for (; *w; ++w)
+    s.push_back(static_cast<char>(*w));
+  return s;
+}
+
+bool readAll(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  out = s.str();
+  return true;
+}
+
+std::vector<std::string> lines(const std::string& path) {
+  std::vector<std::string> out;
+  std::ifstream in(path);
+  for (std::string l; std::getline(in, l);)
+    if (!l.empty()) out.push_back(l);
+  return out;
+}
+
+// Copies the bytes as CF_TEXT; returns the milliseconds spent waiting to open the clipboard.
+double copyText(HWND owner, const std::string& text) {
+  const double start = nowMs();
+  while (!OpenClipboard(owner))
+    pump(1);
+  const double opened = nowMs() - start;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  if (memory) {
+    char* p = static_cast<char*>(GlobalLock(memory));
+    memcpy(p, text.data(), text.size());
+    p[text.size()] = '\0';
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+  }
+  CloseClipboard();
+  return opened;
+}
+
+// Reads the target with every sharing right, so a program replacing it is never refused (a
+// plain open would deny the rename over it and make the program's save fail).
+// Opens it only when its size or time changed since the last look, to stay out of the way.
+bool fileHolds(const std::string& path, const std::string& bytes) {
+  std::wstring w(path.begin(), path.end());
+  static std::wstring lastPath;
+  static FILETIME lastTime{};
+  static DWORD lastSize = 0;
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &a)) return false;
+  if (a.nFileSizeHigh != 0 || a.nFileSizeLow != bytes.size()) return false;
+  if (w == lastPath && a.nFileSizeLow == lastSize &&
+      CompareFileTime(&a.ftLastWriteTime, &lastTime) == 0)
+    return false;
+  lastPath = w;
+  lastSize = a.nFileSizeLow;
+  lastTime = a.ftLastWriteTime;
+  HANDLE f =
+      CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  std::string now(bytes.size() + 1, '\0');
+  DWORD got = 0, total = 0;
+  while (total < now.size() &&
+         ReadFile(f, now.data() + total, static_cast<DWORD>(now.size() - total), &got, nullptr) &&
+         got > 0)
+    total += got;
+  CloseHandle(f);
+  return total == bytes.size() && now.compare(0, total, bytes) == 0;
+}
+
+int burst(HWND owner, const std::string& list, int spacing, const std::string& log) {
+  std::vector<std::string> texts;
+  for (const std::string& path : lines(list)) {
+    texts.emplace_back();
+    if (!readAll(path, texts.back())) return 1;
+  }
+  std::ofstream out(log);
+  const double first = nowMs();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const double due = first + static_cast<double>(spacing) * static_cast<double>(i);
+    while (nowMs() < due)
+      pump(static_cast<DWORD>(due - nowMs()));
+    const double start = nowMs() - first;
+    const long long at = epochMs();
+    const double opened = copyText(owner, texts[i]);
+    char line[96];
+    std::snprintf(line, sizeof line, "%zu %.1f %.1f %lld\n", i + 1, start, opened, at);
+    out << line << std::flush;
+  }
+  const std::wstring stop = std::wstring(log.begin(), log.end()) + L".stop";
+  for (int waited = 0;
+       GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES && waited < 600000; waited += 50)
+    Sleep(50);
+  return 0;
+}
+
+int latency(HWND owner, const std::string& list, int from, int to, int settle, int pauseAt,
+            const std::string& log) {
+  const std::vector<std::string> all = lines(list);
+  std::ofstream out(log, std::ios::app);
+  for (int i = from; i <= to && i <= static_cast<int>(all.size()); ++i) {
+    std::istringstream fields(all[static_cast<std::size_t>(i - 1)]);
+    std::string source, target, text;
+    fields >> source >> target;
+    if (!readAll(source, text)) return 1;
+    const double start = nowMs();
+    copyText(owner, text);
+    while (!fileHolds(target, text)) {
+      if (nowMs() - start > 30000) return 1;
+      pump(1);
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "%d %.2f\n", i, nowMs() - start);
+    out << line << std::flush;
+    pump(static_cast<DWORD>(settle));
+    if (i == pauseAt) {
+      // The caller measures the programs at this point, then lets the copies go on.
+      const std::wstring base(log.begin(), log.end());
+      CloseHandle(CreateFileW((base + L".paused").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+      while (GetFileAttributesW((base + L".continue").c_str()) == INVALID_FILE_ATTRIBUTES)
+        pump(50);
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  // Wine lets two openers that both pass no window hold the clipboard at once: own one.
+  HWND owner = CreateWindowW(L"STATIC", L"kolvex copier", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  std::vector<std::string> a;
+  for (int i = 0; i < argc; ++i)
+    a.push_back(narrow(argv[i]));
+  if (argc == 5 && a[1] == "burst") return burst(owner, a[2], std::stoi(a[3]), a[4]);
+  if (argc == 8 && a[1] == "latency")
+    return latency(owner, a[2], std::stoi(a[3]), std::stoi(a[4]), std::stoi(a[5]), std::stoi(a[6]),
+                   a[7]);
+  std::fputs(
+      "usage: kolvex-copier burst LIST SPACING_MS LOG | latency LIST FROM TO SETTLE_MS PAUSE_AT "
+      "LOG\n",
+      stderr);
+  return 2;
+}

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Kills Kolvex20.exe (kill -9 of the Wine process that runs it) at random moments while it saves
+# twenty slot texts, alternately during the full-store shift of a running program and during the
+# start-up capture's shift, and checks after every kill that each slot file holds exactly one
+# whole text it held before or after that save (never a mixture or a truncation). The next start
+# must remove what a kill left behind (the temporary files of the atomic replace) before it loads
+# anything, and load the files as they were.
+#
+# A kill falls at a random moment of the save itself: from the first change in the data folder
+# to the end of a whole save (measured first, uncut), so the program's slower work before the
+# writes (reading the clipboard, showing the texts) does not dilute the kills.
+#
+#   KOLVEX_KILLS       number of kills (default 10; the long variant runs 200)
+#   KOLVEX_TEXT_BYTES  size of each of the twenty texts (default 65536: today every start and
+#                      every shift of twenty 1 MiB texts spends about a minute showing them in
+#                      the native text boxes under Wine, before the save of 0.3 s that the kills
+#                      aim at; 1048576 is the size to use once the boxes get bounded texts)
+#   KOLVEX_SEED        seed of the kill moments (default: from the clock, printed)
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/lib_texts.sh"
+kills="${KOLVEX_KILLS:-10}"
+size="${KOLVEX_TEXT_BYTES:-65536}"
+seed="${KOLVEX_SEED:-$(($(date +%s) % 32768))}"
+RANDOM=$seed
+kx_setup
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
+no_temporaries() { [ -z "$(temporaries)" ]; }
+file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
+slot_t_holds() { [ "$(head -c 13 "$KX_DATA/Kolvex20.txt" 2>/dev/null | cut -d: -f2)" = "$(printf '%08d' "$1")" ]; }
+
+# A previous run's twenty files: texts 1..20 in slots A..T.
+for i in $(seq 1 20); do cp "$(kx_text "$i" "$size")" "$KX_DATA/Kolvex$i.txt"; done
+: >"$KX_DATA/Kolvex20.ini"
+next=21
+read -r -a state <<<"$(kx_slot_ids)"
+
+# Starts watching the data folder; `wait "$watcher"` returns at its first change, or fails after
+# TIMEOUT_MS (default ten minutes).
+watch_folder() {
+  python3 "$KX_TEXTS_PY" watch "$KX_DATA" "${1:-600000}" &
+  watcher=$!
+  KX_PIDS+=("$watcher")
+  sleep 0.3 # the watcher has taken its first look
+}
+
+# Copies a text for the running program and watches its save begin. Under Wine an X11 copy is
+# now and then never announced to Windows programs; such a copy is made again.
+copy_for_running() {
+  local attempt
+  for attempt in 1 2 3; do
+    watch_folder 20000
+    kx_copy_file "$(kx_text "$1" "$size")"
+    wait "$watcher" && return 0
+    echo "copy of text $1 not announced, copying it again"
+  done
+  kx_fail "the running program saved nothing"
+}
+
+# Starts the program with a text on the clipboard; sets pid to the exe's process.
+start_with() {
+  kx_copy_file "$(kx_text "$1" "$size")"
+  kx_start_app
+  pid=""
+  local end=$(($(now_ms) + 30000))
+  until pid=$(kx_exe_pid); do
+    [ "$(now_ms)" -lt "$end" ] || kx_fail "no Kolvex20.exe process"
+    sleep 0.01
+  done
+}
+
+kill_now() {
+  kill -9 "$pid" 2>/dev/null || true
+  kx_wait 10 "the killed process to be gone" test ! -e "/proc/$pid"
+  # Nothing writes any more: the files stay as they are.
+  local a
+  a=$(file_states)
+  sleep 0.3
+  [ "$(file_states)" = "$a" ] || kx_fail "files changed after the kill"
+}
+
+# check_kill BEFORE... NEW: every slot holds its text from before the save or the one the shift
+# gives it (slot i takes slot i+1's, T the new text). Sets state to the files' texts and outcome
+# to how the kill cut the save.
+check_kill() {
+  local -a before=("${@:1:20}") now
+  local new=${21} i after moved=0 differ=0
+  read -r -a now <<<"$(kx_slot_ids)"
+  for i in $(seq 0 19); do
+    if [ "$i" -lt 19 ]; then after=${before[$((i + 1))]}; else after=$new; fi
+    [ "${now[$i]}" = "${before[$i]}" ] || [ "${now[$i]}" = "$after" ] ||
+      kx_fail "kill $k: Kolvex$((i + 1)).txt holds '${now[$i]}', expected '${before[$i]}' or '$after' (seed $seed)
+before: ${before[*]}
+now:    ${now[*]}"
+    [ "$after" = "${before[$i]}" ] && continue
+    differ=$((differ + 1))
+    [ "${now[$i]}" = "$after" ] && moved=$((moved + 1))
+  done
+  state=("${now[@]}")
+  if [ -n "$(temporaries)" ]; then
+    outcome=with-temporary
+  elif [ "$moved" -eq 0 ]; then
+    outcome=before
+  elif [ "$moved" -eq "$differ" ]; then
+    outcome=after
+  else
+    outcome=mid-shift
+  fi
+}
+
+# The next start removes the leftovers and changes nothing: the clipboard holds the text slot T
+# already has, so the start-up capture writes no file.
+restart_clean() {
+  local -a expected=("${state[@]}")
+  start_with "${state[19]}"
+  kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
+  kx_wait 10 "the temporary files of the killed save to be removed" no_temporaries
+  [ "$(kx_slot_ids)" = "${expected[*]}" ] || kx_fail "a start changed the slot files:
+before: ${expected[*]}
+after:  $(kx_slot_ids)"
+}
+
+# Calibration: how long one whole save takes, from its first change in the folder.
+restart_clean
+copy_for_running $next
+t0=$(now_ms)
+kx_wait 300 "the shift of a running program" slot_t_holds $next
+kx_wait 30 "the shift's end" no_temporaries
+save_ms=$(($(now_ms) - t0))
+k=0
+check_kill "${state[@]}" $next
+[ "$outcome" = after ] || kx_fail "uncut shift: $outcome"
+next=$((next + 1))
+kill_now
+echo "one save of twenty $size-byte texts: ${save_ms} ms from its first change (seed $seed)"
+
+declare -A outcomes=()
+for k in $(seq 1 "$kills"); do
+  kx_text $next "$size" >/dev/null
+  restart_clean
+  before=("${state[@]}")
+  delay=$((RANDOM * (save_ms * 12 / 10 + 20) / 32768))
+  if [ $((k % 2)) -eq 1 ]; then
+    kind=running
+    copy_for_running $next
+  else
+    kind=start-up
+    kill_now
+    watch_folder
+    start_with $next
+    wait "$watcher" || kx_fail "kill $k: the start saved nothing"
+  fi
+  t0=$(now_ms)
+  while [ $(($(now_ms) - t0)) -lt "$delay" ]; do sleep 0.002; done
+  kill_now
+  check_kill "${before[@]}" $next
+  outcomes["$kind $outcome"]=$((${outcomes["$kind $outcome"]:-0} + 1))
+  echo "kill $k ($kind, ${delay} ms into the save): $outcome"
+  next=$((next + 1))
+done
+restart_clean
+kill_now
+
+cut=0
+for key in "${!outcomes[@]}"; do
+  echo "  $key: ${outcomes[$key]}"
+  case "$key" in *mid-shift | *with-temporary) cut=$((cut + outcomes[$key])) ;; esac
+done
+echo "$kills kills survived, $cut of them inside a save (seed $seed)"
+# The kills must really cut saves, or the test proves nothing.
+[ "$cut" -gt 0 ] || kx_fail "no kill fell inside a save"
