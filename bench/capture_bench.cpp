@@ -16,6 +16,7 @@
 #include "app/program.h"
 #include "app/slot_files.h"
 #include "platform/sim/sim_desktop.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -272,42 +273,18 @@ BENCHMARK(BM_Baseline_WriteOneSmallFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_ReadTwentyOneFiles)->Unit(benchmark::kMillisecond);
 
-// Collects each run's mean time so the ratios can be printed next to their baselines.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration)
-        times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const std::pair<const char*, const char*> pairs[] = {
-        {"BM_CaptureIntoFreeSlot", "BM_Baseline_WriteOneFile"},
-        {"BM_RecognizeDuplicate", "BM_Baseline_Memcmp20"},
-        {"BM_FullStoreShift", "BM_Baseline_WriteTwentyFiles"},
-        {"BM_StartupLoad", "BM_Baseline_ReadTwentyOneFiles"},
-        {"BM_FullStoreShift20x5MiB", "BM_Baseline_RenameTwentyFiles"},
-        {"BM_CaptureFullWithFiveLarge", "BM_Baseline_WriteOneSmallFile"},
-    };
-    std::printf("\n%-28s %-32s %8s  (target <= 1.50)\n", "measure", "baseline", "ratio");
-    for (auto [m, b] : pairs) {
-      if (!times_.count(m) || !times_.count(b)) continue;
-      std::printf("%-28s %-32s %8.2f\n", m, b, times_[m] / times_[b]);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  kolvex_bench::RatioReporter reporter(
+      {
+          {"BM_CaptureIntoFreeSlot", "BM_Baseline_WriteOneFile"},
+          {"BM_RecognizeDuplicate", "BM_Baseline_Memcmp20"},
+          {"BM_FullStoreShift", "BM_Baseline_WriteTwentyFiles"},
+          {"BM_StartupLoad", "BM_Baseline_ReadTwentyOneFiles"},
+          {"BM_FullStoreShift20x5MiB", "BM_Baseline_RenameTwentyFiles"},
+          {"BM_CaptureFullWithFiveLarge", "BM_Baseline_WriteOneSmallFile"},
+      },
+      "  (target <= 1.50)");
+  return kolvex_bench::runWithRatios(argc, argv, reporter);
 }

@@ -17,6 +17,7 @@
 #include "app/program.h"
 #include "app/slot_files.h"
 #include "platform/sim/sim_desktop.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -137,38 +138,14 @@ BENCHMARK(BM_Baseline_InputEventNoRun)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Insertion)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Baseline_ClickWriteAndPasteKeys)->Unit(benchmark::kMicrosecond);
 
-// Collects each run's mean time so the ratios can be printed next to their baselines.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration)
-        times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const std::pair<const char*, const char*> pairs[] = {
-        {"BM_InputEventThroughDriver", "BM_Baseline_InputEventNoRun"},
-        {"BM_Insertion", "BM_Baseline_ClickWriteAndPasteKeys"},
-    };
-    std::printf("\n%-28s %-36s %8s\n", "measure", "baseline", "ratio");
-    for (auto [m, b] : pairs) {
-      if (!times_.count(m) || !times_.count(b)) continue;
-      std::printf("%-28s %-36s %8.2f\n", m, b, times_[m] / times_[b]);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  kolvex_bench::RatioReporter reporter(
+      {
+          {"BM_InputEventThroughDriver", "BM_Baseline_InputEventNoRun"},
+          {"BM_Insertion", "BM_Baseline_ClickWriteAndPasteKeys"},
+      },
+      "");
+  return kolvex_bench::runWithRatios(argc, argv, reporter);
 }

@@ -387,6 +387,24 @@ SimPlatform::~SimPlatform() {
 
 namespace {
 // Where a save writes before it renames over the file.
+// Writes every byte to an open file, flushes it to the disk when asked, and closes it; false
+// when any step failed.
+bool writeAllAndClose(int fd, std::string_view bytes, bool sync) {
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0)
+      ok = false;
+    else
+      done += static_cast<std::size_t>(w);
+  }
+  if (ok && sync && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
 std::string temporaryName(const std::string& name) {
   return name + ".tmp";
 }
@@ -691,18 +709,7 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   ::unlink(temp.c_str());
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw Error(failure);
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0)
-      ok = false;
-    else
-      done += static_cast<std::size_t>(w);
-  }
-  if (ok && desktop_.syncWrites && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
+  const bool ok = writeAllAndClose(fd, bytes, desktop_.syncWrites);
   if (ok) desktop_.fileStep();
   if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
@@ -718,7 +725,7 @@ void SimPlatform::replaceFileWithCopyOf(std::string_view targetName, std::string
   if (desktop_.writeFails(n)) throw Error(failure);
   const fs::path source = desktop_.directory() / std::string(sourceName);
   const fs::path target = desktop_.directory() / n;
-  const fs::path temp = desktop_.directory() / (n + ".tmp");
+  const fs::path temp = desktop_.directory() / temporaryName(n);
   std::error_code ec;
   fs::remove(temp, ec);
   bool linked = false;
@@ -732,18 +739,7 @@ void SimPlatform::replaceFileWithCopyOf(std::string_view targetName, std::string
     if (!bytes) throw Error(failure);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw Error(failure);
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes->size()) {
-      ssize_t w = ::write(fd, bytes->data() + done, bytes->size() - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0)
-        ok = false;
-      else
-        done += static_cast<std::size_t>(w);
-    }
-    if (ok && desktop_.syncWrites && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
+    const bool ok = writeAllAndClose(fd, *bytes, desktop_.syncWrites);
     if (!ok) {
       ::unlink(temp.c_str());
       throw Error(failure);
