@@ -3,7 +3,7 @@
 # command: 200 kills of Kolvex20.exe inside its saves, and a burst of 500 texts of 1 byte to
 # 1 MiB followed by a 50 MiB text. Each is the same scenario script as in `ctest -L e2e`, with
 # larger numbers; the variables of tests/e2e/crash_safety.sh and tests/e2e/burst.sh override
-# these defaults (for example KOLVEX_TEXT_BYTES=1048576 for twenty 1 MiB slot texts).
+# these defaults (for example KOLVEX_TEXT_BYTES=65536 for smaller slot texts).
 #
 #   scripts/e2e-long.sh [crash|burst|all]     (default all)
 set -euo pipefail

@@ -13,6 +13,10 @@ the same bytes.
                                       text's id, "empty", "missing" or "torn"
   slot_texts.py watch DIR TIMEOUT_MS  return as soon as a file of DIR is created, replaced,
                                       resized or removed (exit code 1 after TIMEOUT_MS)
+  slot_texts.py watchkill DIR TIMEOUT_MS EXE PREFIX DELAY_US
+                                      the same, and then, DELAY_US after that first change, kill
+                                      with SIGKILL the process running EXE in Wine prefix PREFIX
+                                      (timed here, so a kill can fall inside a save of a few ms)
   slot_texts.py burst DIR COUNT MAX SEED
                                       write COUNT texts numbered 1..COUNT into DIR, of sizes from
                                       1 to MAX bytes evenly spread on a logarithmic scale, in an
@@ -30,6 +34,7 @@ the same bytes.
 """
 import math
 import os
+import signal
 import random
 import sys
 import time
@@ -120,6 +125,39 @@ def watch(folder, timeout_ms):
             return 0
         time.sleep(0.001)
     return 1
+
+
+def exe_pid(exe, prefix):
+    want = ("WINEPREFIX=" + prefix).encode()
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                first = f.read().split(b"\0")[0].decode(errors="replace")
+            if first.replace("\\", "/").rsplit("/", 1)[-1] != exe:
+                continue
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if want in f.read().split(b"\0"):
+                    return int(entry)
+        except OSError:
+            continue
+    return None
+
+
+def watchkill(folder, timeout_ms, exe, prefix, delay_us):
+    if watch(folder, timeout_ms) != 0:
+        return 1
+    changed = time.monotonic()
+    pid = exe_pid(exe, prefix)
+    while time.monotonic() - changed < delay_us / 1e6:
+        pass
+    if pid is not None:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+    return 0
 
 
 def burst(folder, count, biggest, seed):
@@ -224,6 +262,8 @@ def main(argv):
         return 0
     if len(argv) == 4 and argv[1] == "watch":
         return watch(argv[2], int(argv[3]))
+    if len(argv) == 7 and argv[1] == "watchkill":
+        return watchkill(argv[2], int(argv[3]), argv[4], argv[5], int(argv[6]))
     if len(argv) == 6 and argv[1] == "burst":
         burst(argv[2], int(argv[3]), int(argv[4]), int(argv[5]))
         return 0
