@@ -41,7 +41,9 @@ void Capture::process(const std::string& t) {
   ui::Form& f = store_.form();
   if (t.empty()) {
     f.setCaption("");
-    store_.zeroHeight();
+    // A panel the colour pass holds down is not shrunk even for a moment: a window shrunk to
+    // nothing can lose the activation.
+    if (!store_.holdingPanelDown()) store_.zeroHeight();
     return;
   }
   const int match = store_.firstMatch(t);

@@ -101,8 +101,17 @@ void SlotStore::colourPass() {
       memo(i).setColor(kMatchColour);
     } else {
       c_.form->setCaption("");
-      // A text no slot holds is not left on the clipboard.
-      p_.clearClipboard();
+      // A text no slot holds is not left on the clipboard. The capture of that emptying must
+      // not take away a panel the user has just dropped down: the pass follows every summoning,
+      // and a text left over (such as a sequence run's last value) would undo it.
+      holdingPanelDown_ = expanded();
+      try {
+        p_.clearClipboard();
+      } catch (...) {
+        holdingPanelDown_ = false;
+        throw;
+      }
+      holdingPanelDown_ = false;
     }
   }
   for (int i = 1; i <= kSlots; ++i)

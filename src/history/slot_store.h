@@ -77,6 +77,8 @@ class SlotStore {
   }
   void zeroHeight() { c_.form->setOuterHeight(0); }
   bool expanded() const { return c_.form->outerHeight() > 50; }
+  // The colour pass is emptying the clipboard under a dropped-down panel, which stays down.
+  bool holdingPanelDown() const { return holdingPanelDown_; }
   ui::Form& form() const { return *c_.form; }
   const PanelControls& controls() const { return c_; }
 
@@ -112,6 +114,7 @@ class SlotStore {
   std::string fullColon_;
   // Revision of each slot's text that its file is known to hold; none at first.
   std::array<std::uint64_t, kSlots + 1> savedRevision_;
+  bool holdingPanelDown_ = false;
 };
 
 }  // namespace history

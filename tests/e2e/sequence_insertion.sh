@@ -4,6 +4,8 @@
 # its fields, "スタート" starts it, and each lone Ctrl tap followed by a click over notepad pastes
 # the next value there. Notepad then reads exactly "No.1)No.2)No.3)", no value entered the
 # history, and the run ended by itself (hint gone, "連番入力" back, the hook's thread gone).
+# Afterwards a tray click drops the panel down, and a second run started from it is stopped
+# with "連番中止".
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/sequence_steps.sh"
 kx_setup
@@ -33,3 +35,23 @@ sq_click_inserts "No.1)No.2)No.3)"
 sq_run_ended
 sq_nothing_more_inserted "No.1)No.2)No.3)"
 sq_no_value_in_slots "No.1)" "No.2)" "No.3)"
+
+# The last value is still on the clipboard and in no slot. The tray click drops the panel, and
+# its colour pass then empties the clipboard: the panel stays down all the same.
+clipboard_is() { [ "$(kx_probe clip-hex)" = "$(kx_hex "$1")" ]; }
+clipboard_is "No.3)" || kx_fail "the run did not leave its last value: $(kx_probe clip-hex)"
+kx_probe tray TForm3 513
+kx_wait 10 "the colour pass to empty the clipboard" clipboard_is ""
+sleep 0.5
+kx_panel_expanded || kx_fail "the tray click after the run left the panel at $(kx_probe rect TForm3)"
+kx_title_is "" || kx_fail "caption '$(kx_probe title TForm3)' after the clipboard was emptied"
+
+# A second run from the panel, with the settings kept from the first, stopped by the user.
+sq_click_child TForm3 "連番入力"
+kx_wait 10 "the settings window" sq_settings_shown
+sq_texts_of_settings | grep -qxF "Edit	No." || kx_fail "the settings were not kept"
+sq_start_run
+kx_expand_from_tray
+sq_click_child TForm3 "連番中止"
+sq_run_ended
+sq_nothing_more_inserted "No.1)No.2)No.3)"

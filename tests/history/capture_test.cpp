@@ -109,6 +109,27 @@ TEST_F(Capture, FullStoreWithEverySlotKeptStoresNothingAndTheColourPassDropsTheT
   EXPECT_EQ(panel().form.outerHeight(), 0);
 }
 
+// Summoning runs the colour pass too: it drops the text as above, but the panel stays down.
+TEST_F(Capture, ATextInNoSlotDroppedBySummoningLeavesThePanelDown) {
+  writeSlotFiles(twenty("k"), "T");
+  start();
+  desktop->advance(600);
+  copy("nowhere");
+  for (auto summon : {0, 1}) {
+    if (summon == 1) copy("nowhere");
+    ASSERT_EQ(desktop->clipboardBytes(), "nowhere") << summon;
+    if (summon == 0)
+      platform->hotkey();
+    else
+      platform->trayIcon(platform::kWmLButtonDown);
+    desktop->advance(100);
+    EXPECT_EQ(desktop->clipboardKind(), sim::SimDesktop::ClipKind::Empty) << summon;
+    EXPECT_EQ(panel().form.caption(), "") << summon;
+    EXPECT_FALSE(panel().speedButton1.visible()) << summon;
+    EXPECT_EQ(panel().form.outerHeight(), 305) << summon;
+  }
+}
+
 TEST_F(Capture, EmptyOrNonTextClipboardClearsCaptionHidesThePanelAndTheClearButton) {
   writeSlotFiles({"one"});
   start();

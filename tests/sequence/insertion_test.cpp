@@ -52,6 +52,40 @@ TEST_F(Insertion, ARunOneToThreePastesEachValueOnceAndThenEnds) {
   EXPECT_EQ(field->pastes.size(), 3u);
 }
 
+// The run leaves its last value on the clipboard, in no slot. Summoning the panel afterwards
+// empties the clipboard in the colour pass; the panel stays down all the same, and the next
+// run started from it is stopped with "連番中止".
+TEST_F(Insertion, AfterARunTheTrayClickDropsThePanelForTheNextRun) {
+  startRun("1");
+  arm();
+  clickAndWait();
+  ASSERT_FALSE(hint().isOpen());
+  ASSERT_EQ(desktop->clipboardBytes(), "No.1)");
+
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->advance(200);
+  EXPECT_EQ(panel().form.outerHeight(), 80);  // slot A's row
+  EXPECT_EQ(desktop->clipboardBytes(), "");
+  EXPECT_EQ(panel().form.caption(), "");
+  EXPECT_FALSE(panel().speedButton1.visible());
+
+  platform->click(panel().button23);  // 連番入力
+  desktop->advance(200);
+  ASSERT_TRUE(w().form.visible());
+  pressStart();
+  ASSERT_TRUE(hint().isOpen());
+  ASSERT_EQ(sequenceCaption(), cp932("連番中止"));
+  platform->trayIcon(platform::kWmLButtonDown);
+  desktop->advance(200);
+  EXPECT_EQ(panel().form.outerHeight(), 80);
+  platform->click(panel().button23);  // 連番中止
+  desktop->advance(200);
+  EXPECT_FALSE(hint().isOpen());
+  EXPECT_FALSE(platform->inputHookInstalled());
+  EXPECT_EQ(sequenceCaption(), cp932("連番入力"));
+  EXPECT_EQ(field->pastes, Values{"No.1)"});
+}
+
 TEST_F(Insertion, ThePasteIsCtrlVWithItsPausesAfterTheClick) {
   startRun();
   arm();
