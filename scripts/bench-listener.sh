@@ -5,7 +5,8 @@
 # copy-to-file latency of COPIES copies (median and 95th percentile; the first twenty go to
 # free slots, the rest are full-store shifts, which end with the new text in Kolvex20.txt) and
 # each program's resident memory after 20 and after COPIES copies. Prints one table of ratios
-# to the listener. Not a test: the numbers depend on the machine and its load.
+# to the listener; each program's /proc/PID/smaps at the end is kept in
+# build/win32/bench-listener/run. Not a test: the numbers depend on the machine and its load.
 #
 #   scripts/bench-listener.sh [COPIES [TEXT_BYTES]]     (defaults 200 and 4096)
 set -euo pipefail
@@ -73,6 +74,8 @@ measure() {
   touch "$log.continue"
   wait "$copying" || { echo "$name: a copy never reached its file" >&2; exit 1; }
   echo "$rss20 $(rss "$pid")" >"$work/run/$name.rss"
+  # Where the memory goes, mapping by mapping, for a closer look afterwards.
+  cp "/proc/$pid/smaps" "$work/run/$name.smaps"
   kill "$pid"
 }
 listener_file() { echo "Listener$((($1 - 1) % 20 + 1)).txt"; }

@@ -7,8 +7,9 @@
 # it runs on that display until it is closed from its tray menu ("閉じる"); without it, it runs on
 # a private Xvfb just long enough for a screenshot, then everything is stopped again; there it
 # first copies a few sample texts (one Japanese, one of several lines) so that the pictures show
-# the history at work. Either way a screenshot of the screen with the panel dropped down is saved
-# and its path printed.
+# the history at work, and after the panel it photographs the settings window that the panel's
+# button 連番入力 opens. Either way a screenshot of the screen with the panel dropped down is
+# saved and its path printed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
@@ -49,10 +50,10 @@ if ! wine "$probe" wait-window TForm3 60000 >/dev/null; then
   echo "Kolvex20's panel did not appear" >&2
   exit 1
 fi
-# Crops the panel out of the screen into a picture.
+# Crops a window (default the panel) out of the screen into a picture.
 panel_shot() {
   local file=$1 r
-  r=$(wine "$probe" rect TForm3)
+  r=$(wine "$probe" rect "${2:-TForm3}")
   set -- $r
   local left=$(($1 < 0 ? 0 : $1)) top=$(($2 < 0 ? 0 : $2))
   import -window root -crop "$(($3 - left))x$(($4 - top))+$left+$top" +repage "$file"
@@ -86,6 +87,19 @@ echo "screenshot: $shot"
 if [ -n "$xvfb_pid" ]; then
   panel_shot "$run/panel-expanded.png"
   echo "screenshot of the dropped-down panel: $run/panel-expanded.png"
+  # The panel's button 連番入力 opens the sequence settings window (連番設定), clicked as a
+  # user does; nothing is started from it.
+  read -r x y <<<"$(wine "$probe" child-origin TForm3 "連番入力")"
+  xdotool mousemove $((x + 6)) $((y + 7))
+  sleep 0.2
+  xdotool click 1
+  if ! wine "$probe" wait-window TForm1 10000 >/dev/null; then
+    echo "the settings window did not open" >&2
+    exit 1
+  fi
+  sleep 1
+  panel_shot "$run/settings-window.png" TForm1
+  echo "screenshot of the settings window: $run/settings-window.png"
 fi
 
 if [ -n "$xvfb_pid" ]; then
