@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
 #include "ratio_reporter.h"
 
@@ -56,8 +56,8 @@ struct Running {
   Running(const char* name, int filled, std::string (*make)(int))
       : dir(freshDir(name)), desktop(dir) {
     for (int i = 1; i <= 20; ++i)
-      desktop.putFile(app::slotFileName(i), i <= filled ? make(i) : "");
-    desktop.putFile(app::kDefinitionFile, "");
+      desktop.putFile(files::slotFileName(i), i <= filled ? make(i) : "");
+    desktop.putFile(files::kDefinitionFile, "");
     platform = std::make_unique<sim::SimPlatform>(desktop);
     program = std::make_unique<app::Program>(*platform);
     program->start();
@@ -146,7 +146,7 @@ void BM_Baseline_WriteTwentyFiles(benchmark::State& state) {
     slots.push_back(text(i));
   for (auto _ : state)
     for (int i = 1; i <= 20; ++i)
-      stdioWrite(d / app::slotFileName(i), slots[static_cast<std::size_t>(i - 1)]);
+      stdioWrite(d / files::slotFileName(i), slots[static_cast<std::size_t>(i - 1)]);
   fs::remove_all(d);
 }
 
@@ -220,8 +220,8 @@ void BM_StartupLoad(benchmark::State& state) {
   {
     sim::SimDesktop desktop(d);
     for (int i = 1; i <= 20; ++i)
-      desktop.putFile(app::slotFileName(i), text(i));
-    desktop.putFile(app::kDefinitionFile, text(21));
+      desktop.putFile(files::slotFileName(i), text(i));
+    desktop.putFile(files::kDefinitionFile, text(21));
   }
   for (auto _ : state) {
     sim::SimDesktop desktop(d);
@@ -238,12 +238,12 @@ void BM_Baseline_ReadTwentyOneFiles(benchmark::State& state) {
   {
     sim::SimDesktop desktop(d);
     for (int i = 1; i <= 20; ++i)
-      desktop.putFile(app::slotFileName(i), text(i));
-    desktop.putFile(app::kDefinitionFile, text(21));
+      desktop.putFile(files::slotFileName(i), text(i));
+    desktop.putFile(files::kDefinitionFile, text(21));
   }
   for (int i = 1; i <= 20; ++i)
-    files.push_back(d / app::slotFileName(i));
-  files.push_back(d / app::kDefinitionFile);
+    files.push_back(d / files::slotFileName(i));
+  files.push_back(d / files::kDefinitionFile);
   // The texts are kept, as a load keeps them: 21 MiB held at once.
   for (auto _ : state) {
     std::vector<std::string> texts;

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/program.h"
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
 #include "ratio_reporter.h"
 
@@ -34,8 +34,8 @@ struct Desk {
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (int i = 1; i <= 20; ++i)
-      desktop.putFile(app::slotFileName(i), i == 1 ? "slot A" : "");
-    desktop.putFile(app::kDefinitionFile, "");
+      desktop.putFile(files::slotFileName(i), i == 1 ? "slot A" : "");
+    desktop.putFile(files::kDefinitionFile, "");
     desktop.syncWrites = false;
     other = desktop.createOtherWindow(kWindow);
     field = &desktop.createTextField(other, kField);
@@ -109,7 +109,7 @@ void BM_Insertion(benchmark::State& state) {
   std::size_t pasted = 0;
   for (auto _ : state) {
     // The repeat's restart disarms once per 999 values.
-    if (!d.program->state().insertArmed) d.arm();
+    if (!d.program->state().insertion.insertArmed) d.arm();
     d.desktop.userClickAt(kInField);
     d.desktop.advance(600);
     pasted += d.field->pastes.size();
@@ -121,7 +121,7 @@ void BM_Insertion(benchmark::State& state) {
 void BM_Baseline_ClickWriteAndPasteKeys(benchmark::State& state) {
   Desk d("insertbase");
   // The capture treats the write as the driver's own, as it does during a run.
-  d.program->state().insertArmed = true;
+  d.program->state().insertion.insertArmed = true;
   int n = 0;
   for (auto _ : state) {
     d.desktop.userClickAt(kInField);

@@ -16,14 +16,13 @@
 #include <vector>
 
 #include "app/program.h"
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Format = sim::SimDesktop::ClipFormat;
-constexpr int kSlots = 20;
 
 [[noreturn]] void fail(const char* what, int slot = 0) {
   std::fprintf(stderr, "capture_fuzz: %s (slot %d)\n", what, slot);
@@ -46,8 +45,8 @@ const fs::path& workDir() {
 
 // The capture rule, stated plainly.
 struct Model {
-  std::array<std::string, kSlots + 1> text;
-  std::array<bool, kSlots + 1> kept{};
+  std::array<std::string, files::kSlotCount + 1> text;
+  std::array<bool, files::kSlotCount + 1> kept{};
   // The slot the caption names after the last capture; 0: caption empty; -1: left as it was.
   int captionSlot = -1;
   std::string captionText;
@@ -57,18 +56,18 @@ struct Model {
       captionSlot = 0;
       return;
     }
-    for (int i = 1; i <= kSlots; ++i)
+    for (int i = 1; i <= files::kSlotCount; ++i)
       if (text[i] == t) return name(i, t);
-    for (int k = 1; k <= kSlots; ++k)
+    for (int k = 1; k <= files::kSlotCount; ++k)
       if (text[k].empty()) {
         text[k] = t;
         return name(k, t);
       }
-    for (int i = 1; i < kSlots; ++i)
+    for (int i = 1; i < files::kSlotCount; ++i)
       if (!kept[i]) text[i] = text[i + 1];
-    if (kept[kSlots]) return;  // everything kept: t dropped, caption left alone
-    text[kSlots] = t;
-    name(kSlots, t);
+    if (kept[files::kSlotCount]) return;  // everything kept: t dropped, caption left alone
+    text[files::kSlotCount] = t;
+    name(files::kSlotCount, t);
   }
   void name(int i, const std::string& t) {
     captionSlot = i;
@@ -112,7 +111,7 @@ void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
            const std::string& colon) {
   history::SlotStore& s = program.mainForm().store();
   bool emptySeen = false, unkeptSeen = false;
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     if (s.text(i) != m.text[i]) fail("slot text differs from the capture rule", i);
     if (s.checked(i) != m.kept[i]) fail("keep mark changed", i);
     const bool empty = s.isEmpty(i);
@@ -124,7 +123,7 @@ void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
     if (s.memo(i).visible() == empty || s.box(i).visible() == empty ||
         program.mainForm().letterButtons[static_cast<std::size_t>(i)]->visible() == empty)
       fail("row shown for an empty slot or hidden for a filled one", i);
-    const auto bytes = desktop.fileBytes(app::slotFileName(i));
+    const auto bytes = desktop.fileBytes(files::slotFileName(i));
     if (!bytes || *bytes != m.text[i]) fail("slot file differs from its slot", i);
   }
   const std::string& caption = program.mainForm().form.caption();
@@ -144,14 +143,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Starting store: N filled slots, the first K of them kept.
   Model m;
-  const int filled = in.ConsumeBool() ? kSlots : in.ConsumeIntegralInRange(0, kSlots);
+  const int filled =
+      in.ConsumeBool() ? files::kSlotCount : in.ConsumeIntegralInRange(0, files::kSlotCount);
   const int kept = in.ConsumeIntegralInRange(0, filled);
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     m.text[i] = i <= filled ? "s" + std::to_string(i) : "";
     m.kept[i] = i <= kept;
-    desktop.putFile(app::slotFileName(i), m.text[i]);
+    desktop.putFile(files::slotFileName(i), m.text[i]);
   }
-  desktop.putFile(app::kDefinitionFile,
+  desktop.putFile(files::kDefinitionFile,
                   kept ? std::string(1, history::SlotStore::letter(kept)) : std::string());
 
   sim::SimPlatform platform(desktop);
@@ -198,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.capture("");
         break;
       case 5: {  // recall of a filled slot: its own write is recognised, nothing moves
-        const int i = in.ConsumeIntegralInRange(1, kSlots);
+        const int i = in.ConsumeIntegralInRange(1, files::kSlotCount);
         ui::SpeedButton& letter = *program.mainForm().letterButtons[static_cast<std::size_t>(i)];
         if (m.text[i].empty() || !letter.usable()) continue;
         platform.click(letter);

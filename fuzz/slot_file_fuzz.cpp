@@ -5,18 +5,18 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/line_breaks.h"
+#include "files/line_breaks.h"
 
 namespace {
 
-app::LeadByteTable cp932Leads() {
-  app::LeadByteTable t{};
+files::LeadByteTable cp932Leads() {
+  files::LeadByteTable t{};
   for (int b = 0; b < 256; ++b)
     t[static_cast<std::size_t>(b)] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
   return t;
 }
 
-std::string reference(const std::string& in, const app::LeadByteTable& lead) {
+std::string reference(const std::string& in, const files::LeadByteTable& lead) {
   std::string bytes = in.substr(0, in.find('\0'));
   std::string out;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -39,10 +39,10 @@ std::string reference(const std::string& in, const app::LeadByteTable& lead) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const app::LeadByteTable lead = cp932Leads();
+  static const files::LeadByteTable lead = cp932Leads();
   const std::string in(reinterpret_cast<const char*>(data), size);
-  const std::string out = app::normalizeLineBreaks(in, lead);
+  const std::string out = files::normalizeLineBreaks(in, lead);
   if (out != reference(in, lead)) std::abort();
-  if (app::normalizeLineBreaks(out, lead) != out) std::abort();
+  if (files::normalizeLineBreaks(out, lead) != out) std::abort();
   return 0;
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/program.h"
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace {
@@ -31,7 +31,7 @@ void show(const char* step, sim::SimDesktop& desktop, app::Program& program) {
   std::printf("\n== %s\n", step);
   std::printf("caption : %s\n", utf8(m.form.caption()).c_str());
   std::printf("height  : %d\n", m.form.outerHeight());
-  for (int i = 1; i <= app::kSlotCount; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const ui::Memo& memo = m.store().memo(i);
     if (!memo.visible()) continue;
     std::printf("  %c%s %s\n", history::SlotStore::letter(i), m.store().checked(i) ? "*" : " ",

@@ -1,33 +1,33 @@
 #include "app/main_form.h"
 
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "sequence/insertion_driver.h"
 #include "sequence/settings_form.h"
 
 namespace app {
 
-using history::kSlots;
-
-MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramState& state)
+MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& state)
     : p_(p), texts_(texts), state_(state) {
   buildControls();
-  store_ = std::make_unique<history::SlotStore>(p_, panelControls(), state_, texts_.fullColon);
-  capture_ = std::make_unique<history::Capture>(p_, *store_, state_);
-  keepMarks_ = std::make_unique<history::KeepMarks>(*store_, state_);
+  store_ =
+      std::make_unique<history::SlotStore>(p_, panelControls(), state_.marks, texts_.fullColon);
+  capture_ = std::make_unique<history::Capture>(
+      p_, *store_, [this] { return state_.insertion.insertArmed && !state_.insertion.ctrlDown; });
+  keepMarks_ = std::make_unique<history::KeepMarks>(*store_, state_.marks);
 
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     checkBoxes[k]->onClick = [this, i] { keepMarks_->checkBoxClick(i); };
   }
   recall_ = std::make_unique<recall::Recall>(recall::Recall::Context{
-      &p_, store_.get(), &state_, &button22, [this] { return editorOpen && editorOpen(); },
+      &p_, store_.get(), &state_.marks, &button22, [this] { return editorOpen && editorOpen(); },
       [this] {
         return (settingsForm && settingsForm->visible()) || (hintForm && hintForm->visible());
       }});
   recall::DeleteClear::Context dc;
   dc.platform = &p_;
   dc.store = store_.get();
-  dc.state = &state_;
+  dc.marks = &state_.marks;
   dc.deleteItem = &n1;
   dc.allClear = &speedButton41;
   dc.sequenceButton = &button23;
@@ -40,7 +40,7 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramSt
   dc.confirmAllClear = texts_.confirmAllClear;
   deleteClear_ = std::make_unique<recall::DeleteClear>(std::move(dc));
 
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     auto recallI = [this, i] { recall_->recallSlot(i); };
     letterButtons[k]->onClick = recallI;
@@ -54,8 +54,8 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, history::ProgramSt
   recall::Keyboard::Context kb;
   kb.platform = &p_;
   kb.store = store_.get();
-  kb.state = &state_;
-  for (int i = 1; i <= kSlots; ++i)
+  kb.summon = &state_.summon;
+  for (int i = 1; i <= files::kSlotCount; ++i)
     kb.slotButtons[static_cast<std::size_t>(i)] = hiddenButtons[static_cast<std::size_t>(i)].get();
   kb.sequenceButton = &button23;
   kb.focusSink = &button24;
@@ -91,7 +91,7 @@ void MainForm::buildControls() {
   label1.setCaption(texts_.credit);
   label1.setBounds({206, 1, 120, 13});
   form.addControl(label1);
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const int r = (i + 1) / 2;
     const bool odd = i % 2 == 1;
@@ -111,7 +111,7 @@ void MainForm::buildControls() {
   speedButton1.setBounds({138, 4, 56, 19});
   speedButton1.hide();
   form.addControl(speedButton1);
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const int r = (i + 1) / 2;
     const bool odd = i % 2 == 1;
@@ -128,7 +128,7 @@ void MainForm::buildControls() {
     m.hide();
     form.addControl(m);
   }
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     hiddenButtons[k] = std::make_unique<ui::Button>("Button" + std::to_string(i));
     hiddenButtons[k]->setCaption(std::string(1, history::SlotStore::letter(i)));
@@ -136,7 +136,7 @@ void MainForm::buildControls() {
     hiddenButtons[k]->hide();
     form.addControl(*hiddenButtons[k]);
   }
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const int r = (i + 1) / 2;
     const bool odd = i % 2 == 1;
@@ -178,7 +178,7 @@ void MainForm::buildControls() {
 history::PanelControls MainForm::panelControls() {
   history::PanelControls c;
   c.form = &form;
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     c.rows[k] = {memos[k].get(), checkBoxes[k].get(), letterButtons[k].get()};
   }
@@ -196,8 +196,8 @@ void MainForm::formCreate() {
   } catch (const platform::Error&) {
     // Held open by another program: nothing to re-copy, and nothing of it is touched.
   }
-  state_.slotSelection.fill(0);
-  state_.keepGuard.fill(0);
+  state_.marks.slotSelection.fill(0);
+  state_.marks.keepGuard.fill(0);
   p_.registerHotkey();
   // The start-up text enters the history below, once the files are loaded, captured directly:
   // copying it back would replace everything else the clipboard holds (rich text, characters
@@ -210,18 +210,18 @@ void MainForm::formCreate() {
   form.setLeft(p_.screenWidth() / 2 - 150);
   form.setWidth(335);
 
-  discardUnfinishedSaves(p_);
+  files::discardUnfinishedSaves(p_);
   try {
-    if (p_.fileExists(slotFileName(1))) {
-      for (int i = 1; i <= kSlots; ++i)
+    if (p_.fileExists(files::slotFileName(1))) {
+      for (int i = 1; i <= files::kSlotCount; ++i)
         store_->loadSlot(i);
-      loadBox(p_, kDefinitionFile, memo21);
+      files::loadBox(p_, files::kDefinitionFile, memo21);
     } else {
-      for (int i = 1; i <= kSlots; ++i)
+      for (int i = 1; i <= files::kSlotCount; ++i)
         store_->setText(i, "");
-      for (int i = 1; i <= kSlots; ++i)
+      for (int i = 1; i <= files::kSlotCount; ++i)
         store_->saveSlot(i);
-      saveBox(p_, kDefinitionFile, memo21);
+      files::saveBox(p_, files::kDefinitionFile, memo21);
     }
   } catch (const platform::Error& e) {
     // The files of a first start could not be written: the remaining steps are skipped; the
@@ -230,7 +230,7 @@ void MainForm::formCreate() {
     return;
   }
 
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     if (!store_->isEmpty(i)) store_->showRow(i);
 
   const std::string line0 = ui::textLine(memo21.text(), 0);
@@ -267,15 +267,16 @@ void MainForm::n3Click() {
 
 void MainForm::saveAll() {
   memo21.setText(ui::replaceTextLine(memo21.text(), 0, store_->keepStateLetter()));
-  saveBox(p_, kDefinitionFile, memo21);
-  for (int i = kSlots; i >= 1; --i)
+  files::saveBox(p_, files::kDefinitionFile, memo21);
+  for (int i = files::kSlotCount; i >= 1; --i)
     store_->saveSlot(i);
 }
 
 void MainForm::formClose() {
   // Only the sequence insertion's own last value is taken off the clipboard at exit; an empty or
   // non-text clipboard belongs to the user and stays as it is.
-  if (!state_.lastInsertedText.empty() && p_.readClipboardText() == state_.lastInsertedText)
+  if (!state_.insertion.lastInsertedText.empty() &&
+      p_.readClipboardText() == state_.insertion.lastInsertedText)
     p_.clearClipboard();
   saveAll();
 }
@@ -301,19 +302,19 @@ void MainForm::hotKey() {
   const platform::WindowHandle before = p_.foregroundWindow();
   p_.bringApplicationToFront();
   const platform::WindowHandle after = p_.foregroundWindow();
-  if (before != after) state_.returnWindow = before;
+  if (before != after) state_.summon.returnWindow = before;
   if (form.top() < -3) form.setTop(-3);
   if (form.outerHeight() < 50) timer2.start();
   if (!form.active()) {
     p_.renewClipboardListening();
-    state_.returnCursorPos = p_.cursorPos();
+    state_.summon.returnCursorPos = p_.cursorPos();
     // During a run the newly remembered window becomes the insertion target, unless the run
     // replaces field contents, which must stay with the window it was started for.
     if (hintForm && hintForm->visible() && !(replaceInField && replaceInField->checked()))
-      state_.insertTargetWindow = state_.returnWindow;
+      state_.insertion.insertTargetWindow = state_.summon.returnWindow;
     p_.setCursorPos(p_.clientToScreen(button23, {0, 0}));
   }
-  if (state_.ctrlDown) state_.ctrlChord = true;
+  if (state_.insertion.ctrlDown) state_.insertion.ctrlChord = true;
   store_->expand();
   if (button23.enabled()) form.setFocus(&button23);
   form.setTopmost(false);
@@ -322,7 +323,7 @@ void MainForm::hotKey() {
 void MainForm::trayIcon(int mouseMessage) {
   const platform::Point at = p_.cursorPos();
   if (mouseMessage == platform::kWmLButtonDown) {
-    if (state_.ctrlDown) state_.ctrlChord = true;
+    if (state_.insertion.ctrlDown) state_.insertion.ctrlChord = true;
     store_->expand();
     store_->updateClearButton();
     timer2.start();
@@ -346,7 +347,7 @@ bool MainForm::ncLButtonDown(int hitTest) {
     return false;
   }
   if (button23.enabled()) form.setFocus(&button23);
-  if (state_.ctrlDown) state_.ctrlChord = true;
+  if (state_.insertion.ctrlDown) state_.insertion.ctrlChord = true;
   store_->expand();
   form.setTopmost(false);
   timer2.start();
@@ -369,7 +370,7 @@ void MainForm::applicationDeactivate() {
   if (store_->expanded() && !(settingsForm && settingsForm->visible())) {
     form.setTopmost(true);
     store_->toStrip();
-    if (n1.enabled()) state_.clearSelection();
+    if (n1.enabled()) state_.marks.clearSelection();
   }
 }
 
@@ -379,7 +380,7 @@ void MainForm::inputEvent(const platform::InputEvent& e) {
 }
 
 void MainForm::button23Click() {
-  state_.clearSelection();
+  state_.marks.clearSelection();
   timer2.start();
   if (button23.caption() == texts_.sequenceStop) {
     if (insertionDriver) insertionDriver->stop();
@@ -387,8 +388,8 @@ void MainForm::button23Click() {
   }
   if (form.active() && store_->expanded()) {
     form.setTopmost(true);
-    state_.insertTargetWindow = state_.returnWindow;
-    state_.insertCursorPos = state_.returnCursorPos;
+    state_.insertion.insertTargetWindow = state_.summon.returnWindow;
+    state_.insertion.insertCursorPos = state_.summon.returnCursorPos;
     store_->toStrip();
     form.setFocus(&button24);
     // Everything is on disk before the user goes on elsewhere.

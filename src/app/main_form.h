@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "app/program_state.h"
 #include "app/strings.h"
 #include "history/capture.h"
 #include "history/keep_marks.h"
 #include "history/slot_store.h"
-#include "history/state.h"
 #include "platform/platform.h"
 #include "recall/delete_clear.h"
 #include "recall/keyboard.h"
@@ -28,7 +28,7 @@ namespace app {
 
 class MainForm : public platform::ShellEvents {
  public:
-  MainForm(platform::Platform& p, const Texts& texts, history::ProgramState& state);
+  MainForm(platform::Platform& p, const Texts& texts, ProgramState& state);
   ~MainForm() override;
 
   // Window lifecycle.
@@ -97,7 +97,7 @@ class MainForm : public platform::ShellEvents {
 
   platform::Platform& p_;
   const Texts& texts_;
-  history::ProgramState& state_;
+  ProgramState& state_;
   std::unique_ptr<history::SlotStore> store_;
   std::unique_ptr<history::Capture> capture_;
   std::unique_ptr<history::KeepMarks> keepMarks_;

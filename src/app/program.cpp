@@ -73,7 +73,7 @@ void Program::wireSequenceInsertion() {
   c.editItem = &main_->n2;
   c.startCaption = texts_.sequenceStart;
   c.stopCaption = texts_.sequenceStop;
-  driver_ = std::make_unique<sequence::InsertionDriver>(p_, state_, std::move(c));
+  driver_ = std::make_unique<sequence::InsertionDriver>(p_, state_.insertion, std::move(c));
 
   sequence::InsertionDriver& d = *driver_;
   s.button1.onClick = [&d] { d.button1Click(); };
@@ -91,7 +91,7 @@ void Program::connectEditor() {
   recall::SlotEditor::Context c;
   c.platform = &p_;
   c.store = &m.store();
-  c.state = &state_;
+  c.marks = &state_.marks;
   c.interlocked = {&m.button23, &m.speedButton41, &m.n1, &m.n2};
   c.deleteItem = &m.n1;
   c.editItem = &m.n2;

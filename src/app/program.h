@@ -14,8 +14,8 @@ int runProgram(platform::Platform& platform);
 #include <memory>
 
 #include "app/main_form.h"
+#include "app/program_state.h"
 #include "app/strings.h"
-#include "history/state.h"
 #include "recall/slot_editor.h"
 #include "sequence/hint_form.h"
 #include "sequence/insertion_driver.h"
@@ -44,7 +44,7 @@ class Program {
   sequence::HintForm& hint() { return *hint_; }
   sequence::InsertionDriver& insertionDriver() { return *driver_; }
   recall::SlotEditor& editor() { return *editor_; }
-  history::ProgramState& state() { return state_; }
+  ProgramState& state() { return state_; }
   const Texts& texts() const { return texts_; }
 
  private:
@@ -53,7 +53,7 @@ class Program {
 
   platform::Platform& p_;
   Texts texts_;
-  history::ProgramState state_;
+  ProgramState state_;
   std::unique_ptr<MainForm> main_;
   std::unique_ptr<sequence::SettingsForm> settings_;  // TForm1
   std::unique_ptr<sequence::HintForm> hint_;          // TForm2

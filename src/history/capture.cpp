@@ -19,7 +19,7 @@ void Capture::wmDrawClipboard() {
 void Capture::captureText(const std::string& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 
-  if (state_.insertArmed && !state_.ctrlDown) {
+  if (isInsertionValue_ && isInsertionValue_()) {
     // The sequence insertion's own value: shown, never stored.
     store_.form().setCaption(t);
     foldToStripFromZero();
@@ -56,7 +56,7 @@ void Capture::process(const std::string& t) {
   if (match) return;
 
   f.setClientHeight(0);
-  for (int k = 1; k <= kSlots; ++k) {
+  for (int k = 1; k <= files::kSlotCount; ++k) {
     if (!store_.isEmpty(k)) continue;
     f.setCaption(store_.clipboardCaption(k, t));
     store_.setText(k, t);
@@ -67,10 +67,10 @@ void Capture::process(const std::string& t) {
   }
   // Full store: unkept texts move one slot towards A; kept ones stay where they are. Which
   // files hold their slot's text is noted first, as the move changes the texts.
-  std::array<bool, kSlots + 1> fileWasCurrent{};
-  for (int i = 1; i <= kSlots; ++i)
+  std::array<bool, files::kSlotCount + 1> fileWasCurrent{};
+  for (int i = 1; i <= files::kSlotCount; ++i)
     fileWasCurrent[static_cast<std::size_t>(i)] = store_.fileCurrent(i);
-  for (int i = 1; i < kSlots; ++i) {
+  for (int i = 1; i < files::kSlotCount; ++i) {
     if (store_.checked(i)) continue;
     // An unkept next slot is rewritten right after (or takes t), so its text can be moved.
     if (!store_.checked(i + 1))
@@ -78,20 +78,20 @@ void Capture::process(const std::string& t) {
     else
       store_.setText(i, store_.text(i + 1));
   }
-  if (store_.checked(kSlots)) return;
-  f.setCaption(store_.clipboardCaption(kSlots, t));
-  store_.setText(kSlots, t);
-  store_.memo(kSlots).caretToStart();
+  if (store_.checked(files::kSlotCount)) return;
+  f.setCaption(store_.clipboardCaption(files::kSlotCount, t));
+  store_.setText(files::kSlotCount, t);
+  store_.memo(files::kSlotCount).caretToStart();
   saveShiftedFiles(fileWasCurrent);
 }
 
-void Capture::saveShiftedFiles(const std::array<bool, kSlots + 1>& fileWasCurrent) {
+void Capture::saveShiftedFiles(const std::array<bool, files::kSlotCount + 1>& fileWasCurrent) {
   // Every slot file ends up holding its slot's text, as if all twenty were saved in order 1..20,
   // but a moved text is not written again: the next slot's file, still unchanged, is put in its
   // place. Each step replaces one file atomically, so at any moment every file is whole and
   // holds its old or its new text.
-  for (int i = 1; i <= kSlots; ++i) {
-    const bool moved = i < kSlots && !store_.checked(i);
+  for (int i = 1; i <= files::kSlotCount; ++i) {
+    const bool moved = i < files::kSlotCount && !store_.checked(i);
     if (moved && fileWasCurrent[static_cast<std::size_t>(i + 1)])
       store_.takeFileOf(i, i + 1);
     else if (!store_.fileCurrent(i))

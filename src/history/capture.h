@@ -2,18 +2,21 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "history/slot_store.h"
-#include "history/state.h"
 #include "platform/platform.h"
 
 namespace history {
 
 class Capture {
  public:
-  Capture(platform::Platform& p, SlotStore& store, ProgramState& state)
-      : p_(p), store_(store), state_(state) {}
+  // isInsertionValue tells whether the clipboard now holds a value the sequence insertion is
+  // pasting: shown in the caption, never stored.
+  Capture(platform::Platform& p, SlotStore& store, std::function<bool()> isInsertionValue)
+      : p_(p), store_(store), isInsertionValue_(std::move(isInsertionValue)) {}
 
   // The clipboard changed (another program's copy, or the program's own write, nested).
   void wmDrawClipboard();
@@ -23,11 +26,11 @@ class Capture {
  private:
   void process(const std::string& t);
   void foldToStripFromZero();
-  void saveShiftedFiles(const std::array<bool, kSlots + 1>& fileWasCurrent);
+  void saveShiftedFiles(const std::array<bool, files::kSlotCount + 1>& fileWasCurrent);
 
   platform::Platform& p_;
   SlotStore& store_;
-  ProgramState& state_;
+  std::function<bool()> isInsertionValue_;
 };
 
 }  // namespace history

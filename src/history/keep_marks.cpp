@@ -10,7 +10,7 @@ std::uint8_t& at(std::array<std::uint8_t, 21>& a, int i) {
 
 void KeepMarks::guardFrom(int from, int to) {
   for (int k = from; k <= to; ++k)
-    at(state_.keepGuard, k) = 1;
+    at(marks_.keepGuard, k) = 1;
 }
 
 void KeepMarks::finish(bool colourPass) {
@@ -21,17 +21,17 @@ void KeepMarks::finish(bool colourPass) {
 
 // Texts of i+1..20 and checks move up one slot; the keep letters after i stay where they are.
 void KeepMarks::release(int i) {
-  for (int m = i; m < kSlots; ++m)
+  for (int m = i; m < files::kSlotCount; ++m)
     store_.setText(m, store_.text(m + 1));
-  store_.setText(kSlots, "");
+  store_.setText(files::kSlotCount, "");
   store_.box(i).setChecked(store_.checked(i + 1));
   if (!store_.checked(i)) store_.setKeepLetter(i, false);
-  for (int m = i + 1; m < kSlots; ++m)
+  for (int m = i + 1; m < files::kSlotCount; ++m)
     store_.box(m).setChecked(store_.checked(m + 1));
-  store_.box(kSlots).setChecked(false);
-  if (i == kSlots - 1) {
+  store_.box(files::kSlotCount).setChecked(false);
+  if (i == files::kSlotCount - 1) {
     // S released: T has just been emptied.
-    store_.hideRow(kSlots);
+    store_.hideRow(files::kSlotCount);
   }
 }
 
@@ -56,17 +56,17 @@ void KeepMarks::keep(int i) {
 }
 
 void KeepMarks::checkBoxClick(int i) {
-  state_.clearSelection();
+  marks_.clearSelection();
   store_.requestColourPass();
-  if (i >= 2 && at(state_.keepGuard, i - 1)) return;
-  if (at(state_.keepGuard, i)) {
+  if (i >= 2 && at(marks_.keepGuard, i - 1)) return;
+  if (at(marks_.keepGuard, i)) {
     // Inside the guard window the box shows what its keep letter says.
     store_.box(i).setChecked(store_.hasKeepLetter(i));
     return;
   }
 
   if (i == 1) {
-    guardFrom(1, kSlots);
+    guardFrom(1, files::kSlotCount);
     if (!store_.checked(1) && !store_.isEmpty(1) && store_.hasKeepLetter(1)) release(1);
     if (store_.checked(1) && !store_.isEmpty(1)) store_.setKeepLetter(1, true);
     if (store_.checked(1) && store_.isEmpty(1)) store_.box(1).setChecked(false);
@@ -74,8 +74,8 @@ void KeepMarks::checkBoxClick(int i) {
     return;
   }
 
-  if (i == kSlots) {
-    guardFrom(kSlots, kSlots);
+  if (i == files::kSlotCount) {
+    guardFrom(files::kSlotCount, files::kSlotCount);
     if (!store_.checked(i) && !store_.isEmpty(i) && store_.hasKeepLetter(i)) {
       store_.setText(i, "");
       store_.setKeepLetter(i, false);
@@ -83,7 +83,7 @@ void KeepMarks::checkBoxClick(int i) {
       store_.hideRow(i);
     }
   } else {
-    guardFrom(i, kSlots);
+    guardFrom(i, files::kSlotCount);
     // A keep mark on an empty slot is refused.
     if (store_.checked(i) && store_.isEmpty(i)) store_.box(i).setChecked(false);
     if (!store_.checked(i) && !store_.isEmpty(i) && store_.hasKeepLetter(i)) release(i);

@@ -4,14 +4,14 @@
 // the guard flags stop the changes it makes itself from being processed again.
 #pragma once
 
+#include "history/slot_marks.h"
 #include "history/slot_store.h"
-#include "history/state.h"
 
 namespace history {
 
 class KeepMarks {
  public:
-  KeepMarks(SlotStore& store, ProgramState& state) : store_(store), state_(state) {}
+  KeepMarks(SlotStore& store, SlotMarks& marks) : store_(store), marks_(marks) {}
 
   // The click notification of CheckBox<i>, i = 1..20.
   void checkBoxClick(int i);
@@ -27,7 +27,7 @@ class KeepMarks {
   void finish(bool colourPass);
 
   SlotStore& store_;
-  ProgramState& state_;
+  SlotMarks& marks_;
 };
 
 }  // namespace history

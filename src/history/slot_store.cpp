@@ -1,12 +1,12 @@
 #include "history/slot_store.h"
 
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 
 namespace history {
 
-SlotStore::SlotStore(platform::Platform& p, PanelControls c, ProgramState& state,
+SlotStore::SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks,
                      std::string fullColon)
-    : p_(p), c_(c), state_(state), fullColon_(std::move(fullColon)) {
+    : p_(p), c_(c), marks_(marks), fullColon_(std::move(fullColon)) {
   savedRevision_.fill(~std::uint64_t{0});
 }
 
@@ -24,7 +24,7 @@ void SlotStore::hideRow(int i) {
 
 int SlotStore::firstMatch(std::string_view t) const {
   if (t.empty()) return 0;
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     if (text(i) == t) return i;
   return 0;
 }
@@ -37,14 +37,14 @@ std::string SlotStore::clipboardCaption(int i, std::string_view t) const {
 }
 
 std::string SlotStore::keepStateLetter() const {
-  for (int i = kSlots; i >= 1; --i)
+  for (int i = files::kSlotCount; i >= 1; --i)
     if (checked(i)) return std::string(1, letter(i));
   return {};
 }
 
 int SlotStore::expandedHeight() const {
   // Only the left column counts: a filled right slot always has a filled left one beside it.
-  for (int i = kSlots - 1; i >= 1; i -= 2)
+  for (int i = files::kSlotCount - 1; i >= 1; i -= 2)
     if (!isEmpty(i)) return 55 + 25 * ((i + 1) / 2);
   return 55;
 }
@@ -54,15 +54,15 @@ void SlotStore::updateClearButton() {
 }
 
 void SlotStore::saveSlot(int i) {
-  app::saveBox(p_, app::slotFileName(i), memo(i));
+  files::saveBox(p_, files::slotFileName(i), memo(i));
   noteFileCurrent(i);
 }
 
 bool SlotStore::loadSlot(int i) {
-  std::optional<std::string> bytes = p_.readFile(app::slotFileName(i));
+  std::optional<std::string> bytes = p_.readFile(files::slotFileName(i));
   if (!bytes) return false;
   const std::size_t onDisk = bytes->size();
-  memo(i).setText(app::normalizeLoadedText(std::move(*bytes), p_));
+  memo(i).setText(files::normalizeLoadedText(std::move(*bytes), p_));
   // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
   // the same bytes.
   if (text(i).size() == onDisk) noteFileCurrent(i);
@@ -70,12 +70,12 @@ bool SlotStore::loadSlot(int i) {
 }
 
 void SlotStore::takeFileOf(int i, int from) {
-  p_.replaceFileWithCopyOf(app::slotFileName(i), app::slotFileName(from));
+  p_.replaceFileWithCopyOf(files::slotFileName(i), files::slotFileName(from));
   noteFileCurrent(i);
 }
 
 void SlotStore::updateSlotRows() {
-  for (int i = kSlots; i >= 1; --i) {
+  for (int i = files::kSlotCount; i >= 1; --i) {
     if (!isEmpty(i)) continue;
     box(i).setChecked(false);
     box(i).hide();
@@ -88,11 +88,11 @@ void SlotStore::updateSlotRows() {
 }
 
 void SlotStore::colourPass() {
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     memo(i).setColor(ui::kClWindow);
   // One read serves the whole pass: nothing else runs on this thread meanwhile.
   const std::string c = p_.readClipboardText();
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     if (checked(i) && !isEmpty(i)) memo(i).setColor(c == text(i) ? kMatchColour : kKeptColour);
   }
   if (!c.empty()) {
@@ -114,14 +114,14 @@ void SlotStore::colourPass() {
       holdingPanelDown_ = false;
     }
   }
-  for (int i = 1; i <= kSlots; ++i)
-    if (state_.slotSelection[static_cast<std::size_t>(i)] == 1) memo(i).setColor(kSelectedColour);
+  for (int i = 1; i <= files::kSlotCount; ++i)
+    if (marks_.slotSelection[static_cast<std::size_t>(i)] == 1) memo(i).setColor(kSelectedColour);
   c_.colourTimer->stop();
 }
 
 void SlotStore::endGuardWindow() {
-  for (int i = 1; i <= kSlots; ++i)
-    state_.keepGuard[static_cast<std::size_t>(i)] = 0;
+  for (int i = 1; i <= files::kSlotCount; ++i)
+    marks_.keepGuard[static_cast<std::size_t>(i)] = 0;
   c_.guardTimer->stop();
 }
 

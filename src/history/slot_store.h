@@ -7,13 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "history/state.h"
+#include "history/slot_marks.h"
 #include "platform/platform.h"
 #include "ui/widgets.h"
 
 namespace history {
-
-inline constexpr int kSlots = 20;
 
 // Colours of the slot text boxes.
 inline constexpr ui::Color kMatchColour = 12639424;  // the slot holding the clipboard text
@@ -29,15 +27,15 @@ struct SlotRow {
 // The controls of the panel the store works through.
 struct PanelControls {
   ui::Form* form = nullptr;
-  std::array<SlotRow, kSlots + 1> rows{};  // 1..20
-  ui::Timer* guardTimer = nullptr;         // Timer1
-  ui::Timer* colourTimer = nullptr;        // Timer2
+  std::array<SlotRow, files::kSlotCount + 1> rows{};  // 1..20
+  ui::Timer* guardTimer = nullptr;                    // Timer1
+  ui::Timer* colourTimer = nullptr;                   // Timer2
   ui::SpeedButton* clipboardClear = nullptr;
 };
 
 class SlotStore {
  public:
-  SlotStore(platform::Platform& p, PanelControls c, ProgramState& state, std::string fullColon);
+  SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, std::string fullColon);
 
   const std::string& text(int i) const { return row(i).memo->text(); }
   void setText(int i, std::string_view t) { row(i).memo->setText(t); }
@@ -110,10 +108,10 @@ class SlotStore {
 
   platform::Platform& p_;
   PanelControls c_;
-  ProgramState& state_;
+  SlotMarks& marks_;
   std::string fullColon_;
   // Revision of each slot's text that its file is known to hold; none at first.
-  std::array<std::uint64_t, kSlots + 1> savedRevision_;
+  std::array<std::uint64_t, files::kSlotCount + 1> savedRevision_;
   bool holdingPanelDown_ = false;
 };
 

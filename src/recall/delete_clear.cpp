@@ -2,19 +2,17 @@
 
 namespace recall {
 
-using history::kSlots;
-
 void DeleteClear::deleteSelected() {
   history::SlotStore& s = *c_.store;
-  auto& selection = c_.state->slotSelection;
+  auto& selection = c_.marks->slotSelection;
   c_.deleteItem->setEnabled(false);
   if (!c_.platform->confirm(c_.confirmDelete)) {
-    c_.state->clearSelection();
+    c_.marks->clearSelection();
     s.requestColourPass();
     c_.deleteItem->setEnabled(true);
     return;
   }
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     if (selection[static_cast<std::size_t>(i)] != 1) continue;
     if (c_.platform->readClipboardText() == s.text(i)) {
       s.form().setCaption("");
@@ -26,9 +24,9 @@ void DeleteClear::deleteSelected() {
       continue;
     }
     s.setText(i, "");
-    for (int j = i; j < kSlots; ++j)
+    for (int j = i; j < files::kSlotCount; ++j)
       s.setText(j, s.text(j + 1));
-    s.setText(kSlots, "");
+    s.setText(files::kSlotCount, "");
     selection[static_cast<std::size_t>(i)] = 0;
   }
   c_.deleteItem->setEnabled(true);
@@ -57,21 +55,21 @@ void DeleteClear::allClear() {
         break;
     }
   }
-  c_.state->clearSelection();
-  for (int i = 1; i <= kSlots; ++i)
+  c_.marks->clearSelection();
+  for (int i = 1; i <= files::kSlotCount; ++i)
     s.setText(i, "");
   // Unchecking inside the walk runs the keep-mark rule, whose guard window re-checks a box that
   // still carries its keep letter. No keep mark may outlive the history it belonged to: take the
   // letters away, then the checks.
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     s.setKeepLetter(i, false);
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     s.box(i).setChecked(false);
   c_.allClear->show();
   c_.sequenceButton->show();
   s.form().setCaption("");
   c_.platform->clearClipboard();
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     s.saveSlot(i);
   s.zeroHeight();
 }

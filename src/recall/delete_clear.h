@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "history/slot_marks.h"
 #include "history/slot_store.h"
-#include "history/state.h"
 #include "platform/platform.h"
 #include "ui/widgets.h"
 
@@ -17,7 +17,7 @@ class DeleteClear {
   struct Context {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
-    history::ProgramState* state = nullptr;
+    history::SlotMarks* marks = nullptr;
     ui::MenuItem* deleteItem = nullptr;    // N1
     ui::SpeedButton* allClear = nullptr;   // SpeedButton41
     ui::Button* sequenceButton = nullptr;  // Button23

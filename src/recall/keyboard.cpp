@@ -2,12 +2,10 @@
 
 namespace recall {
 
-using history::kSlots;
-
 void Keyboard::formKeyDown(int vk) {
   history::SlotStore& s = *c_.store;
   if (!s.expanded()) return;
-  for (int i = 1; i <= kSlots; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     if (!s.isEmpty(i) && vk == 64 + i) {
       c_.slotButtons[static_cast<std::size_t>(i)]->performClick();
       return;
@@ -32,9 +30,9 @@ void Keyboard::handBack() {
   if (c_.otherWindowShown && c_.otherWindowShown())
     p.bringApplicationToFront();
   else
-    p.setForegroundWindow(c_.state->returnWindow);
+    p.setForegroundWindow(c_.summon->returnWindow);
   c_.saveAll();
-  if (!f.active()) p.setCursorPos(c_.state->returnCursorPos);
+  if (!f.active()) p.setCursorPos(c_.summon->returnCursorPos);
 }
 
 }  // namespace recall

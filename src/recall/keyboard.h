@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "history/slot_store.h"
-#include "history/state.h"
 #include "platform/platform.h"
+#include "recall/summon_origin.h"
 #include "ui/widgets.h"
 
 namespace recall {
@@ -21,10 +21,10 @@ class Keyboard {
   struct Context {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
-    history::ProgramState* state = nullptr;
-    std::array<ui::Button*, history::kSlots + 1> slotButtons{};  // Button1..20, recall slot i
-    ui::Button* sequenceButton = nullptr;                        // Button23
-    ui::Button* focusSink = nullptr;                             // Button24
+    SummonOrigin* summon = nullptr;
+    std::array<ui::Button*, files::kSlotCount + 1> slotButtons{};  // Button1..20, recall slot i
+    ui::Button* sequenceButton = nullptr;                          // Button23
+    ui::Button* focusSink = nullptr;                               // Button24
     // The settings or editor window (TForm1) is shown.
     std::function<bool()> otherWindowShown;
     // Keep state into line 0, the definition file, the slot files T down to A; throws on the

@@ -7,7 +7,7 @@ void Recall::recallSlot(int i) {
   c_.platform->writeClipboardText(s.text(i));
   const std::string back = c_.platform->readClipboardText();
   s.form().setCaption(s.clipboardCaption(i, back));
-  if (!(c_.editorOpen && c_.editorOpen())) c_.state->clearSelection();
+  if (!(c_.editorOpen && c_.editorOpen())) c_.marks->clearSelection();
   s.requestColourPass();
 }
 
@@ -23,8 +23,8 @@ void Recall::memoEnter() {
 void Recall::memoMouseDown(int i, ui::MouseButton b) {
   if (b != ui::MouseButton::Right) return;
   if (c_.sequenceWindowsShown && c_.sequenceWindowsShown()) return;
-  c_.state->clearSelection();
-  c_.state->slotSelection[static_cast<std::size_t>(i)] = 1;
+  c_.marks->clearSelection();
+  c_.marks->slotSelection[static_cast<std::size_t>(i)] = 1;
   c_.store->requestColourPass();
 }
 

@@ -5,8 +5,8 @@
 
 #include <functional>
 
+#include "history/slot_marks.h"
 #include "history/slot_store.h"
-#include "history/state.h"
 #include "platform/platform.h"
 #include "ui/widgets.h"
 
@@ -17,7 +17,7 @@ class Recall {
   struct Context {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
-    history::ProgramState* state = nullptr;
+    history::SlotMarks* marks = nullptr;
     ui::Button* focusSink = nullptr;  // Button22
     // The slot editor is open: recalls leave the selection alone.
     std::function<bool()> editorOpen;

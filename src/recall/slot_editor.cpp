@@ -2,12 +2,10 @@
 
 namespace recall {
 
-using history::kSlots;
-
 void SlotEditor::setInterlocked(bool enabled) {
   for (ui::Control* c : c_.interlocked)
     c->setEnabled(enabled);
-  for (int i = 1; i <= kSlots; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     c_.store->box(i).setEnabled(enabled);
 }
 
@@ -32,8 +30,8 @@ void SlotEditor::n2Click() {
   w.maximizeBox = true;
   w.sizeable = true;
   c_.memo->setText("");
-  for (int i = 1; i <= kSlots; ++i) {
-    if (c_.state->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
+  for (int i = 1; i <= files::kSlotCount; ++i) {
+    if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
     w.setCaption(c_.captionPrefix + history::SlotStore::letter(i));
     c_.memo->setText(s.text(i));
   }
@@ -56,8 +54,8 @@ void SlotEditor::formClose() {
     const std::string edited = c_.memo->text();
     // The capture runs inside this write and stores the text unless a slot already holds it.
     p.writeClipboardText(edited);
-    for (int i = 1; i <= kSlots; ++i) {
-      if (c_.state->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
+    for (int i = 1; i <= files::kSlotCount; ++i) {
+      if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
       const std::string back = p.readClipboardText();
       s.form().setCaption(s.clipboardCaption(i, back));
       s.setText(i, edited);
@@ -65,7 +63,7 @@ void SlotEditor::formClose() {
     c_.panel->hide();
     c_.window->setMaximized(false);
     setInterlocked(true);
-    c_.state->clearSelection();
+    c_.marks->clearSelection();
   }
   c_.deleteItem->setEnabled(true);
   c_.editItem->setEnabled(true);

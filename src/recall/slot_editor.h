@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "history/slot_marks.h"
 #include "history/slot_store.h"
-#include "history/state.h"
 #include "platform/platform.h"
 #include "ui/widgets.h"
 
@@ -20,7 +20,7 @@ class SlotEditor {
   struct Context {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
-    history::ProgramState* state = nullptr;
+    history::SlotMarks* marks = nullptr;
     // Disabled while the editor is open, in this order: Button23, SpeedButton41, N1, N2; then
     // the keep-mark boxes CheckBox1..20 of the store.
     std::vector<ui::Control*> interlocked;

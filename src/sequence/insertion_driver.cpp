@@ -7,7 +7,7 @@ namespace sequence {
 using platform::CursorShape;
 using platform::InputEvent;
 
-InsertionDriver::InsertionDriver(platform::Platform& p, history::ProgramState& state, Controls c)
+InsertionDriver::InsertionDriver(platform::Platform& p, InsertionFlags& state, Controls c)
     : p_(p), state_(state), c_(std::move(c)) {}
 
 RunSettings InsertionDriver::readSettings() const {

@@ -5,14 +5,15 @@
 // the panel's "連番中止".
 //
 // The flags other parts of the program read (insertArmed, ctrlDown, ctrlChord, lastInsertedText,
-// insertTargetWindow) live in the program state; the rest of the driver's state is its own.
+// insertTargetWindow) are InsertionFlags the program shares; the rest of the driver's state is
+// its own.
 #pragma once
 
 #include <string>
 
-#include "history/state.h"
 #include "platform/platform.h"
 #include "sequence/hint_form.h"
+#include "sequence/insertion_flags.h"
 #include "sequence/values.h"
 #include "ui/widgets.h"
 
@@ -65,7 +66,7 @@ class InsertionDriver {
     std::string replaceWarning;  // the confirmation before a run that replaces field contents
   };
 
-  InsertionDriver(platform::Platform& p, history::ProgramState& state, Controls c);
+  InsertionDriver(platform::Platform& p, InsertionFlags& state, Controls c);
   InsertionDriver(const InsertionDriver&) = delete;
   InsertionDriver& operator=(const InsertionDriver&) = delete;
 
@@ -106,7 +107,7 @@ class InsertionDriver {
   }
 
   platform::Platform& p_;
-  history::ProgramState& state_;
+  InsertionFlags& state_;
   Controls c_;
   RunState run_;
   bool repeatRestart_ = false;

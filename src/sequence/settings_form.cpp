@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "sequence/values.h"
 
 namespace sequence {
@@ -60,7 +60,7 @@ SettingsForm::SettingsForm(platform::Platform& p, ui::Memo& definitions)
   c.kinds = &comboBox2;
   c.start = &comboBox1;
   c.end = &edit2;
-  c.saveDefinitions = [this] { app::saveBox(p_, app::kDefinitionFile, definitions_); };
+  c.saveDefinitions = [this] { files::saveBox(p_, files::kDefinitionFile, definitions_); };
   editor_ = std::make_unique<DefinitionEditor>(std::move(c));
   routeEvents();
 }

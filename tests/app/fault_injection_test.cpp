@@ -20,7 +20,7 @@ using testing_support::SimFixture;
 std::vector<std::string> slotFiles(int from, int to) {
   std::vector<std::string> out;
   for (int i = from; from <= to ? i <= to : i >= to; i += from <= to ? 1 : -1)
-    out.push_back(app::slotFileName(i));
+    out.push_back(files::slotFileName(i));
   return out;
 }
 
@@ -97,9 +97,9 @@ class Faults : public SimFixture {
   }
   // The bytes the program means a file to hold now.
   std::string intended(const std::string& name) {
-    if (name == app::kDefinitionFile) return panel().memo21.text();
+    if (name == files::kDefinitionFile) return panel().memo21.text();
     for (int i = 1; i <= 20; ++i)
-      if (name == app::slotFileName(i)) return slotText(i);
+      if (name == files::slotFileName(i)) return slotText(i);
     ADD_FAILURE() << "not a file of the program: " << name;
     return {};
   }
@@ -107,7 +107,7 @@ class Faults : public SimFixture {
   int fileChanges() const {
     int n = desktop->totalWrites();
     for (int i = 1; i <= 20; ++i)
-      n += desktop->linksOf(app::slotFileName(i));
+      n += desktop->linksOf(files::slotFileName(i));
     return n;
   }
   int changesOf(const std::string& name) const {
@@ -118,14 +118,14 @@ class Faults : public SimFixture {
     std::map<std::string, std::optional<std::string>> out;
     for (const std::string& n : slotFiles(1, 20))
       out[n] = desktop->fileBytes(n);
-    out[app::kDefinitionFile] = desktop->fileBytes(app::kDefinitionFile);
+    out[files::kDefinitionFile] = desktop->fileBytes(files::kDefinitionFile);
     return out;
   }
   // The program goes on: the next copy is stored and saved.
   void expectStillWorking() {
     for (const std::string& n : slotFiles(1, 20))
       desktop->failWrite(n, false);
-    desktop->failWrite(app::kDefinitionFile, false);
+    desktop->failWrite(files::kDefinitionFile, false);
     desktop->otherHoldsClipboard(false);
     desktop->onWriteAttempt = nullptr;
     const int errors = errorCount();
@@ -191,7 +191,7 @@ class Faults : public SimFixture {
     desktop->advance(200);
     desktop->userMoveMouse(kInField);
     desktop->userTap(17);
-    ASSERT_TRUE(program->state().insertArmed);
+    ASSERT_TRUE(program->state().insertion.insertArmed);
   }
   void clickIntoTheField() {
     desktop->userClickAt(kInField);
@@ -211,11 +211,11 @@ const std::vector<Writer>& writers() {
     std::vector<Writer> w;
     {
       auto files = slotFiles(1, 20);
-      files.push_back(app::kDefinitionFile);
+      files.push_back(files::kDefinitionFile);
       w.push_back({"FirstStart", files, [](Faults&) {}, [](Faults& f) { f.start(); }});
     }
     w.push_back({"CaptureIntoAFreeSlot",
-                 {app::slotFileName(3)},
+                 {files::slotFileName(3)},
                  [](Faults& f) {
                    f.startWith({"one", "two"});
                  },
@@ -237,7 +237,7 @@ const std::vector<Writer>& writers() {
                  }});
     {
       auto files = slotFiles(20, 1);
-      files.insert(files.begin(), app::kDefinitionFile);
+      files.insert(files.begin(), files::kDefinitionFile);
       w.push_back({"Close", files,
                    [](Faults& f) {
                      // Memory ahead of the disk: B deleted (C..E moved up), A kept.
@@ -279,7 +279,7 @@ const std::vector<Writer>& writers() {
     // The three saves of everything before the user goes on elsewhere: line 0, the definition
     // file, then T down to A.
     auto everything = slotFiles(20, 1);
-    everything.insert(everything.begin(), app::kDefinitionFile);
+    everything.insert(everything.begin(), files::kDefinitionFile);
     w.push_back({"ShiftRelease", everything,
                  [](Faults& f) {
                    f.aheadOfTheDisk();
@@ -403,7 +403,7 @@ std::vector<HeldCase> heldCases() {
   c.push_back({"CaptureRetry",
                [](Faults& f) {
                  f.startWith({"one", "two"});
-                 f.desktop->failWrite(app::slotFileName(3));
+                 f.desktop->failWrite(files::slotFileName(3));
                  // Taken as the save fails, before the retry: the retry reads no clipboard.
                  f.desktop->onWriteAttempt = [&f](const std::string&) {
                    f.desktop->otherHoldsClipboard(true);
@@ -435,7 +435,7 @@ std::vector<HeldCase> heldCases() {
                  // The pass keeps trying while the clipboard is held.
                  EXPECT_TRUE(f.panel().timer2.running());
                },
-               2, [](Faults& f) { EXPECT_EQ(f.program->state().slotSelection[2], 1); }});
+               2, [](Faults& f) { EXPECT_EQ(f.program->state().marks.slotSelection[2], 1); }});
   c.push_back({"Delete", threeSlots,
                [](Faults& f) {
                  f.platform->rightPress(f.store().memo(2));
@@ -474,7 +474,7 @@ std::vector<HeldCase> heldCases() {
                [](Faults& f) {
                  f.startWith({"one", "two"});
                  f.copy("001");
-                 f.program->state().lastInsertedText = "001";
+                 f.program->state().insertion.lastInsertedText = "001";
                },
                [](Faults& f) {
                  f.desktop->otherHoldsClipboard(true);
@@ -541,7 +541,7 @@ std::vector<HeldCase> heldCases() {
                1,
                [](Faults& f) {
                  EXPECT_EQ(f.field->text, "keep");
-                 EXPECT_EQ(f.program->state().lastInsertedText, "");
+                 EXPECT_EQ(f.program->state().insertion.lastInsertedText, "");
                  EXPECT_EQ(f.program->hint().label1.caption(), " No.1) ");
                },
                [](Faults& f) {

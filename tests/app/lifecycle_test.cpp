@@ -183,7 +183,7 @@ TEST_F(Lifecycle, CloseFromZeroHeightGoesThroughTheStrip) {
 
 TEST_F(Lifecycle, ClipboardTextOfTheLastInsertedValueIsTakenOffAtClose) {
   start();
-  program->state().lastInsertedText = "No.3)";
+  program->state().insertion.lastInsertedText = "No.3)";
   desktop->otherCopiesText("No.3)");
   closeFromTray();
   EXPECT_EQ(desktop->clipboardKind(), Kind::Empty);

@@ -29,8 +29,8 @@ TEST_F(Panel, HotkeyDropsThePanelAndRemembersWhereTheUserCameFrom) {
   const int renewals = platform->listenRenewals();
   platform->hotkey();
   EXPECT_EQ(f().outerHeight(), 130);
-  EXPECT_EQ(program->state().returnWindow, other);
-  EXPECT_EQ(program->state().returnCursorPos, (platform::Point{640, 300}));
+  EXPECT_EQ(program->state().summon.returnWindow, other);
+  EXPECT_EQ(program->state().summon.returnCursorPos, (platform::Point{640, 300}));
   EXPECT_EQ(desktop->cursor, platform->clientToScreen(panel().button23, {0, 0}));
   EXPECT_EQ(f().focused(), &panel().button23);
   EXPECT_FALSE(f().topmost());
@@ -74,9 +74,9 @@ TEST_F(Panel, HotkeyPutsADraggedUpPanelBackAtTheTopButLeavesALowerOne) {
 
 TEST_F(Panel, RefusedForegroundChangeKeepsTheOldReturnWindow) {
   desktop->refuseForeground = true;
-  program->state().returnWindow = 77;
+  program->state().summon.returnWindow = 77;
   platform->hotkey();
-  EXPECT_EQ(program->state().returnWindow, 77u);
+  EXPECT_EQ(program->state().summon.returnWindow, 77u);
 }
 
 TEST_F(Panel, TrayLeftClickExpandsOnTopAndRightClickOpensTheMenuAtThePointer) {
@@ -130,7 +130,7 @@ TEST_F(Panel, LosingActivationFoldsTheExpandedPanelAndDropsTheSelection) {
   desktop->activateOther(other);
   EXPECT_EQ(f().outerHeight(), kStrip);
   EXPECT_TRUE(f().topmost());
-  EXPECT_EQ(program->state().slotSelection[2], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[2], 0);
 }
 
 TEST_F(Panel, LosingActivationWithTheSettingsWindowOpenLeavesThePanel) {
@@ -157,7 +157,7 @@ TEST_F(Panel, SuspendQueryStopsTheGuardTimerAndResumeRejoins) {
   platform->power(0);
   desktop->advance(1000);
   EXPECT_FALSE(panel().timer1.running());
-  EXPECT_EQ(program->state().keepGuard[5], 1);  // guards stay until the timer runs again
+  EXPECT_EQ(program->state().marks.keepGuard[5], 1);  // guards stay until the timer runs again
   const int renewals = platform->listenRenewals();
   for (int event : {4, 5, 9, 10})
     platform->power(event);
@@ -171,7 +171,7 @@ TEST_F(Panel, SuspendQueryStopsTheGuardTimerAndResumeRejoins) {
 class ChordFlag : public Panel, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ChordFlag, SummoningWhileCtrlIsHeldSetsTheChord) {
-  program->state().ctrlDown = GetParam() != 3;
+  program->state().insertion.ctrlDown = GetParam() != 3;
   switch (GetParam() % 3) {
     case 0:
       platform->hotkey();
@@ -183,8 +183,8 @@ TEST_P(ChordFlag, SummoningWhileCtrlIsHeldSetsTheChord) {
       platform->titleBarPress();
       break;
   }
-  EXPECT_EQ(program->state().ctrlChord, GetParam() != 3);
-  EXPECT_FALSE(program->state().insertArmed);
+  EXPECT_EQ(program->state().insertion.ctrlChord, GetParam() != 3);
+  EXPECT_FALSE(program->state().insertion.insertArmed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, ChordFlag, ::testing::Values(0, 1, 2, 3));
@@ -198,14 +198,14 @@ class PanelDuringARun : public Panel {};
 TEST_F(PanelDuringARun, HotkeyRetargetsTheInsertionUnlessFieldsAreReplaced) {
   program->hintForm().show();
   platform->hotkey();
-  EXPECT_EQ(program->state().insertTargetWindow, other);
+  EXPECT_EQ(program->state().insertion.insertTargetWindow, other);
 
-  program->state().insertTargetWindow = 0;
+  program->state().insertion.insertTargetWindow = 0;
   program->settings().checkBox5.setChecked(true);
   platform->titleBarPress();  // fold up
   desktop->activateOther(other);
   platform->hotkey();
-  EXPECT_EQ(program->state().insertTargetWindow, 0u);
+  EXPECT_EQ(program->state().insertion.insertTargetWindow, 0u);
 }
 
 TEST_F(PanelDuringARun, TrayLeftClickAsksForTheInputHookToBeRenewed) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -19,7 +19,7 @@ struct NormCase {
 class LoadNormalisation : public SimFixture, public ::testing::WithParamInterface<NormCase> {};
 
 TEST_P(LoadNormalisation, FileBytesBecomeTheBoxText) {
-  EXPECT_EQ(app::normalizeLoadedText(GetParam().file, *platform), GetParam().text);
+  EXPECT_EQ(files::normalizeLoadedText(GetParam().file, *platform), GetParam().text);
 }
 
 using namespace std::string_literals;
@@ -52,10 +52,10 @@ TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
   ui::Memo m("Memo1");
   for (std::string t : {"abc"s, "line\r\n"s, "\r\n"s, ""s, cp932("テスト\r\n表示")}) {
     m.setText(t);
-    app::saveBox(*platform, "Kolvex1.txt", m);
+    files::saveBox(*platform, "Kolvex1.txt", m);
     EXPECT_EQ(file("Kolvex1.txt"), t);
     ui::Memo back("Memo2");
-    ASSERT_TRUE(app::loadBox(*platform, "Kolvex1.txt", back));
+    ASSERT_TRUE(files::loadBox(*platform, "Kolvex1.txt", back));
     EXPECT_EQ(back.text(), t);
   }
 }
@@ -63,10 +63,10 @@ TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
 TEST_F(SimFixture, UnreadableOrMissingFileLeavesTheBoxAsItWas) {
   ui::Memo m("Memo1");
   m.setText("before");
-  EXPECT_FALSE(app::loadBox(*platform, "Kolvex7.txt", m));
+  EXPECT_FALSE(files::loadBox(*platform, "Kolvex7.txt", m));
   desktop->putFile("Kolvex7.txt", "on disk");
   desktop->failRead("Kolvex7.txt");
-  EXPECT_FALSE(app::loadBox(*platform, "Kolvex7.txt", m));
+  EXPECT_FALSE(files::loadBox(*platform, "Kolvex7.txt", m));
   EXPECT_EQ(m.text(), "before");
 }
 
@@ -76,7 +76,7 @@ TEST_F(SimFixture, FiftyMegabyteFileLoadsWhole) {
     big[i] = '\n';
   desktop->putFile("Kolvex2.txt", big);
   ui::Memo m("Memo2");
-  ASSERT_TRUE(app::loadBox(*platform, "Kolvex2.txt", m));
+  ASSERT_TRUE(files::loadBox(*platform, "Kolvex2.txt", m));
   EXPECT_EQ(m.text().size(), big.size() + big.size() / 4096);
   EXPECT_EQ(m.text().substr(4095, 3), "\r\nx");
 }
@@ -92,7 +92,7 @@ TEST_F(SimFixture, WriteThatFailsHalfwayLeavesTheOldFileWholeAndNoLeftovers) {
   rlimit small = old;
   small.rlim_cur = 4096;
   ::setrlimit(RLIMIT_FSIZE, &small);
-  EXPECT_THROW(app::saveBox(*platform, "Kolvex3.txt", m), platform::Error);
+  EXPECT_THROW(files::saveBox(*platform, "Kolvex3.txt", m), platform::Error);
   ::setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_EQ(file("Kolvex3.txt"), "old slot text");
   int entries = 0;
@@ -105,7 +105,7 @@ TEST_F(SimFixture, FailedWriteNamesTheFileInTheError) {
   desktop->failWrite("Kolvex4.txt");
   ui::Memo m("Memo4");
   try {
-    app::saveBox(*platform, "Kolvex4.txt", m);
+    files::saveBox(*platform, "Kolvex4.txt", m);
     FAIL() << "no error";
   } catch (const platform::Error& e) {
     EXPECT_NE(std::string(e.what()).find("Kolvex4.txt"), std::string::npos);

@@ -87,7 +87,7 @@ TEST_F(UnfinishedSaves, StaleTemporaryFilesDoNotDisturbTheStartUpShiftOfAFullSto
     texts.push_back("slot " + std::to_string(i));
   writeSlotFiles(texts);
   for (int i = 1; i <= 20; ++i)
-    put(app::slotFileName(i) + ".tmp", "stale");
+    put(files::slotFileName(i) + ".tmp", "stale");
   desktop->otherCopiesText("copied while the program was not running");
   start();
   for (int i = 1; i <= 19; ++i)

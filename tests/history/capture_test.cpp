@@ -200,13 +200,13 @@ TEST_F(Capture, SaveThatFailsIsRetriedOnceThenDroppedSilentlyAndTheTextStays) {
 
 TEST_F(Capture, ValuesOfAnArmedInsertionAreShownButNotStored) {
   start();
-  program->state().insertArmed = true;
+  program->state().insertion.insertArmed = true;
   copy("No.1)");
   EXPECT_EQ(slotText(1), "");
   EXPECT_EQ(panel().form.caption(), "No.1)");
   EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
   // the user's own Ctrl+C while armed is still recorded
-  program->state().ctrlDown = true;
+  program->state().insertion.ctrlDown = true;
   copy("user copy");
   EXPECT_EQ(slotText(1), "user copy");
 }

@@ -146,7 +146,7 @@ TEST_F(LargeText, ShiftOfAFullStoreMovesFilesAndPassesLittleToNativeControls) {
   const std::size_t nativeBefore = platform->nativeBytes();
   std::vector<int> writesBefore;
   for (int i = 1; i <= 20; ++i)
-    writesBefore.push_back(desktop->writesOf(app::slotFileName(i)));
+    writesBefore.push_back(desktop->writesOf(files::slotFileName(i)));
   copy("after");
   EXPECT_LT(platform->nativeBytes() - nativeBefore, 64u * 1024);
   EXPECT_EQ(slotText(15), large(1));
@@ -156,10 +156,10 @@ TEST_F(LargeText, ShiftOfAFullStoreMovesFilesAndPassesLittleToNativeControls) {
     EXPECT_EQ(slotFile(i), slotText(i)) << i;
   // only the new text is written; every moved one arrives by a link
   for (int i = 1; i < 20; ++i)
-    EXPECT_EQ(desktop->writesOf(app::slotFileName(i)),
+    EXPECT_EQ(desktop->writesOf(files::slotFileName(i)),
               writesBefore[static_cast<std::size_t>(i - 1)])
         << i;
-  EXPECT_EQ(desktop->writesOf(app::slotFileName(20)), writesBefore[19] + 1);
+  EXPECT_EQ(desktop->writesOf(files::slotFileName(20)), writesBefore[19] + 1);
 }
 
 TEST_F(LargeText, WithoutHardLinksTheShiftCopiesAndEndsTheSame) {
@@ -241,7 +241,7 @@ TEST_P(ShiftFault, FailingFileLeavesOldOrNewTextAndTheNextSaveMends) {
   writeSlotFiles(t);
   start();
   const std::map<int, std::string> before = files();
-  const std::string failing = app::slotFileName(GetParam());
+  const std::string failing = files::slotFileName(GetParam());
   desktop->failWrite(failing);
   copy("new");
   EXPECT_EQ(errorCount(), 0);

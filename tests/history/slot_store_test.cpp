@@ -79,7 +79,7 @@ TEST_F(ColourPass, KeptSlotsTakeTheKeptOrMatchColourAndTheFirstHolderIsNamed) {
 
 TEST_F(ColourPass, SelectionColourWinsOverEverything) {
   copy("c");
-  program->state().slotSelection[3] = 1;
+  program->state().marks.slotSelection[3] = 1;
   pass();
   EXPECT_EQ(store().memo(3).color(), history::kSelectedColour);
 }

@@ -37,7 +37,7 @@ TEST_F(DeleteClear, CancelChangesNoTextAndDropsTheSelection) {
   begin({"a", "b", "c"});
   deleteSlot(2, false);
   EXPECT_EQ(row(), "a b c ");
-  EXPECT_EQ(program->state().slotSelection[2], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[2], 0);
   EXPECT_TRUE(panel().n1.enabled());
   ASSERT_FALSE(desktop->boxes.empty());
   EXPECT_EQ(desktop->boxes.back().text, cp932("選択のテキストボックスを削除しますか？"));

@@ -29,9 +29,9 @@ class Keyboard : public SimFixture {
   }
   ui::Form& f() { return panel().form; }
   int writesOfAll() {
-    int n = desktop->writesOf(app::kDefinitionFile);
+    int n = desktop->writesOf(files::kDefinitionFile);
     for (int i = 1; i <= 20; ++i)
-      n += desktop->writesOf(app::slotFileName(i));
+      n += desktop->writesOf(files::slotFileName(i));
     return n;
   }
   std::string caption(char letter, const std::string& t) {
@@ -61,7 +61,7 @@ TEST_F(Keyboard, HotkeyLettersAndShiftReleaseHandTheClipboardBackToTheUsersWindo
   EXPECT_FALSE(f().active());
   EXPECT_EQ(desktop->cursor, (platform::Point{640, 300}));
   // The keep state into line 0, then all 21 files.
-  EXPECT_EQ(ui::textLine(file(app::kDefinitionFile), 0), "A");
+  EXPECT_EQ(ui::textLine(file(files::kDefinitionFile), 0), "A");
   EXPECT_EQ(writesOfAll(), writes + 21);
   EXPECT_EQ(slotFile(3), "c");
   EXPECT_EQ(clipboard(), "e");
@@ -71,15 +71,15 @@ TEST_F(Keyboard, SlotFilesAreSavedTDownToAAfterTheDefinitionFile) {
   summon();
   // A slot file that cannot be written stops the save there: the later ones (lower letters) and
   // the pointer's return are left undone.
-  desktop->failWrite(app::slotFileName(10));
-  const int before9 = desktop->writesOf(app::slotFileName(9));
-  const int before11 = desktop->writesOf(app::slotFileName(11));
-  const int beforeIni = desktop->writesOf(app::kDefinitionFile);
+  desktop->failWrite(files::slotFileName(10));
+  const int before9 = desktop->writesOf(files::slotFileName(9));
+  const int before11 = desktop->writesOf(files::slotFileName(11));
+  const int beforeIni = desktop->writesOf(files::kDefinitionFile);
   desktop->cursor = {1, 1};
   platform->keyUp(f(), kShift);
-  EXPECT_EQ(desktop->writesOf(app::kDefinitionFile), beforeIni + 1);
-  EXPECT_EQ(desktop->writesOf(app::slotFileName(11)), before11 + 1);
-  EXPECT_EQ(desktop->writesOf(app::slotFileName(9)), before9);
+  EXPECT_EQ(desktop->writesOf(files::kDefinitionFile), beforeIni + 1);
+  EXPECT_EQ(desktop->writesOf(files::slotFileName(11)), before11 + 1);
+  EXPECT_EQ(desktop->writesOf(files::slotFileName(9)), before9);
   EXPECT_EQ(errorCount(), 1);
   EXPECT_EQ(desktop->cursor, (platform::Point{1, 1}));
 }
@@ -88,7 +88,7 @@ TEST_F(Keyboard, NoKeptSlotWritesAnEmptyFirstLine) {
   panel().memo21.setText("B\r\n1");
   summon();
   platform->keyUp(f(), kShift);
-  EXPECT_EQ(file(app::kDefinitionFile), "\r\n1");
+  EXPECT_EQ(file(files::kDefinitionFile), "\r\n1");
 }
 
 struct FoldedCase {

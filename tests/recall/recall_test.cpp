@@ -53,21 +53,21 @@ TEST_F(Recall, TextBoxClickRecallsAndLeavesTheFocusOnTheSink) {
 TEST_F(Recall, RightPressSelectsOneSlotAndOtherButtonsSelectNothing) {
   platform->rightPress(store().memo(2));
   platform->rightPress(store().memo(1));
-  EXPECT_EQ(program->state().slotSelection[1], 1);
-  EXPECT_EQ(program->state().slotSelection[2], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[1], 1);
+  EXPECT_EQ(program->state().marks.slotSelection[2], 0);
   EXPECT_EQ(platform->openMenu(), &panel().popupMenu1);
   desktop->advance(60);
   EXPECT_EQ(store().memo(1).color(), history::kSelectedColour);
   platform->mouseDown(store().memo(3), ui::MouseButton::Middle);
-  EXPECT_EQ(program->state().slotSelection[3], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[3], 0);
   platform->click(*panel().letterButtons[2]);  // a recall ends the selection
-  EXPECT_EQ(program->state().slotSelection[1], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[1], 0);
 }
 
 TEST_F(Recall, RightPressWhileASequenceWindowIsShownSelectsNothing) {
   program->hintForm().show();
   platform->rightPress(store().memo(2));
-  EXPECT_EQ(program->state().slotSelection[2], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[2], 0);
   EXPECT_FALSE(panel().timer2.running());
   EXPECT_EQ(platform->openMenu(), &panel().popupMenu1);  // the menu still opens
 }
@@ -77,7 +77,7 @@ TEST_F(Recall, RecallWhileTheEditorIsOpenKeepsTheSelection) {
   panel().editorOpen = [&] { return editorOpen; };
   platform->rightPress(store().memo(3));
   platform->click(*panel().letterButtons[1]);
-  EXPECT_EQ(program->state().slotSelection[3], 1);
+  EXPECT_EQ(program->state().marks.slotSelection[3], 1);
 }
 
 TEST_F(Recall, HoverShowsTheWholeText) {

@@ -78,7 +78,7 @@ TEST_F(SlotEditor, EditedTextStandsInTheSlotAndInTheSlotTheCaptureGaveIt) {
   EXPECT_EQ(slotFile(3), "c");  // reaches its file at the next save of all slots
   EXPECT_FALSE(program->settings().panel2.visible());
   for (int i = 1; i <= 20; ++i)
-    EXPECT_EQ(program->state().slotSelection[static_cast<std::size_t>(i)], 0) << i;
+    EXPECT_EQ(program->state().marks.slotSelection[static_cast<std::size_t>(i)], 0) << i;
   expand();
   platform->keyUp(panel().form, 16);
   EXPECT_EQ(slotFile(3), "new");
@@ -114,11 +114,11 @@ TEST_F(SlotEditor, RecallDuringEditingKeepsTheTarget) {
   type("x");
   platform->click(*panel().letterButtons[1]);
   EXPECT_EQ(clipboard(), "a");
-  EXPECT_EQ(program->state().slotSelection[3], 1);
+  EXPECT_EQ(program->state().marks.slotSelection[3], 1);
   expand();
   platform->keyDown(panel().form, 'B');  // letters on the expanded panel too
   EXPECT_EQ(clipboard(), "b");
-  EXPECT_EQ(program->state().slotSelection[3], 1);
+  EXPECT_EQ(program->state().marks.slotSelection[3], 1);
   closeWithButton();
   EXPECT_EQ(texts()[2], "x");
   EXPECT_EQ(texts()[0], "a");
@@ -213,11 +213,11 @@ TEST_F(SlotEditor, EveryInterlockedControlRefusesWhileTheEditorIsOpen) {
 TEST_F(SlotEditor, OpeningFromTheActiveExpandedPanelFoldsItAndSavesEverything) {
   ASSERT_TRUE(panel().form.active());
   store().setText(4, "d changed");  // only a full save puts this on disk
-  const int iniWrites = desktop->writesOf(app::kDefinitionFile);
+  const int iniWrites = desktop->writesOf(files::kDefinitionFile);
   openOn(3);
   EXPECT_EQ(panel().form.outerHeight(), kStrip);
   EXPECT_TRUE(panel().form.topmost());
-  EXPECT_EQ(desktop->writesOf(app::kDefinitionFile), iniWrites + 1);
+  EXPECT_EQ(desktop->writesOf(files::kDefinitionFile), iniWrites + 1);
   EXPECT_EQ(slotFile(4), "d changed");
 }
 
@@ -234,7 +234,7 @@ TEST_F(SlotEditor, OpeningWhileThePanelIsNotActiveSkipsTheFoldAndTheSave) {
 }
 
 TEST_F(SlotEditor, AFileThatCannotBeWrittenAtOpeningLeavesThePanelUsable) {
-  desktop->failWrite(app::slotFileName(7));
+  desktop->failWrite(files::slotFileName(7));
   openOn(3);
   EXPECT_FALSE(editorWindow().visible());
   EXPECT_EQ(errorCount(), 1);

@@ -28,7 +28,7 @@ class InsertionFixture : public SimFixture {
   }
 
   sequence::SettingsForm& w() { return program->settings(); }
-  history::ProgramState& flags() { return program->state(); }
+  sequence::InsertionFlags& flags() { return program->state().insertion; }
   sequence::HintForm& hint() { return program->hint(); }
   template <class F>
   void handle(F&& f) {

@@ -62,9 +62,9 @@ TEST_F(SettingsWindow, OpeningFromTheFoldedPanelSavesNothingAndKeepsTheTarget) {
 }
 
 TEST_F(SettingsWindow, EveryPressClearsTheSelection) {
-  flags().slotSelection[1] = 1;
+  program->state().marks.slotSelection[1] = 1;
   platform->click(panel().button23);
-  EXPECT_EQ(flags().slotSelection[1], 0);
+  EXPECT_EQ(program->state().marks.slotSelection[1], 0);
   EXPECT_TRUE(panel().timer2.running());
 }
 

@@ -24,11 +24,11 @@ SimFixture::~SimFixture() {
 }
 
 void SimFixture::writeSlotFiles(const std::vector<std::string>& slotTexts, const std::string& ini) {
-  for (int i = 1; i <= app::kSlotCount; ++i) {
+  for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i - 1);
-    desktop->putFile(app::slotFileName(i), k < slotTexts.size() ? slotTexts[k] : "");
+    desktop->putFile(files::slotFileName(i), k < slotTexts.size() ? slotTexts[k] : "");
   }
-  desktop->putFile(app::kDefinitionFile, ini);
+  desktop->putFile(files::kDefinitionFile, ini);
 }
 
 app::Program& SimFixture::start() {
@@ -51,7 +51,7 @@ std::string SimFixture::file(const std::string& name) const {
 
 std::vector<std::string> SimFixture::texts() {
   std::vector<std::string> out;
-  for (int i = 1; i <= app::kSlotCount; ++i)
+  for (int i = 1; i <= files::kSlotCount; ++i)
     out.push_back(slotText(i));
   return out;
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace testing_support {
@@ -27,7 +27,7 @@ class SimFixture : public ::testing::Test {
   void copy(const std::string& bytes);
   std::string cp932(const char* utf8) const { return platform->fromUtf8(utf8); }
   std::string file(const std::string& name) const;
-  std::string slotFile(int i) const { return file(app::slotFileName(i)); }
+  std::string slotFile(int i) const { return file(files::slotFileName(i)); }
 
   app::MainForm& panel() { return program->mainForm(); }
   history::SlotStore& store() { return program->mainForm().store(); }

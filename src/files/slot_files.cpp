@@ -1,8 +1,8 @@
-#include "app/slot_files.h"
+#include "files/slot_files.h"
 
-#include "app/line_breaks.h"
+#include "files/line_breaks.h"
 
-namespace app {
+namespace files {
 
 namespace {
 LeadByteTable leadBytes(const platform::Platform& p) {
@@ -38,4 +38,4 @@ void discardUnfinishedSaves(platform::Platform& p) {
   p.discardUnfinishedWrite(kDefinitionFile);
 }
 
-}  // namespace app
+}  // namespace files

@@ -1,4 +1,4 @@
-#include "app/line_breaks.h"
+#include "files/line_breaks.h"
 
 #include <cstdint>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <immintrin.h>
 #endif
 
-namespace app {
+namespace files {
 
 namespace {
 
@@ -132,4 +132,4 @@ std::string normalizeLineBreaks(std::string bytes, const LeadByteTable& lead) {
   return out;
 }
 
-}  // namespace app
+}  // namespace files

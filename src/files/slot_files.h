@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "ui/widgets.h"
 
-namespace app {
+namespace files {
 
 inline constexpr int kSlotCount = 20;
 inline constexpr const char* kDefinitionFile = "Kolvex20.ini";
@@ -28,4 +28,4 @@ void saveBox(platform::Platform& p, std::string_view fileName, const ui::TextBox
 // behind; the files themselves always hold their old or their new bytes.
 void discardUnfinishedSaves(platform::Platform& p);
 
-}  // namespace app
+}  // namespace files

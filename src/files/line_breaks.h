@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace files {
 
 // leadBytes[b] is true for the first byte of a double-byte character of the system code page.
 using LeadByteTable = std::array<bool, 256>;
@@ -15,4 +15,4 @@ using LeadByteTable = std::array<bool, 256>;
 // taken for a line break.
 std::string normalizeLineBreaks(std::string bytes, const LeadByteTable& leadBytes);
 
-}  // namespace app
+}  // namespace files
