@@ -2,7 +2,7 @@
 # Everything Kolvex20 needs to build and test on a fresh Debian machine (run as root).
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine xvfb xclip xdotool imagemagick fonts-ipafont-gothic locales python3

@@ -92,7 +92,7 @@ void Capture::saveShiftedFiles(const std::array<bool, files::kSlotCount + 1>& fi
   // holds its old or its new text.
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const bool moved = i < files::kSlotCount && !store_.checked(i);
-    if (moved && fileWasCurrent[static_cast<std::size_t>(i + 1)])
+    if (moved && fileWasCurrent[static_cast<std::size_t>(i) + 1])
       store_.takeFileOf(i, i + 1);
     else if (!store_.fileCurrent(i))
       store_.saveSlot(i);

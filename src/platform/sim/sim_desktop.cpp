@@ -160,17 +160,18 @@ bool within(const platform::Rect& r, Point p) {
 }  // namespace
 
 platform::CursorShape SimDesktop::shapeAt(Point p) const {
-  for (auto it = cursorRegions_.rbegin(); it != cursorRegions_.rend(); ++it)
-    if (within(it->first, p)) return it->second;
-  return cursorShape;
+  // The region added last lies on top.
+  auto top = std::find_if(cursorRegions_.rbegin(), cursorRegions_.rend(),
+                          [&](const auto& region) { return within(region.first, p); });
+  return top != cursorRegions_.rend() ? top->second : cursorShape;
 }
 
 WindowHandle SimDesktop::windowAt(Point p) const {
-  for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it) {
-    auto r = windowRects.find(*it);
-    if (r != windowRects.end() && within(r->second, p)) return *it;
-  }
-  return 0;
+  auto top = std::find_if(zOrder_.rbegin(), zOrder_.rend(), [&](WindowHandle w) {
+    auto r = windowRects.find(w);
+    return r != windowRects.end() && within(r->second, p);
+  });
+  return top != zOrder_.rend() ? *top : 0;
 }
 
 // --- other programs' text fields ---
