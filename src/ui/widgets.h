@@ -471,7 +471,7 @@ class Form : public Control {
   bool topmost() const { return topmost_; }
   void setTopmost(bool t) { setFlag(topmost_, t, Property::Topmost); }
 
-  // Hint window: see-through except for its content.
+  // Not seen at all while set (a hint hidden within its run), though still open.
   bool transparent() const { return transparent_; }
   void setTransparent(bool t) { setFlag(transparent_, t, Property::Transparent); }
   // Where the form shows this colour, what lies behind it shows through instead (a window
