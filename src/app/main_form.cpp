@@ -85,6 +85,9 @@ void MainForm::buildControls() {
   form.fontHeight = 12;
   form.keyPreview = true;
   form.dialogFrame = true;
+  // The panel has no border icons at all; closing it by other means ends the program.
+  form.systemMenu = false;
+  form.quitsOnClose = true;
   form.setTopmost(true);
 
   // Creation order matters: All Clear walks the first components in this order.

@@ -11,6 +11,8 @@ HintForm::HintForm(platform::Platform& p) {
   // No task-bar button, and never the foreground: typing goes on in the program under it.
   form.toolWindow = true;
   form.noActivate = true;
+  // Only the panel shows: the form's own colour around it is see-through.
+  form.setTransparentColor(kFormColor);
   // Window and panel grow with the caption, so a long prefix or suffix stays on one line.
   form.autoSize = true;
   form.setTopmost(true);
@@ -29,7 +31,7 @@ HintForm::HintForm(platform::Platform& p) {
 }
 
 void HintForm::formCreate() {
-  form.setColor(ui::kClSkyBlue);
+  form.setColor(kFormColor);
 }
 
 void HintForm::formActivate() {

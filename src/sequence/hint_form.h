@@ -22,6 +22,8 @@ class HintForm {
   static constexpr ui::Color kArmedReplace = 65535;    // yellow: armed, replacing the field
   static constexpr ui::Color kArmedInsert = 14324814;  // blue: armed, inserting
   static constexpr ui::Color kNotArmed = ui::kClInfoBk;
+  // The window's own colour, the see-through one.
+  static constexpr ui::Color kFormColor = ui::kClSkyBlue;
 
   explicit HintForm(platform::Platform& p);
   HintForm(const HintForm&) = delete;

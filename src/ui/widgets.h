@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -470,9 +471,16 @@ class Form : public Control {
   bool topmost() const { return topmost_; }
   void setTopmost(bool t) { setFlag(topmost_, t, Property::Topmost); }
 
-  // Hint window: see-through except for its content.
+  // Not seen at all while set (a hint hidden within its run), though still open.
   bool transparent() const { return transparent_; }
   void setTransparent(bool t) { setFlag(transparent_, t, Property::Transparent); }
+  // Where the form shows this colour, what lies behind it shows through instead (a window
+  // without a frame that shows only its content).
+  const std::optional<Color>& transparentColor() const { return transparentColor_; }
+  void setTransparentColor(std::optional<Color> c) {
+    transparentColor_ = c;
+    notify(Property::Transparent);
+  }
 
   // The active window of the desktop is this form (kept up to date by the backend).
   bool active() const { return active_; }
@@ -503,6 +511,8 @@ class Form : public Control {
   bool sizeable = false;
   bool maximizeBox = false;
   bool dialogFrame = true;
+  // A framed form's close box and window menu.
+  bool systemMenu = true;
 
   // Window state: maximized or normal. Restoring from code brings back the model's bounds.
   bool maximized() const { return maximized_; }
@@ -512,8 +522,10 @@ class Form : public Control {
 
   bool keyPreview = false;
   bool toolWindow = false;
-  // Never activated, not even by a click on it.
+  // Never activated: not when shown, not even by a click on it.
   bool noActivate = false;
+  // Closing it (its close box, the system's close) ends the program.
+  bool quitsOnClose = false;
   // Placed in the middle of the screen the first time it is shown.
   bool centerOnScreen = false;
 
@@ -525,6 +537,7 @@ class Form : public Control {
   int frameHeight_ = 0;
   bool topmost_ = false;
   bool transparent_ = false;
+  std::optional<Color> transparentColor_;
   bool active_ = false;
   bool maximized_ = false;
   Control* focused_ = nullptr;

@@ -372,6 +372,7 @@ int wmain(int argc, wchar_t** argv) {
     hint.autoSize = true;
     hint.toolWindow = true;
     hint.noActivate = true;
+    hint.setTransparentColor(ui::kClSkyBlue);
     hint.setTopmost(true);
     hint.setBounds({100, 100, 6, 18});
     ui::Panel panel("Panel1");

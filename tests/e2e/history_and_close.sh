@@ -113,3 +113,7 @@ kx_wait 10 "expanded panel after restart" kx_panel_expanded
 grep -qxF "Edit	1	$japanese" <<<"$(kx_probe controls TForm3)" || kx_fail "slot C not loaded"
 [ "$(kx_probe checkboxes TForm3 | head -2 | tr '\n' ' ')" = "1	1 1	0 " ] ||
   kx_fail "keep mark of A not restored: $(kx_probe checkboxes TForm3 | head -2)"
+
+# The system's close of the panel (Alt+F4; it has no close box) ends the program too.
+kx_probe syscommand TForm3 close
+kx_wait 30 "Kolvex20 to end with its panel" kx_not_running "$KX_APP_PID"

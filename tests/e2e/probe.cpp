@@ -19,7 +19,8 @@
 //   child-rect CLASS TEXT              print "left top right bottom" of the child on screen
 //   shown-child-center CLASS TEXT      print the centre of the child captioned TEXT that is not
 //                                      covered there by another window
-//   syscommand CLASS maximize|restore  the window's maximize or restore box
+//   syscommand CLASS maximize|restore|close  the window's maximize or restore box, or the
+//                                      system's close (as Alt+F4)
 //   menu-rect [TIMEOUT_MS]             wait for an open popup menu and print its rectangle
 //   tooltip                            print the text of every visible tooltip
 //   dialog-text TITLE [TIMEOUT_MS]     wait for a message box titled TITLE and print its text
@@ -357,7 +358,9 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   if (cmd == L"syscommand") {
-    const WPARAM command = arg(3) == L"maximize" ? SC_MAXIMIZE : SC_RESTORE;
+    const WPARAM command = arg(3) == L"maximize" ? SC_MAXIMIZE
+                           : arg(3) == L"close"  ? SC_CLOSE
+                                                 : SC_RESTORE;
     PostMessageW(mustFind(arg(2)), WM_SYSCOMMAND, command, 0);
     return 0;
   }

@@ -886,7 +886,13 @@ void SimPlatform::input(platform::InputEvent e) {
 }
 
 void SimPlatform::closeBox(ui::Form& f) {
-  dispatch([&f] { f.close(); });
+  if ((f.dialogFrame || f.sizeable) && f.systemMenu) systemClose(f);
+}
+
+void SimPlatform::systemClose(ui::Form& f) {
+  dispatch([this, &f] {
+    if (f.close() && f.quitsOnClose) quit();
+  });
 }
 
 void SimPlatform::maximizeBox(ui::Form& f, bool maximize) {

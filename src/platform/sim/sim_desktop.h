@@ -258,8 +258,10 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void power(int event);
   void activate(ui::Form& f);
   void input(platform::InputEvent e);
-  // Closes a form by its close box.
+  // Closes a form by its close box; nothing for a form without one (no frame, no system menu).
   void closeBox(ui::Form& f);
+  // The system asks the form to close (Alt+F4, another program), close box or not.
+  void systemClose(ui::Form& f);
   // The maximize box (restore: the same box once more); only a shown form that has one.
   void maximizeBox(ui::Form& f, bool maximize = true);
 

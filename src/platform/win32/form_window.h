@@ -1,6 +1,8 @@
 // A form of the widget model rendered as a real top-level window with native child controls.
 // Model changes arrive through ControlPeer::changed; user actions go back into the model, each
-// through platform::runHandler so that an error is reported and the message loop goes on.
+// through the host's runHandler so that an error is reported and the message loop goes on. The
+// form keeps its frame, layout, DPI and the message routing; each control's own native behaviour
+// is its adapter's.
 #pragma once
 
 #include "platform/win32/win32_util.h"
@@ -11,33 +13,25 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/win32/controls/control_adapter.h"
+#include "platform/win32/form_host.h"
 #include "ui/widgets.h"
 
 namespace win32 {
 
-class Win32Platform;
+// The native side of one model control, as the platform sees it.
+using NativeControl = ControlAdapter;
 
-// The native side of one model control.
-struct NativeControl {
-  ui::Control* control = nullptr;
-  HWND hwnd = nullptr;  // none for timers and menus; owned by the form window
-  UINT_PTR timerId = 0;
-  bool mouseInside = false;
-  bool leftPressed = false;
-  bool hasTool = false;  // registered with the form's tooltip
-};
-
-class FormWindow : public ui::ControlPeer {
+class FormWindow : public ui::ControlPeer, private ControlSite {
  public:
-  FormWindow(Win32Platform& platform, ui::Form& form, HWND owner);
+  FormWindow(FormHost& host, ui::Form& form, HWND owner);
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
   ~FormWindow() override;
 
   HWND hwnd() const { return window_.get(); }
   ui::Form& form() const { return *form_; }
-  UINT dpi() const { return dpi_; }
+  UINT dpi() const override { return dpi_; }
 
   void changed(ui::Control& control, ui::Property what) override;
 
@@ -47,12 +41,9 @@ class FormWindow : public ui::ControlPeer {
   // First showing without activation.
   void showNoActivate();
   void applyHintTiming(int pauseMs, int hideMs);
-  void popupMenuFor(NativeControl& nc, POINT screen);
-  // Window style from the form's flags (border, close box, tool window, stacking).
-  void applyStyles();
 
   NativeControl* find(HWND child);
-  NativeControl* find(const ui::Control& control);
+  NativeControl* find(const ui::Control& control) const override;
 
   // Key messages seen by the message loop before dispatch; returns true to drop the message.
   bool preTranslateKey(MSG& msg, NativeControl* target);
@@ -66,24 +57,31 @@ class FormWindow : public ui::ControlPeer {
   LRESULT handleChild(NativeControl& nc, HWND w, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT handleCommand(WPARAM wParam, LPARAM lParam);
   LRESULT controlColor(HDC dc, HWND child);
-  static bool isEditField(const NativeControl& nc, HWND w);
 
-  void run(const std::function<void()>& fn);
+  // ControlSite
+  HINSTANCE instance() const override { return host_.instance(); }
+  HWND formHwnd() const override { return hwnd(); }
+  std::wstring shown(const ui::Control& c, ui::Property what) const override;
+  HFONT fontFor(const ControlAdapter& a) override;
+  HBRUSH brush(COLORREF c) override;
+  ui::Color effectiveColor(const ui::Control& c) const override;
+  void run(const std::function<void()>& fn) override;
+  void showMenu(ui::PopupMenu& menu, POINT screen) override;
+  void subclass(HWND w, ControlAdapter& a) override;
+  UINT_PTR newTimerId() override { return nextTimerId_++; }
+  int& nativeEcho() override { return nativeEcho_; }
 
   void createControls(ui::Control& parent, HWND parentHwnd);
   void createControl(ui::Control& c, HWND parentHwnd);
+  // Window style from the form's flags (border, border icons, tool window, stacking).
+  void applyStyles();
   void applyFormBounds();
   void applyControlBounds(NativeControl& nc);
   void applyFonts();
-  void applyText(NativeControl& nc);
-  // What the native control is given for a model text: bounded to what it can show.
-  std::wstring shown(const ui::Control& c, ui::Property what) const;
   void applyColor();
   void applyTopmost();
   void applyTransparent();
   void applyHint(NativeControl& nc);
-  void applyTimer(NativeControl& nc);
-  void applyItems(NativeControl& nc);
   void applyFocus();
   void applyWindowState();
   // How much larger than its model size (scaled) a control is shown, in pixels: a sizeable form
@@ -91,17 +89,12 @@ class FormWindow : public ui::ControlPeer {
   SIZE growth(const ui::Control& c) const;
   void layoutAnchored();
   void updateFrameHeight();
-  void autoSizeLabel(NativeControl& nc);
   void autoSizeParent(ui::Control& child);
   void centerOnFirstShow();
 
-  HFONT fontFor(const ui::Control& c);
   HFONT font(const std::string& name, int height);
-  HBRUSH brush(COLORREF c);
-  ui::Color effectiveColor(const ui::Control& c) const;
-  int scale(int v) const { return scaleToDpi(v, dpi_); }
 
-  Win32Platform& platform_;
+  FormHost& host_;
   ui::Form* form_;
   UniqueWindow window_;
   UniqueWindow tooltip_;

@@ -184,7 +184,6 @@ void Win32Platform::setMainForm(ui::Form& form, platform::ShellEvents& events) {
   main_ = windowOf(form);
   events_ = &events;
   taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
-  if (main_) main_->applyStyles();
 }
 
 void Win32Platform::showNoActivate(ui::Form& form) {
@@ -237,7 +236,7 @@ platform::Point Win32Platform::clientToScreen(const ui::Control& control, platfo
     HWND w = nullptr;
     if (&control == &f->form())
       w = f->hwnd();
-    else if (NativeControl* nc = f->find(control))
+    else if (const NativeControl* nc = f->find(control))
       w = nc->hwnd;
     if (!w) continue;
     POINT pt{scaleToDpi(p.x, f->dpi()), scaleToDpi(p.y, f->dpi())};
@@ -438,8 +437,13 @@ void Win32Platform::stopClipboardListening() {
 
 // --- main-window messages ---
 
-bool Win32Platform::handleMainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (!events_) return false;
+void Win32Platform::runHandler(const std::function<void()>& handler) {
+  platform::runHandler(*this, handler);
+}
+
+bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPARAM wParam,
+                                             LPARAM lParam, LRESULT& result) {
+  if (&f != main_ || !events_) return false;
   HWND m = mainHwnd();
   result = 0;
   switch (msg) {

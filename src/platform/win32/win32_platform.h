@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/form_host.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/input_hook.h"
 #include "ui/display_text.h"
 
 namespace win32 {
 
-class Win32Platform : public platform::Platform {
+class Win32Platform : public platform::Platform, public FormHost {
  public:
   explicit Win32Platform(HINSTANCE instance);
   Win32Platform(const Win32Platform&) = delete;
@@ -36,6 +37,7 @@ class Win32Platform : public platform::Platform {
   int screenWidth() const override;
   void setHintTiming(int pauseMs, int hideMs) override;
   void run() override;
+  // The message loop ends (for the forms as for the program).
   void quit() override;
 
   void messageBox(std::string_view text) override;
@@ -73,23 +75,23 @@ class Win32Platform : public platform::Platform {
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
   void discardUnfinishedWrite(std::string_view name) override;
 
-  // --- for the form windows ---
-  HINSTANCE instance() const { return instance_; }
   HWND applicationWindow() const { return appWindow_.get(); }
-  int hintPauseMs() const { return hintPauseMs_; }
-  // For bounding what native controls show: the code page's lead bytes and the cut mark.
-  const ui::LeadBytes& leadBytes() const { return leadBytes_; }
-  const std::string& cutMark() const { return cutMark_; }
-  int hintHideMs() const { return hintHideMs_; }
-  // A form became active: activation of the application window is passed on to it.
-  void noteActiveForm(FormWindow* f) { lastActive_ = f; }
-  // Messages that only the main window handles; true when handled, with the result.
-  bool handleMainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-  bool isMainForm(const FormWindow* f) const { return f == main_; }
   FormWindow* windowOf(const ui::Form& form) const;
-  void showMenu(ui::PopupMenu& menu, POINT at, HWND owner);
 
  private:
+  // FormHost
+  HINSTANCE instance() const override { return instance_; }
+  const ui::LeadBytes& leadBytes() const override { return leadBytes_; }
+  const std::string& cutMark() const override { return cutMark_; }
+  int hintPauseMs() const override { return hintPauseMs_; }
+  int hintHideMs() const override { return hintHideMs_; }
+  void runHandler(const std::function<void()>& handler) override;
+  void noteActiveForm(FormWindow* f) override { lastActive_ = f; }
+  // Only the main window handles them.
+  bool handleApplicationMessage(const FormWindow& f, UINT msg, WPARAM wParam, LPARAM lParam,
+                                LRESULT& result) override;
+  void showMenu(ui::PopupMenu& menu, POINT at, HWND owner) override;
+
   static LRESULT CALLBACK appWindowProc(HWND, UINT, WPARAM, LPARAM);
   HWND mainHwnd() const;
   bool preTranslateKey(MSG& msg);

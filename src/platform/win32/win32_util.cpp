@@ -1,5 +1,9 @@
 #include "platform/win32/win32_util.h"
 
+#include <imm.h>
+
+#include <set>
+
 namespace win32 {
 
 namespace {
@@ -55,6 +59,24 @@ std::wstring windowText(HWND w) {
   const int got = ::GetWindowTextW(w, text.data(), n + 1);
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   return text;
+}
+
+void registerWindowClass(HINSTANCE instance, const std::wstring& name, WNDPROC proc, UINT style) {
+  static std::set<std::wstring> registered;
+  if (registered.count(name)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.lpszClassName = name.c_str();
+  if (::RegisterClassExW(&wc)) registered.insert(name);
+}
+
+void inputMethodOff(HWND w) {
+  if (w) ::ImmAssociateContextEx(w, nullptr, 0);
 }
 
 COLORREF toColorRef(ui::Color c) {

@@ -95,6 +95,28 @@ std::wstring windowText(HWND w);
 // Model colour (0x00BBGGRR, or 0xFF0000nn for system colour nn) to COLORREF.
 COLORREF toColorRef(ui::Color c);
 
+// A device context of a window, released on scope exit.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND w) : window_(w), dc_(::GetDC(w)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Registers a window class of this program once; later calls with the same name do nothing.
+void registerWindowClass(HINSTANCE instance, const std::wstring& name, WNDPROC proc, UINT style);
+
+// The input method of a field switched off: no composition, plain single-byte characters.
+void inputMethodOff(HWND w);
+
 // 96-DPI layout units to pixels of the given DPI and back.
 inline int scaleToDpi(int v, UINT dpi) {
   return ::MulDiv(v, static_cast<int>(dpi), 96);

@@ -1,0 +1,76 @@
+#include "platform/win32/controls/text_boxes.h"
+
+#include <windowsx.h>
+
+#include <string>
+
+#include "platform/win32/controls/field_limit.h"
+
+namespace win32 {
+
+void TextBoxAdapter::created(ControlSite&) {
+  if (const int limit = box().maxLength(); limit > 0)
+    ::SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
+}
+
+void TextBoxAdapter::apply(ControlSite& site, ui::Property what) {
+  if (what != ui::Property::Caret || !hwnd) return ControlAdapter::apply(site, what);
+  // Either the caret at the start or the whole text selected.
+  const bool all = box().selLength() > 0;
+  ::SendMessageW(hwnd, EM_SETSEL, 0, all ? -1 : 0);
+  ::SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
+}
+
+ControlAdapter::Font TextBoxAdapter::ownFont() const {
+  return {box().fontName, box().fontHeight};
+}
+
+void TextBoxAdapter::caretToModel(int bytes) {
+  box().userSetCaret(bytes);
+}
+
+void TextBoxAdapter::command(ControlSite& site, int code, HWND child) {
+  if (code != EN_CHANGE) return;
+  ui::TextBox* t = &box();
+  // A read-only box shows a preview: its window text must never replace the model's.
+  if (t->readOnly()) return;
+  const std::string text = wideToAnsi(windowText(child));
+  site.run([t, &text] { t->userSetText(text); });
+}
+
+std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM,
+                                               LPARAM lParam) {
+  if (msg != WM_CONTEXTMENU || !box().popupMenu) return {};
+  POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (p.x == -1 && p.y == -1) {
+    // From the keyboard: at the box's corner.
+    RECT r;
+    ::GetWindowRect(w, &r);
+    p = {r.left, r.top};
+  }
+  site.showMenu(*box().popupMenu, p);
+  return 0;
+}
+
+ControlAdapter::WindowSpec MemoAdapter::spec() const {
+  const auto& m = static_cast<const ui::Memo&>(*control);
+  DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+  style |= m.readOnly() ? ES_READONLY : ES_WANTRETURN;
+  if (m.scrollBars) style |= WS_VSCROLL | WS_HSCROLL;
+  if (!m.wordWrap) style |= ES_AUTOHSCROLL;
+  return {L"EDIT", style, WS_EX_CLIENTEDGE};
+}
+
+ControlAdapter::WindowSpec EditAdapter::spec() const {
+  return {L"EDIT", static_cast<DWORD>(ES_AUTOHSCROLL | (box().readOnly() ? ES_READONLY : 0)),
+          WS_EX_CLIENTEDGE};
+}
+
+std::optional<LRESULT> EditAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
+                                            LPARAM lParam) {
+  if (w == hwnd)
+    if (auto handled = limitFieldBytes(w, msg, wParam, box().maxLength())) return handled;
+  return TextBoxAdapter::message(site, w, msg, wParam, lParam);
+}
+
+}  // namespace win32
