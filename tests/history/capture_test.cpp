@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "sequence/insertion_support.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -43,7 +44,8 @@ TEST_F(Capture, FirstCopyIntoAnEmptyStoreFillsAFoldsThePanelAndSavesTheFile) {
 TEST_F(Capture, CopyWaitsBeforeReadingSoASettlingCopyIsSeenWhole) {
   start();
   const auto t0 = desktop->now();
-  copy("x");
+  copyAndHandleAtOnce("x");
+  EXPECT_EQ(slotText(1), "x");
   EXPECT_GE(desktop->now() - t0, 50);
 }
 
@@ -186,29 +188,22 @@ TEST_F(Capture, SaveThatFailsIsRetriedOnceThenDroppedSilentlyAndTheTextStays) {
   writeSlotFiles({"a"});
   start();
   desktop->failWrite("Kolvex2.txt");
+  int attempts = 0;
+  desktop->onWriteAttempt = [&](const std::string&) { ++attempts; };
   const auto t0 = desktop->now();
-  copy("b");
+  copyAndHandleAtOnce("b");
+  desktop->onWriteAttempt = nullptr;
+  // The retry finds the text in its slot: it names and colours it and writes nothing again.
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
   EXPECT_EQ(slotText(2), "b");
   EXPECT_EQ(slotFile(2), "");  // still the old file
   EXPECT_EQ(errorCount(), 0);
-  EXPECT_GE(desktop->now() - t0, 100);  // the two waits
+  EXPECT_GE(desktop->now() - t0, 100);  // the wait before the read, then the one before the retry
   EXPECT_EQ(panel().form.caption(), "B" + colon() + "b");
   desktop->failWrite("Kolvex2.txt", false);
   copy("c");
   EXPECT_EQ(slotFile(3), "c");
-}
-
-TEST_F(Capture, ValuesOfAnArmedInsertionAreShownButNotStored) {
-  start();
-  program->state().insertArmed = true;
-  copy("No.1)");
-  EXPECT_EQ(slotText(1), "");
-  EXPECT_EQ(panel().form.caption(), "No.1)");
-  EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
-  // the user's own Ctrl+C while armed is still recorded
-  program->state().ctrlDown = true;
-  copy("user copy");
-  EXPECT_EQ(slotText(1), "user copy");
 }
 
 TEST_F(Capture, JapaneseTextRoundTripsAsSystemCodePageBytes) {
@@ -229,6 +224,31 @@ TEST_F(Capture, OwnWriteIsCapturedBeforeTheWriteReturns) {
   });
   EXPECT_EQ(captionRightAfter, "B" + colon() + "own");
   EXPECT_EQ(slotText(2), "own");
+}
+
+// The run's own clipboard writes while armed are shown, not stored; the user's Ctrl+C meanwhile
+// is an ordinary copy.
+class CaptureDuringARun : public testing_support::InsertionFixture {};
+
+TEST_F(CaptureDuringARun, InsertedValueIsShownButNotStoredAndTheUsersOwnCopyIs) {
+  startRun();
+  arm();
+  ASSERT_TRUE(flags().insertArmed);
+  const std::vector<std::string> before = texts();
+  clickAndWait();
+  ASSERT_EQ(field->text, "No.1)");
+  EXPECT_EQ(texts(), before);
+  EXPECT_EQ(panel().form.caption(), "No.1)");
+  EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
+
+  arm();
+  ASSERT_TRUE(flags().insertArmed);
+  desktop->userKey(kCtrl, false);
+  desktop->otherCopiesText("user copy");
+  desktop->advance(100);
+  desktop->userKey(kCtrl, true);
+  EXPECT_EQ(slotText(2), "user copy");
+  EXPECT_EQ(slotFile(2), "user copy");
 }
 
 }  // namespace

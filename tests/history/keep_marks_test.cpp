@@ -106,7 +106,9 @@ TEST_F(KeepMarks, KeepMarkOnAnEmptySlotIsRefused) {
 
 TEST_F(KeepMarks, EveryProcessedChangeClearsTheSelectionAndRequestsAColourPass) {
   begin(3, 0);
-  program->state().slotSelection[2] = 1;
+  platform->rightPress(store().memo(2));
+  desktop->advance(100);
+  ASSERT_EQ(program->state().slotSelection[2], 1);
   platform->click(store().box(1));
   EXPECT_EQ(program->state().slotSelection[2], 0);
   EXPECT_TRUE(panel().timer2.running());
