@@ -90,7 +90,7 @@ class KeepRestore : public Lifecycle,
 TEST_P(KeepRestore, OnlyASingleCapitalLetterRestoresTheKeptRun) {
   writeSlotFiles({"a", "b", "c", "d", "e"}, std::string(GetParam().first) + "\r\n定義1");
   start();
-  for (int i = 1; i <= 5; ++i)
+  for (int i = 1; i <= 20; ++i)
     EXPECT_EQ(store().checked(i), i <= GetParam().second) << i;
 }
 

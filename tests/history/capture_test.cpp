@@ -61,6 +61,24 @@ TEST_F(Capture, SameTextAgainChangesNothingButCaptionAndColour) {
   EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
 }
 
+// A dropped-down panel is not on top; any text copied puts it back there.
+TEST_F(Capture, CopyPutsADroppedDownPanelBackOnTop) {
+  writeSlotFiles({"one"});
+  start();
+  copy("one");
+  platform->titleBarPress();  // drop down
+  ASSERT_FALSE(panel().form.topmost());
+  copy("one");  // held by a slot: the panel stays down
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_GT(panel().form.outerHeight(), 50);
+  platform->titleBarPress();  // fold up
+  platform->titleBarPress();  // drop down again
+  ASSERT_FALSE(panel().form.topmost());
+  copy("two");  // a new text folds it as well
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_EQ(panel().form.clientHeight(), 0);
+}
+
 TEST_F(Capture, TextsThatDifferInCaseOrATrailingLineBreakAreNewTexts) {
   writeSlotFiles({"Text"});
   start();

@@ -90,6 +90,15 @@ TEST_F(KeepMarks, ASecondChangeInsideTheGuardWindowIsNotProcessed) {
   EXPECT_FALSE(store().hasKeepLetter(7));
 }
 
+TEST_F(KeepMarks, ReleasingAInsideTheGuardWindowIsUndone) {
+  begin(4, 0);
+  userClicks(1, 100);
+  ASSERT_TRUE(store().checked(1));
+  userClicks(1);
+  EXPECT_EQ(row(), "1* 2 3 4 ");
+  EXPECT_TRUE(store().hasKeepLetter(1));
+}
+
 TEST_F(KeepMarks, ASecondChangeAfterTheGuardWindowIsProcessed) {
   begin(8, 0);
   userClicks(8);

@@ -178,6 +178,9 @@ TEST_F(LargeText, FileThatDoesNotHoldItsSlotsTextIsWrittenNotMoved) {
   t[1] = "x\ny";
   writeSlotFiles(t);
   start();
+  copy("n0");
+  ASSERT_EQ(slotText(1), "x\r\ny");
+  EXPECT_EQ(slotFile(1), "x\r\ny");
   // slot T's save fails once (capture retries once, then drops): its file stays stale
   copy("n1");
   desktop->failWrite("Kolvex20.txt");
