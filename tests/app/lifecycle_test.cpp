@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "sequence/insertion_support.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -89,7 +90,7 @@ class KeepRestore : public Lifecycle,
 TEST_P(KeepRestore, OnlyASingleCapitalLetterRestoresTheKeptRun) {
   writeSlotFiles({"a", "b", "c", "d", "e"}, std::string(GetParam().first) + "\r\n定義1");
   start();
-  for (int i = 1; i <= 5; ++i)
+  for (int i = 1; i <= 20; ++i)
     EXPECT_EQ(store().checked(i), i <= GetParam().second) << i;
 }
 
@@ -100,7 +101,14 @@ INSTANTIATE_TEST_SUITE_P(Line0, KeepRestore,
                                            std::make_pair("AB", 0), std::make_pair("", 0),
                                            std::make_pair("U", 0),
                                            // a kept slot is never empty: only A..E hold text
-                                           std::make_pair("H", 5)));
+                                           std::make_pair("H", 5)),
+                         [](const auto& info) {
+                           std::string line;
+                           for (const char* c = info.param.first; *c; ++c)
+                             line += *c == ' ' ? std::string("Space") : std::string(1, *c);
+                           return (line.empty() ? std::string("Empty") : line) + "_Keeps" +
+                                  std::to_string(info.param.second);
+                         });
 
 TEST_F(Lifecycle, RestoredKeptRunSurvivesAReleaseLikeAnyKeptRun) {
   writeSlotFiles({"a", "b", "c", "d", "e"}, "C");
@@ -181,12 +189,34 @@ TEST_F(Lifecycle, CloseFromZeroHeightGoesThroughTheStrip) {
   EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
 }
 
-TEST_F(Lifecycle, ClipboardTextOfTheLastInsertedValueIsTakenOffAtClose) {
-  start();
-  program->state().insertion.lastInsertedText = "No.3)";
-  desktop->otherCopiesText("No.3)");
+class LifecycleAfterARun : public testing_support::InsertionFixture {
+ protected:
+  void closeFromTray() {
+    platform->trayIcon(platform::kWmRButtonDown);
+    platform->chooseMenuItem(panel().n3);
+  }
+};
+
+TEST_F(LifecycleAfterARun, ClipboardTextOfTheLastInsertedValueIsTakenOffAtClose) {
+  startRun("1");
+  arm();
+  clickAndWait();
+  ASSERT_EQ(field->text, "No.1)");
+  ASSERT_EQ(clipboard(), "No.1)");
   closeFromTray();
+  EXPECT_TRUE(platform->quitRequested());
   EXPECT_EQ(desktop->clipboardKind(), Kind::Empty);
+}
+
+TEST_F(LifecycleAfterARun, AnotherTextCopiedAfterTheRunStaysAtClose) {
+  startRun("1");
+  arm();
+  clickAndWait();
+  ASSERT_EQ(field->text, "No.1)");
+  copy("the user's own");
+  closeFromTray();
+  EXPECT_TRUE(platform->quitRequested());
+  EXPECT_EQ(clipboard(), "the user's own");
 }
 
 TEST_F(Lifecycle, UsersOwnClipboardTextStaysAtClose) {

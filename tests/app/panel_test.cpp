@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <ostream>
 #include <string>
 
+#include "sequence/insertion_support.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -73,10 +76,15 @@ TEST_F(Panel, HotkeyPutsADraggedUpPanelBackAtTheTopButLeavesALowerOne) {
 }
 
 TEST_F(Panel, RefusedForegroundChangeKeepsTheOldReturnWindow) {
-  desktop->refuseForeground = true;
-  program->state().summon.returnWindow = 77;
   platform->hotkey();
-  EXPECT_EQ(program->state().summon.returnWindow, 77u);
+  desktop->runPending();
+  platform->keyUp(f(), 16);  // back to the other program
+  ASSERT_EQ(desktop->foreground(), other);
+  const platform::WindowHandle second = desktop->createOtherWindow({0, 0, 50, 50});
+  desktop->activateOther(second);
+  desktop->refuseForeground = true;
+  platform->hotkey();
+  EXPECT_EQ(program->state().summon.returnWindow, other);
 }
 
 TEST_F(Panel, TrayLeftClickExpandsOnTopAndRightClickOpensTheMenuAtThePointer) {
@@ -167,27 +175,55 @@ TEST_F(Panel, SuspendQueryStopsTheGuardTimerAndResumeRejoins) {
   EXPECT_EQ(platform->listenRenewals(), renewals + 3);
 }
 
-// Every summoning path marks a held Ctrl as part of a chord, so releasing it arms nothing.
-class ChordFlag : public Panel, public ::testing::WithParamInterface<int> {};
+// Every summoning path marks a held Ctrl as part of a chord, so releasing it back over the field
+// of a run arms nothing; a lone tap there still arms.
+struct Summoning {
+  const char* name;
+  std::function<void(sim::SimPlatform&)> summon;
+  friend std::ostream& operator<<(std::ostream& os, const Summoning& s) { return os << s.name; }
+};
 
-TEST_P(ChordFlag, SummoningWhileCtrlIsHeldSetsTheChord) {
-  program->state().insertion.ctrlDown = GetParam() != 3;
-  switch (GetParam() % 3) {
-    case 0:
-      platform->hotkey();
-      break;
-    case 1:
-      platform->trayIcon(platform::kWmLButtonDown);
-      break;
-    case 2:
-      platform->titleBarPress();
-      break;
+class ChordFlag : public testing_support::InsertionFixture,
+                  public ::testing::WithParamInterface<Summoning> {
+ protected:
+  // The user comes back to the field with Ctrl still down or not.
+  void backToTheField() {
+    desktop->activateOther(other);
+    desktop->userMoveMouse(kInField);
   }
-  EXPECT_EQ(program->state().insertion.ctrlChord, GetParam() != 3);
-  EXPECT_FALSE(program->state().insertion.insertArmed);
+};
+
+TEST_P(ChordFlag, CtrlHeldWhileSummoningIsAChordAndArmsNothing) {
+  startRun();
+  desktop->userMoveMouse(kInField);
+  ASSERT_FALSE(flags().insertArmed);
+  desktop->userKey(kCtrl, false);
+  GetParam().summon(*platform);
+  desktop->runPending();
+  backToTheField();
+  desktop->userKey(kCtrl, true);
+  EXPECT_FALSE(flags().insertArmed);
+  // Nothing of the chord is left over: the next lone tap arms.
+  desktop->userTap(kCtrl);
+  EXPECT_TRUE(flags().insertArmed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, ChordFlag, ::testing::Values(0, 1, 2, 3));
+TEST_P(ChordFlag, SummoningWithoutCtrlLeavesALaterTapToArm) {
+  startRun();
+  GetParam().summon(*platform);
+  desktop->runPending();
+  backToTheField();
+  desktop->userTap(kCtrl);
+  EXPECT_TRUE(flags().insertArmed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ChordFlag,
+    ::testing::Values(Summoning{"Hotkey", [](sim::SimPlatform& p) { p.hotkey(); }},
+                      Summoning{"TrayIcon",
+                                [](sim::SimPlatform& p) { p.trayIcon(platform::kWmLButtonDown); }},
+                      Summoning{"TitleBar", [](sim::SimPlatform& p) { p.titleBarPress(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 
@@ -208,12 +244,20 @@ TEST_F(PanelDuringARun, HotkeyRetargetsTheInsertionUnlessFieldsAreReplaced) {
   EXPECT_EQ(program->state().insertion.insertTargetWindow, 0u);
 }
 
-TEST_F(PanelDuringARun, TrayLeftClickAsksForTheInputHookToBeRenewed) {
-  int renewals = 0;
-  program->settings().speedButton3.onClick = [&] { ++renewals; };
+class PanelWithARun : public testing_support::InsertionFixture {};
+
+TEST_F(PanelWithARun, TrayLeftClickRenewsTheInputHookOfARun) {
   platform->trayIcon(platform::kWmLButtonDown);
+  EXPECT_EQ(platform->hookInstalls(), 0);  // no run: no hook to renew
+  platform->titleBarPress();
+  startRun();
+  const int installs = platform->hookInstalls();
+  ASSERT_TRUE(platform->inputHookInstalled());
+  platform->trayIcon(platform::kWmLButtonDown);
+  EXPECT_EQ(platform->hookInstalls(), installs + 1);
   platform->trayIcon(platform::kWmRButtonDown);
-  EXPECT_EQ(renewals, 1);
+  EXPECT_EQ(platform->hookInstalls(), installs + 1);
+  EXPECT_TRUE(platform->inputHookInstalled());
 }
 
 }  // namespace

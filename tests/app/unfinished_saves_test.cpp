@@ -3,6 +3,7 @@
 // whole bytes of every slot; files of other names in the folder are the user's and stay.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -60,7 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Names, UsersFiles,
                          ::testing::Values("notes.tmp", "Kolvex21.txt.tmp", "Kolvex0.txt.tmp",
                                            "Kolvex01.txt.tmp", "Kolvex1.tmp", "Kolvex1.txt.bak",
                                            "Kolvex1.txt.tmp.txt", "Kolvex20.ini.bak",
-                                           "xKolvex1.txt.tmp"));
+                                           "xKolvex1.txt.tmp"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 TEST_F(UnfinishedSaves, AFolderOfTheTemporaryNameIsTheUsersAndStays) {
   writeSlotFiles({"one"});

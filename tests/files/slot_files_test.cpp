@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cctype>
 #include <string>
 
 #include "files/slot_files.h"
@@ -17,6 +18,39 @@ struct NormCase {
 };
 
 class LoadNormalisation : public SimFixture, public ::testing::WithParamInterface<NormCase> {};
+
+// The file's bytes spelled out for the case's name: "a_CR_LF_b", "x31_CR_y33", "X82_NUL_LF".
+std::string bytesName(const std::string& bytes) {
+  std::string name;
+  bool lastLiteral = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    std::size_t run = 1;
+    while (i + run < bytes.size() && bytes[i + run] == bytes[i])
+      ++run;
+    const bool literal = std::isalnum(c) != 0;
+    std::string token;
+    if (literal)
+      token = std::string(1, static_cast<char>(c));
+    else if (c == '\r')
+      token = "CR";
+    else if (c == '\n')
+      token = "LF";
+    else if (c == 0)
+      token = "NUL";
+    else {
+      static const char hex[] = "0123456789ABCDEF";
+      token = {'X', hex[c >> 4], hex[c & 15]};
+    }
+    const std::size_t take = run > 2 ? run : 1;
+    if (run > 2) token += std::to_string(run);
+    if (!name.empty() && !(literal && lastLiteral && run <= 2)) name += '_';
+    name += token;
+    lastLiteral = literal && run <= 2;
+    i += take;
+  }
+  return name.empty() ? "Empty" : name;
+}
 
 TEST_P(LoadNormalisation, FileBytesBecomeTheBoxText) {
   EXPECT_EQ(files::normalizeLoadedText(GetParam().file, *platform), GetParam().text);
@@ -46,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NormCase{std::string(31, 'x') + "\r" + std::string(33, 'y'),
                                std::string(31, 'x') + "\r\n" + std::string(33, 'y')},
                       NormCase{std::string(15, 'x') + "\x82\r\n" + std::string(20, 'y'),
-                               std::string(15, 'x') + "\x82\r\r\n" + std::string(20, 'y')}));
+                               std::string(15, 'x') + "\x82\r\r\n" + std::string(20, 'y')}),
+    [](const auto& info) { return bytesName(info.param.file); });
 
 TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
   ui::Memo m("Memo1");

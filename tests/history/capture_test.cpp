@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "sequence/insertion_support.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -43,7 +44,8 @@ TEST_F(Capture, FirstCopyIntoAnEmptyStoreFillsAFoldsThePanelAndSavesTheFile) {
 TEST_F(Capture, CopyWaitsBeforeReadingSoASettlingCopyIsSeenWhole) {
   start();
   const auto t0 = desktop->now();
-  copy("x");
+  copyAndHandleAtOnce("x");
+  EXPECT_EQ(slotText(1), "x");
   EXPECT_GE(desktop->now() - t0, 50);
 }
 
@@ -57,6 +59,24 @@ TEST_F(Capture, SameTextAgainChangesNothingButCaptionAndColour) {
   EXPECT_EQ(desktop->totalWrites(), writes);
   EXPECT_EQ(panel().form.caption(), "B" + colon() + "two");
   EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
+}
+
+// A dropped-down panel is not on top; any text copied puts it back there.
+TEST_F(Capture, CopyPutsADroppedDownPanelBackOnTop) {
+  writeSlotFiles({"one"});
+  start();
+  copy("one");
+  platform->titleBarPress();  // drop down
+  ASSERT_FALSE(panel().form.topmost());
+  copy("one");  // held by a slot: the panel stays down
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_GT(panel().form.outerHeight(), 50);
+  platform->titleBarPress();  // fold up
+  platform->titleBarPress();  // drop down again
+  ASSERT_FALSE(panel().form.topmost());
+  copy("two");  // a new text folds it as well
+  EXPECT_TRUE(panel().form.topmost());
+  EXPECT_EQ(panel().form.clientHeight(), 0);
 }
 
 TEST_F(Capture, TextsThatDifferInCaseOrATrailingLineBreakAreNewTexts) {
@@ -186,29 +206,22 @@ TEST_F(Capture, SaveThatFailsIsRetriedOnceThenDroppedSilentlyAndTheTextStays) {
   writeSlotFiles({"a"});
   start();
   desktop->failWrite("Kolvex2.txt");
+  int attempts = 0;
+  desktop->onWriteAttempt = [&](const std::string&) { ++attempts; };
   const auto t0 = desktop->now();
-  copy("b");
+  copyAndHandleAtOnce("b");
+  desktop->onWriteAttempt = nullptr;
+  // The retry finds the text in its slot: it names and colours it and writes nothing again.
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
   EXPECT_EQ(slotText(2), "b");
   EXPECT_EQ(slotFile(2), "");  // still the old file
   EXPECT_EQ(errorCount(), 0);
-  EXPECT_GE(desktop->now() - t0, 100);  // the two waits
+  EXPECT_GE(desktop->now() - t0, 100);  // the wait before the read, then the one before the retry
   EXPECT_EQ(panel().form.caption(), "B" + colon() + "b");
   desktop->failWrite("Kolvex2.txt", false);
   copy("c");
   EXPECT_EQ(slotFile(3), "c");
-}
-
-TEST_F(Capture, ValuesOfAnArmedInsertionAreShownButNotStored) {
-  start();
-  program->state().insertion.insertArmed = true;
-  copy("No.1)");
-  EXPECT_EQ(slotText(1), "");
-  EXPECT_EQ(panel().form.caption(), "No.1)");
-  EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
-  // the user's own Ctrl+C while armed is still recorded
-  program->state().insertion.ctrlDown = true;
-  copy("user copy");
-  EXPECT_EQ(slotText(1), "user copy");
 }
 
 TEST_F(Capture, JapaneseTextRoundTripsAsSystemCodePageBytes) {
@@ -229,6 +242,31 @@ TEST_F(Capture, OwnWriteIsCapturedBeforeTheWriteReturns) {
   });
   EXPECT_EQ(captionRightAfter, "B" + colon() + "own");
   EXPECT_EQ(slotText(2), "own");
+}
+
+// The run's own clipboard writes while armed are shown, not stored; the user's Ctrl+C meanwhile
+// is an ordinary copy.
+class CaptureDuringARun : public testing_support::InsertionFixture {};
+
+TEST_F(CaptureDuringARun, InsertedValueIsShownButNotStoredAndTheUsersOwnCopyIs) {
+  startRun();
+  arm();
+  ASSERT_TRUE(flags().insertArmed);
+  const std::vector<std::string> before = texts();
+  clickAndWait();
+  ASSERT_EQ(field->text, "No.1)");
+  EXPECT_EQ(texts(), before);
+  EXPECT_EQ(panel().form.caption(), "No.1)");
+  EXPECT_EQ(panel().form.outerHeight(), sim::SimPlatform::kFrameHeight - 3);
+
+  arm();
+  ASSERT_TRUE(flags().insertArmed);
+  desktop->userKey(kCtrl, false);
+  desktop->otherCopiesText("user copy");
+  desktop->advance(100);
+  desktop->userKey(kCtrl, true);
+  EXPECT_EQ(slotText(2), "user copy");
+  EXPECT_EQ(slotFile(2), "user copy");
 }
 
 }  // namespace

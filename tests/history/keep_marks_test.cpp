@@ -90,6 +90,15 @@ TEST_F(KeepMarks, ASecondChangeInsideTheGuardWindowIsNotProcessed) {
   EXPECT_FALSE(store().hasKeepLetter(7));
 }
 
+TEST_F(KeepMarks, ReleasingAInsideTheGuardWindowIsUndone) {
+  begin(4, 0);
+  userClicks(1, 100);
+  ASSERT_TRUE(store().checked(1));
+  userClicks(1);
+  EXPECT_EQ(row(), "1* 2 3 4 ");
+  EXPECT_TRUE(store().hasKeepLetter(1));
+}
+
 TEST_F(KeepMarks, ASecondChangeAfterTheGuardWindowIsProcessed) {
   begin(8, 0);
   userClicks(8);
@@ -106,7 +115,9 @@ TEST_F(KeepMarks, KeepMarkOnAnEmptySlotIsRefused) {
 
 TEST_F(KeepMarks, EveryProcessedChangeClearsTheSelectionAndRequestsAColourPass) {
   begin(3, 0);
-  program->state().marks.slotSelection[2] = 1;
+  platform->rightPress(store().memo(2));
+  desktop->advance(100);
+  ASSERT_EQ(program->state().marks.slotSelection[2], 1);
   platform->click(store().box(1));
   EXPECT_EQ(program->state().marks.slotSelection[2], 0);
   EXPECT_TRUE(panel().timer2.running());

@@ -178,6 +178,9 @@ TEST_F(LargeText, FileThatDoesNotHoldItsSlotsTextIsWrittenNotMoved) {
   t[1] = "x\ny";
   writeSlotFiles(t);
   start();
+  copy("n0");
+  ASSERT_EQ(slotText(1), "x\r\ny");
+  EXPECT_EQ(slotFile(1), "x\r\ny");
   // slot T's save fails once (capture retries once, then drops): its file stays stale
   copy("n1");
   desktop->failWrite("Kolvex20.txt");
@@ -228,7 +231,10 @@ TEST_P(ShiftCrash, EveryStepLeavesEveryFileWithItsOldOrNewText) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kept, ShiftCrash, ::testing::Values(0, 2, 19));
+INSTANTIATE_TEST_SUITE_P(Kept, ShiftCrash, ::testing::Values(0, 2, 19), [](const auto& info) {
+  return info.param == 0 ? std::string("NothingKept")
+                         : "AThrough" + std::string(1, history::SlotStore::letter(info.param));
+});
 
 // A file that cannot be written at any step: the capture's retry drops the error, the files stay
 // whole, and the next save of all files brings every one up to date.
@@ -257,7 +263,8 @@ TEST_P(ShiftFault, FailingFileLeavesOldOrNewTextAndTheNextSaveMends) {
     EXPECT_EQ(slotFile(i), slotText(i)) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Slot, ShiftFault, ::testing::Values(1, 2, 10, 19, 20));
+INSTANTIATE_TEST_SUITE_P(Failing, ShiftFault, ::testing::Values(1, 2, 10, 19, 20),
+                         [](const auto& info) { return "Slot" + std::to_string(info.param); });
 
 // --- a clipboard held for a moment ---
 

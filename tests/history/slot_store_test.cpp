@@ -29,7 +29,14 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_pair(std::vector<int>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
                                                       11, 12, 13, 14, 15, 16, 17, 18, 19, 20},
                                      305),
-                      std::make_pair(std::vector<int>{1, 19}, 305)));
+                      std::make_pair(std::vector<int>{1, 19}, 305)),
+    [](const auto& info) {
+      std::string filled;
+      for (int i : info.param.first)
+        filled += history::SlotStore::letter(i);
+      return (filled.empty() ? std::string("NoSlot") : filled) + "Filled_" +
+             std::to_string(info.param.second);
+    });
 
 TEST_F(SimFixture, UpdateSlotRowsHidesEmptyRowsUnchecksThemAndWritesTheirFiles) {
   writeSlotFiles({"a", "b", "c", "d", "e"});
@@ -79,7 +86,7 @@ TEST_F(ColourPass, KeptSlotsTakeTheKeptOrMatchColourAndTheFirstHolderIsNamed) {
 
 TEST_F(ColourPass, SelectionColourWinsOverEverything) {
   copy("c");
-  program->state().marks.slotSelection[3] = 1;
+  platform->rightPress(store().memo(3));  // selects C, as for its popup menu
   pass();
   EXPECT_EQ(store().memo(3).color(), history::kSelectedColour);
 }

@@ -72,14 +72,6 @@ TEST_F(Recall, RightPressWhileASequenceWindowIsShownSelectsNothing) {
   EXPECT_EQ(platform->openMenu(), &panel().popupMenu1);  // the menu still opens
 }
 
-TEST_F(Recall, RecallWhileTheEditorIsOpenKeepsTheSelection) {
-  bool editorOpen = true;
-  panel().editorOpen = [&] { return editorOpen; };
-  platform->rightPress(store().memo(3));
-  platform->click(*panel().letterButtons[1]);
-  EXPECT_EQ(program->state().marks.slotSelection[3], 1);
-}
-
 TEST_F(Recall, HoverShowsTheWholeText) {
   platform->mouseEnter(store().memo(3));
   EXPECT_EQ(store().memo(3).hint(), "two\r\nlines");

@@ -43,6 +43,11 @@ void SimFixture::copy(const std::string& bytes) {
   desktop->advance(100);
 }
 
+void SimFixture::copyAndHandleAtOnce(const std::string& bytes) {
+  desktop->otherCopiesText(bytes);
+  desktop->runPending();
+}
+
 std::string SimFixture::file(const std::string& name) const {
   auto bytes = desktop->fileBytes(name);
   EXPECT_TRUE(bytes.has_value()) << name;

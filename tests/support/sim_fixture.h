@@ -25,6 +25,9 @@ class SimFixture : public ::testing::Test {
   app::Program& start();
   // Another program copies a text; the capture runs when the message arrives.
   void copy(const std::string& bytes);
+  // As copy(), but only the notification is handled and no time is given: whatever time passes
+  // is the program's own waiting.
+  void copyAndHandleAtOnce(const std::string& bytes);
   std::string cp932(const char* utf8) const { return platform->fromUtf8(utf8); }
   std::string file(const std::string& name) const;
   std::string slotFile(int i) const { return file(files::slotFileName(i)); }
