@@ -79,7 +79,12 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_tuple(33, 29, 0, 29),   // the 33 of the fold-up
                       std::make_tuple(10, 29, 0, 10),   // client never below 0
                       std::make_tuple(26, 29, -3, 23),  // strip again: 3 less each time
-                      std::make_tuple(80, 29, 100, 129)));
+                      std::make_tuple(80, 29, 100, 129)),
+    [](const testing::TestParamInfo<std::tuple<int, int, int, int>>& info) {
+      auto number = [](int v) { return v < 0 ? "Minus" + std::to_string(-v) : std::to_string(v); };
+      return "Outer" + number(std::get<0>(info.param)) + "_Frame" +
+             number(std::get<1>(info.param)) + "_Client" + number(std::get<2>(info.param));
+    });
 
 TEST(Form, FocusMovesCallExitThenEnterAndTheExitHandlerMayRedirect) {
   ui::Form f("F");
@@ -140,6 +145,20 @@ INSTANTIATE_TEST_SUITE_P(Memo, Lines,
                                            LineCase{"a\r\nb\r\nc", 1, "b", "a\r\nX\r\nc", 3},
                                            LineCase{"a\r\nb\r\n", 2, "", "a\r\nb\r\nX", 2},
                                            LineCase{"a\r\n\r\nb", 1, "", "a\r\nX\r\nb", 3},
-                                           LineCase{"a\rb\r\nc", 0, "a\rb", "X\r\nc", 2}));
+                                           LineCase{"a\rb\r\nc", 0, "a\rb", "X\r\nc", 2}),
+                         [](const testing::TestParamInfo<LineCase>& info) {
+                           // Letters as they are, line breaks spelled.
+                           std::string name;
+                           for (const char* p = info.param.text; *p; ++p) {
+                             if (p[0] == '\r' && p[1] == '\n') {
+                               name += "Nl";
+                               ++p;
+                             } else {
+                               name += *p == '\r' ? std::string("Cr") : std::string(1, *p);
+                             }
+                           }
+                           return (name.empty() ? "Empty" : name) + "_Line" +
+                                  std::to_string(info.param.n);
+                         });
 
 }  // namespace
