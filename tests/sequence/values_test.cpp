@@ -112,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RunCase{"A", "g", 39, {{0, "A"}, {38, "g"}}},
                     // A lone a..f at the start forces letters.
                     RunCase{"a", "F", 28, {{0, "a"}, {1, "`"}, {6, "["}, {7, "Z"}, {27, "F"}}},
+                    RunCase{"f", "A", 38, {{0, "f"}, {1, "e"}, {37, "A"}}},
                     RunCase{"b", "3", 48, {{0, "b"}, {47, "3"}}},
                     // Codes above 127 count as 128..255, not as negative numbers.
                     RunCase{"\x81", "~", 4, {{0, "\x81"}, {1, "\x80"}, {2, "\x7F"}, {3, "~"}}},
