@@ -333,6 +333,13 @@ INSTANTIATE_TEST_SUITE_P(
                        d.createTextField(w2, {810, 150, 1100, 180});
                        d.userClickAt({900, 165});
                      }},
+        // Inside the target's rectangle, but another program's window is in front of it.
+        NoInsertCase{"OverAWindowInFrontOfTheTarget",
+                     [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
+                       const platform::WindowHandle w2 = d.createOtherWindow({250, 120, 650, 400});
+                       d.createTextField(w2, {260, 150, 640, 180});
+                       d.userClickAt({300, 165});
+                     }},
         NoInsertCase{"OverTheTargetButNotTheIBeam",
                      [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
                        d.userClickAt({300, 300});

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -93,16 +94,23 @@ TEST(Form, FocusMovesCallExitThenEnterAndTheExitHandlerMayRedirect) {
   f.addControl(b);
   f.addControl(sink);
   std::vector<std::string> log;
-  a.onExit = [&] { log.push_back("a-exit"); };
-  b.onEnter = [&] {
-    log.push_back("b-enter");
+  // Leaving a sends the focus elsewhere (as a leave check does): b, the move's own target, is
+  // then never entered.
+  a.onExit = [&] {
+    log.push_back("a-exit");
     f.setFocus(&sink);
   };
+  b.onEnter = [&] { log.push_back("b-enter"); };
   sink.onEnter = [&] { log.push_back("sink-enter"); };
+  sink.onExit = [&] { log.push_back("sink-exit"); };
   f.setFocus(&a);
   f.setFocus(&b);
   EXPECT_EQ(f.focused(), &sink);
-  EXPECT_EQ(log, (std::vector<std::string>{"a-exit", "b-enter", "sink-enter"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"a-exit", "sink-enter"}));
+  // A plain move: the old control's exit, then the new one's enter.
+  f.setFocus(&b);
+  EXPECT_EQ(f.focused(), &b);
+  EXPECT_EQ(log, (std::vector<std::string>{"a-exit", "sink-enter", "sink-exit", "b-enter"}));
 }
 
 TEST(Form, CloseRefusedByTheQueryKeepsTheFormAndSkipsClose) {
@@ -128,6 +136,9 @@ struct LineCase {
   const char* after;
   int count;
 };
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(std::string(c.text)) << " line " << c.n;
+}
 class Lines : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(Lines, LineAccessCountsCrLfLines) {
