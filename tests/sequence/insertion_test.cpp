@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sequence/insertion_support.h"
@@ -433,8 +434,38 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   ASSERT_TRUE(hint().isOpen());
   arm();
   EXPECT_EQ(hint().label1.color(), 65535u);
+  desktop->sentKeys.clear();
   clickAndWait();
   EXPECT_EQ(field->text, "No.1)");
+  // What the field's program receives: its content selected and deleted twice over, by Ctrl+A
+  // and by words back from past the value's length, then the paste. The simulated field takes
+  // Ctrl+A, so only the keys show the second way.
+  std::vector<std::pair<int, bool>> expected;
+  auto key = [&](int vk, bool up) { expected.push_back({vk, up}); };
+  auto tap = [&](int vk) {
+    key(vk, false);
+    key(vk, true);
+  };
+  for (int i = 0; i < 5; ++i)
+    tap(39);
+  key(kCtrl, false);
+  tap('A');
+  key(kCtrl, true);
+  tap(46);
+  key(16, false);
+  key(kCtrl, false);
+  for (int i = 0; i < 5; ++i)
+    tap(37);
+  key(kCtrl, true);
+  key(16, true);
+  tap(46);
+  key(kCtrl, false);
+  tap('V');
+  key(kCtrl, true);
+  std::vector<std::pair<int, bool>> sent;
+  for (const auto& k : desktop->sentKeys)
+    sent.push_back({k.vk, k.up});
+  EXPECT_EQ(sent, expected);
   arm();
   clickAndWait();
   EXPECT_EQ(field->text, "No.2)");
@@ -486,6 +517,14 @@ TEST_F(Insertion, AClipboardHeldByAnotherProgramLosesNoValueAndTouchesNoField) {
   clickAndWait();
   EXPECT_EQ(field->text, "No.1)");
   EXPECT_EQ(desktop->clipboardBytes(), "No.1)");
+  // The refused click used up no step either: the run still has its last two values.
+  for (const char* value : {"No.2)", "No.3)"}) {
+    ASSERT_TRUE(hint().isOpen()) << value;
+    arm();
+    clickAndWait();
+    EXPECT_EQ(field->text, value);
+  }
+  EXPECT_FALSE(hint().isOpen());
 }
 
 // --- the window the run goes to, the hook's renewal ---
