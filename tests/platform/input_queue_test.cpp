@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,6 +58,10 @@ struct FoldCase {
   std::vector<InputEvent> pushed;
   std::vector<std::string> taken;
 };
+
+void PrintTo(const FoldCase& c, std::ostream* os) {
+  *os << c.title;
+}
 
 class InputQueueFolding : public testing::TestWithParam<FoldCase> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,10 @@ TEST_F(DefinitionEditor, ReopeningShowsTheLastEditAndTheCheckedDefinition) {
 // Closing the editor while its text box still has the focus must store the edit before the
 // kinds are rebuilt, whichever way it is closed.
 enum class CloseBy { FinishButton, CloseBox };
+
+void PrintTo(CloseBy c, std::ostream* os) {
+  *os << (c == CloseBy::FinishButton ? "FinishButton" : "CloseBox");
+}
 
 class ClosingWithFocusInEditor : public DefinitionEditor,
                                  public testing::WithParamInterface<CloseBy> {};

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 namespace sequence {
 namespace {
 
@@ -26,6 +29,35 @@ void PrintTo(const LineCase& c, std::ostream* os) {
   *os << testing::PrintToString(c.line);
 }
 
+// A test name's part for a line or an editor text: the CP932 head as "Head", commas as "_",
+// line breaks spelled, letters and digits as they are.
+std::string spelled(std::string text) {
+  if (text.empty()) return "Empty";
+  std::string out;
+  if (text.starts_with(kHead)) {
+    out = "Head";
+    text.erase(0, kHead.size());
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (text.compare(i, 2, "\r\n") == 0) {
+      out += "Nl";
+      ++i;
+    } else if (text[i] == '\r') {
+      out += "Cr";
+    } else if (text[i] == '\n') {
+      out += "Lf";
+    } else if (text[i] == ',') {
+      out += "_";
+    } else if (u < 128 && std::isalnum(u)) {
+      out += text[i];
+    } else {
+      out += "Byte" + std::to_string(u);
+    }
+  }
+  return out;
+}
+
 class DefinitionLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(DefinitionLineTest, ValuesLabelAndKind) {
@@ -48,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{head(10), {head(10)}, kTilde + head(10), false},
         // The head is not examined: anything up to the first comma is skipped.
         LineCase{"x,1,2", {"1", "2"}, "1" + kTilde + "2", false},
-        LineCase{"", {""}, kTilde, false}));
+        LineCase{"", {""}, kTilde, false}),
+    [](const testing::TestParamInfo<LineCase>& info) { return spelled(info.param.line); });
 
 TEST(TextLines, CountedAsATextBoxCountsThem) {
   EXPECT_EQ(textLines(""), Values{});
@@ -90,7 +123,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // A comma typed into a value comes back as a separator.
                     StoreCase{3, "1,5\r\n2", head(3) + ",1,5,2", "1,5" + kTilde + "2"},
                     // A pasted lone LF or CR must not reach the file as a line break.
-                    StoreCase{1, "a\nb\rc", head(1) + ",a,b,c", "a" + kTilde + "c"}));
+                    StoreCase{1, "a\nb\rc", head(1) + ",a,b,c", "a" + kTilde + "c"}),
+    [](const testing::TestParamInfo<StoreCase>& info) {
+      return "Definition" + std::to_string(info.param.n) + "_" + spelled(info.param.editor);
+    });
 
 TEST(Buffer, PaddingToTwelveLines) {
   std::string twelveEmpty;

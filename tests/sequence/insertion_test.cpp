@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sequence/insertion_support.h"
@@ -266,6 +268,10 @@ struct SummonCase {
   void (*summon)(sim::SimPlatform&);
 };
 
+void PrintTo(const SummonCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class SummonWhileCtrlHeld : public Insertion, public ::testing::WithParamInterface<SummonCase> {};
 
 TEST_P(SummonWhileCtrlHeld, TheReleaseDoesNotArm) {
@@ -274,11 +280,12 @@ TEST_P(SummonWhileCtrlHeld, TheReleaseDoesNotArm) {
   desktop->userKey(kCtrl, false);
   GetParam().summon(*platform);
   desktop->activateOther(other);
+  // Back over the field before letting go, so only the chord keeps the release from arming
+  // (the hotkey put the pointer on the panel).
+  desktop->userMoveMouse(kInField);
   desktop->userKey(kCtrl, true);
   EXPECT_FALSE(flags().insertArmed);
-  EXPECT_FALSE(flags().ctrlChord);
-  desktop->userMoveMouse(kInField);  // the hotkey put the pointer on the panel
-  desktop->userTap(kCtrl);           // a lone tap afterwards still arms
+  desktop->userTap(kCtrl);  // a lone tap afterwards still arms
   EXPECT_TRUE(flags().insertArmed);
 }
 
@@ -295,6 +302,10 @@ struct NoInsertCase {
   const char* name;
   std::function<void(InsertionFixture&, sim::SimDesktop&, platform::WindowHandle)> click;
 };
+
+void PrintTo(const NoInsertCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ClickInsertsNothing : public Insertion, public ::testing::WithParamInterface<NoInsertCase> {
  public:
@@ -322,6 +333,13 @@ INSTANTIATE_TEST_SUITE_P(
                        const platform::WindowHandle w2 = d.createOtherWindow({800, 100, 1200, 400});
                        d.createTextField(w2, {810, 150, 1100, 180});
                        d.userClickAt({900, 165});
+                     }},
+        // Inside the target's rectangle, but another program's window is in front of it.
+        NoInsertCase{"OverAWindowInFrontOfTheTarget",
+                     [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
+                       const platform::WindowHandle w2 = d.createOtherWindow({250, 120, 650, 400});
+                       d.createTextField(w2, {260, 150, 640, 180});
+                       d.userClickAt({300, 165});
                      }},
         NoInsertCase{"OverTheTargetButNotTheIBeam",
                      [](InsertionFixture&, sim::SimDesktop& d, platform::WindowHandle) {
@@ -391,7 +409,9 @@ TEST_F(Insertion, TheHintFollowsThePointerAndShowsTheArmedState) {
   for (int k = 0; k < 5; ++k)
     desktop->userMoveMouse({260 + k, 160});
   EXPECT_EQ(hint().label1.caption(), " No.1) ");
-  EXPECT_EQ(program->insertionDriver().run().sequenceIndex, 0);
+  // ...and the click then inserts the value shown.
+  clickAndWait({264, 160});
+  EXPECT_EQ(field->pastes, Values{"No.1)"});
 }
 
 // --- replacement, line break, exit ---
@@ -414,8 +434,38 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   ASSERT_TRUE(hint().isOpen());
   arm();
   EXPECT_EQ(hint().label1.color(), 65535u);
+  desktop->sentKeys.clear();
   clickAndWait();
   EXPECT_EQ(field->text, "No.1)");
+  // What the field's program receives: its content selected and deleted twice over, by Ctrl+A
+  // and by words back from past the value's length, then the paste. The simulated field takes
+  // Ctrl+A, so only the keys show the second way.
+  std::vector<std::pair<int, bool>> expected;
+  auto key = [&](int vk, bool up) { expected.push_back({vk, up}); };
+  auto tap = [&](int vk) {
+    key(vk, false);
+    key(vk, true);
+  };
+  for (int i = 0; i < 5; ++i)
+    tap(39);
+  key(kCtrl, false);
+  tap('A');
+  key(kCtrl, true);
+  tap(46);
+  key(16, false);
+  key(kCtrl, false);
+  for (int i = 0; i < 5; ++i)
+    tap(37);
+  key(kCtrl, true);
+  key(16, true);
+  tap(46);
+  key(kCtrl, false);
+  tap('V');
+  key(kCtrl, true);
+  std::vector<std::pair<int, bool>> sent;
+  for (const auto& k : desktop->sentKeys)
+    sent.push_back({k.vk, k.up});
+  EXPECT_EQ(sent, expected);
   arm();
   clickAndWait();
   EXPECT_EQ(field->text, "No.2)");
@@ -467,6 +517,14 @@ TEST_F(Insertion, AClipboardHeldByAnotherProgramLosesNoValueAndTouchesNoField) {
   clickAndWait();
   EXPECT_EQ(field->text, "No.1)");
   EXPECT_EQ(desktop->clipboardBytes(), "No.1)");
+  // The refused click used up no step either: the run still has its last two values.
+  for (const char* value : {"No.2)", "No.3)"}) {
+    ASSERT_TRUE(hint().isOpen()) << value;
+    arm();
+    clickAndWait();
+    EXPECT_EQ(field->text, value);
+  }
+  EXPECT_FALSE(hint().isOpen());
 }
 
 // --- the window the run goes to, the hook's renewal ---

@@ -2,6 +2,7 @@
 // to the panel and the files, closing, the option interlock, tooltips and the focus order.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,10 @@ struct TooltipCase {
   const char* text;
 };
 
+void PrintTo(const TooltipCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class OptionTooltip : public SettingsWindow, public ::testing::WithParamInterface<TooltipCase> {};
 
 TEST_P(OptionTooltip, ShowsOnceThePointerHasBeenOnTheBox) {
@@ -192,6 +197,10 @@ ui::Control* edit3(sequence::SettingsForm& s) {
 }
 ui::Control* start(sequence::SettingsForm& s) {
   return &s.button1;
+}
+
+void PrintTo(const NavCase& c, std::ostream* os) {
+  *os << c.name;
 }
 
 class FocusOrder : public SettingsWindow, public ::testing::WithParamInterface<NavCase> {};

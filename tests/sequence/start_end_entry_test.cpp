@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "sequence/settings_window_support.h"
@@ -12,6 +13,34 @@ enum class Field { Start, End };
 
 const char* fieldName(Field f) {
   return f == Field::Start ? "ComboBox1" : "Edit2";
+}
+
+const char* kindName(int kind) {
+  return kind == 0 ? "Standard" : "Definition";
+}
+
+// A test name's part for a typed key or text: letters and digits as they are, the rest spelled.
+std::string spelled(const std::string& text) {
+  if (text.empty()) return "Empty";
+  std::string out;
+  for (char ch : text) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (std::isalnum(u) && u < 128)
+      out += ch;
+    else if (ch == '\b')
+      out += "Backspace";
+    else if (ch == '\r')
+      out += "Enter";
+    else if (ch == ' ')
+      out += "Space";
+    else if (ch == '-')
+      out += "Minus";
+    else if (ch == '$')
+      out += "Dollar";
+    else
+      out += "Byte" + std::to_string(u);
+  }
+  return out;
 }
 
 class StartEndEntry : public SettingsWindowFixture {
@@ -56,7 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
                                      KeyCase{0, '-', false}, KeyCase{0, ' ', false},
                                      KeyCase{0, '$', false}, KeyCase{0, '\x82', false},
                                      KeyCase{0, '\r', false}, KeyCase{1, '-', true},
-                                     KeyCase{1, ' ', true}, KeyCase{1, '\r', false})));
+                                     KeyCase{1, ' ', true}, KeyCase{1, '\r', false})),
+    [](const testing::TestParamInfo<std::tuple<Field, KeyCase>>& info) {
+      const KeyCase& c = std::get<1>(info.param);
+      return std::string(fieldName(std::get<0>(info.param))) + "_" + kindName(c.kind) + "_" +
+             spelled(std::string(1, c.key)) + (c.kept ? "_Kept" : "_Dropped");
+    });
 
 struct LeaveCase {
   int kind;
@@ -87,7 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
                                      LeaveCase{0, "099", false}, LeaveCase{0, "", false},
                                      LeaveCase{0, "ZZ", true}, LeaveCase{0, "ab", true},
                                      LeaveCase{0, "1A2", true}, LeaveCase{0, "-", true},
-                                     LeaveCase{1, "ZZZ", false}, LeaveCase{1, "-", false})));
+                                     LeaveCase{1, "ZZZ", false}, LeaveCase{1, "-", false})),
+    [](const testing::TestParamInfo<std::tuple<Field, LeaveCase>>& info) {
+      const LeaveCase& c = std::get<1>(info.param);
+      return std::string(fieldName(std::get<0>(info.param))) + "_" + kindName(c.kind) + "_" +
+             spelled(c.typed) + (c.erased ? "_Erased" : "_Kept");
+    });
 
 TEST_F(StartEndEntry, HelpTooltipOnlyWithTheStandardSequence) {
   startWindow();

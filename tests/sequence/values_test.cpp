@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace sequence {
@@ -21,6 +24,34 @@ struct RunCase {
 void PrintTo(const RunCase& c, std::ostream* os) {
   *os << testing::PrintToString(std::string(c.start)) << " to "
       << testing::PrintToString(std::string(c.end));
+}
+
+// A test name's part for a start or end text: letters and digits as they are, the rest spelled.
+std::string spelled(std::string_view text) {
+  if (text.empty()) return "Empty";
+  std::string out;
+  for (char ch : text) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (u < 128 && std::isalnum(u))
+      out += ch;
+    else if (ch == ' ')
+      out += "Space";
+    else if (ch == '+')
+      out += "Plus";
+    else if (ch == '-')
+      out += "Minus";
+    else if (ch == '~')
+      out += "Tilde";
+    else if (ch == '!')
+      out += "Bang";
+    else
+      out += "Byte" + std::to_string(u);
+  }
+  return out;
+}
+
+std::string runName(const testing::TestParamInfo<RunCase>& info) {
+  return spelled(info.param.start) + "_To_" + spelled(info.param.end);
 }
 
 class StandardRunTest : public testing::TestWithParam<RunCase> {};
@@ -53,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"05", "003", 3, {{0, "005"}, {2, "003"}}},
         // Large numbers are fine; a number past the 32-bit range is no number.
         RunCase{"2147483646", "2147483645", 2, {{0, "2147483646"}, {1, "2147483645"}}},
-        RunCase{"0000000000000000000012", "13", 2, {{0, "12"}, {1, "13"}}}));
+        RunCase{"0000000000000000000012", "13", 2, {{0, "12"}, {1, "13"}}}),
+    runName);
 
 INSTANTIATE_TEST_SUITE_P(
     Hexadecimal, StandardRunTest,
@@ -66,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RunCase{"FF", "0", 256, {{0, "FF"}, {239, "10"}, {240, "F"}, {255, "0"}}},
                     RunCase{"0A", "0C", 3, {{0, "0A"}, {2, "0C"}}},
                     RunCase{"A", "10", 7, {{0, "A"}, {5, "F"}, {6, "10"}}},
-                    RunCase{"F", "f", 1, {{0, "F"}}}));
+                    RunCase{"F", "f", 1, {{0, "F"}}}),
+    runName);
 
 INSTANTIATE_TEST_SUITE_P(
     Letters, StandardRunTest,
@@ -79,11 +112,13 @@ INSTANTIATE_TEST_SUITE_P(
                     RunCase{"A", "g", 39, {{0, "A"}, {38, "g"}}},
                     // A lone a..f at the start forces letters.
                     RunCase{"a", "F", 28, {{0, "a"}, {1, "`"}, {6, "["}, {7, "Z"}, {27, "F"}}},
+                    RunCase{"f", "A", 38, {{0, "f"}, {1, "e"}, {37, "A"}}},
                     RunCase{"b", "3", 48, {{0, "b"}, {47, "3"}}},
                     // Codes above 127 count as 128..255, not as negative numbers.
                     RunCase{"\x81", "~", 4, {{0, "\x81"}, {1, "\x80"}, {2, "\x7F"}, {3, "~"}}},
                     RunCase{"+5", "-", 3, {{0, "+"}, {1, ","}, {2, "-"}}},
-                    RunCase{" 5", "!", 2, {{0, " "}, {1, "!"}}}));
+                    RunCase{" 5", "!", 2, {{0, " "}, {1, "!"}}}),
+    runName);
 
 TEST(StandardRun, EmptyTextsStartNothing) {
   EXPECT_TRUE(standardRun("", "5").empty());
@@ -215,7 +250,16 @@ INSTANTIATE_TEST_SUITE_P(
                     DefinitionCase{{"a", "b", "c"}, 7, "c", {"a", "b", "c"}},
                     // The last item also ends the run where it first occurs.
                     DefinitionCase{{"x", "y", "x"}, 0, "y", {"x"}},
-                    DefinitionCase{{"", "b"}, 0, "b", {"", "b"}}, DefinitionCase{{}, 0, "b", {}}));
+                    DefinitionCase{{"", "b"}, 0, "b", {"", "b"}}, DefinitionCase{{}, 0, "b", {}}),
+    [](const testing::TestParamInfo<DefinitionCase>& info) {
+      const DefinitionCase& c = info.param;
+      std::string name = c.items.empty() ? "NoItems" : "";
+      for (const std::string& item : c.items)
+        name += (name.empty() ? "" : "_") + spelled(item);
+      const std::string from =
+          c.startIndex < 0 ? "Minus" + std::to_string(-c.startIndex) : std::to_string(c.startIndex);
+      return name + "_From" + from + "_To_" + spelled(c.end);
+    });
 
 TEST(RunState, DefinitionRunComposesAndEnds) {
   RunSettings settings;

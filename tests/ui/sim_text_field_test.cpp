@@ -2,6 +2,7 @@
 // keys a program injects reach it (and the hook) only after the sending handler has returned.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,10 @@ struct KeysCase {
   std::string expectText;
   std::string expectSelection;
 };
+
+void PrintTo(const KeysCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TextField : public SimFixture, public ::testing::WithParamInterface<KeysCase> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -79,7 +80,12 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_tuple(33, 29, 0, 29),   // the 33 of the fold-up
                       std::make_tuple(10, 29, 0, 10),   // client never below 0
                       std::make_tuple(26, 29, -3, 23),  // strip again: 3 less each time
-                      std::make_tuple(80, 29, 100, 129)));
+                      std::make_tuple(80, 29, 100, 129)),
+    [](const testing::TestParamInfo<std::tuple<int, int, int, int>>& info) {
+      auto number = [](int v) { return v < 0 ? "Minus" + std::to_string(-v) : std::to_string(v); };
+      return "Outer" + number(std::get<0>(info.param)) + "_Frame" +
+             number(std::get<1>(info.param)) + "_Client" + number(std::get<2>(info.param));
+    });
 
 TEST(Form, FocusMovesCallExitThenEnterAndTheExitHandlerMayRedirect) {
   ui::Form f("F");
@@ -88,16 +94,23 @@ TEST(Form, FocusMovesCallExitThenEnterAndTheExitHandlerMayRedirect) {
   f.addControl(b);
   f.addControl(sink);
   std::vector<std::string> log;
-  a.onExit = [&] { log.push_back("a-exit"); };
-  b.onEnter = [&] {
-    log.push_back("b-enter");
+  // Leaving a sends the focus elsewhere (as a leave check does): b, the move's own target, is
+  // then never entered.
+  a.onExit = [&] {
+    log.push_back("a-exit");
     f.setFocus(&sink);
   };
+  b.onEnter = [&] { log.push_back("b-enter"); };
   sink.onEnter = [&] { log.push_back("sink-enter"); };
+  sink.onExit = [&] { log.push_back("sink-exit"); };
   f.setFocus(&a);
   f.setFocus(&b);
   EXPECT_EQ(f.focused(), &sink);
-  EXPECT_EQ(log, (std::vector<std::string>{"a-exit", "b-enter", "sink-enter"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"a-exit", "sink-enter"}));
+  // A plain move: the old control's exit, then the new one's enter.
+  f.setFocus(&b);
+  EXPECT_EQ(f.focused(), &b);
+  EXPECT_EQ(log, (std::vector<std::string>{"a-exit", "sink-enter", "sink-exit", "b-enter"}));
 }
 
 TEST(Form, CloseRefusedByTheQueryKeepsTheFormAndSkipsClose) {
@@ -123,6 +136,9 @@ struct LineCase {
   const char* after;
   int count;
 };
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(std::string(c.text)) << " line " << c.n;
+}
 class Lines : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(Lines, LineAccessCountsCrLfLines) {
@@ -140,6 +156,20 @@ INSTANTIATE_TEST_SUITE_P(Memo, Lines,
                                            LineCase{"a\r\nb\r\nc", 1, "b", "a\r\nX\r\nc", 3},
                                            LineCase{"a\r\nb\r\n", 2, "", "a\r\nb\r\nX", 2},
                                            LineCase{"a\r\n\r\nb", 1, "", "a\r\nX\r\nb", 3},
-                                           LineCase{"a\rb\r\nc", 0, "a\rb", "X\r\nc", 2}));
+                                           LineCase{"a\rb\r\nc", 0, "a\rb", "X\r\nc", 2}),
+                         [](const testing::TestParamInfo<LineCase>& info) {
+                           // Letters as they are, line breaks spelled.
+                           std::string name;
+                           for (const char* p = info.param.text; *p; ++p) {
+                             if (p[0] == '\r' && p[1] == '\n') {
+                               name += "Nl";
+                               ++p;
+                             } else {
+                               name += *p == '\r' ? std::string("Cr") : std::string(1, *p);
+                             }
+                           }
+                           return (name.empty() ? "Empty" : name) + "_Line" +
+                                  std::to_string(info.param.n);
+                         });
 
 }  // namespace
