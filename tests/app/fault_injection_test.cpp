@@ -211,7 +211,7 @@ const std::vector<Writer>& writers() {
     std::vector<Writer> w;
     {
       auto files = slotFiles(1, 20);
-      files.push_back(files::kDefinitionFile);
+      files.emplace_back(files::kDefinitionFile);
       w.push_back({"FirstStart", files, [](Faults&) {}, [](Faults& f) { f.start(); }});
     }
     w.push_back({"CaptureIntoAFreeSlot",

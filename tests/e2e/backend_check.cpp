@@ -182,10 +182,10 @@ class BurstRecorder : public platform::ShellEvents {
         sequence.push_back("u" + std::to_string(e.vk));
         break;
       case K::LButtonDown:
-        sequence.push_back("press");
+        sequence.emplace_back("press");
         break;
       case K::LButtonUp:
-        sequence.push_back("release");
+        sequence.emplace_back("release");
         break;
       default:
         ++moves;
@@ -248,8 +248,8 @@ int burst(const std::wstring& logPath) {
     const int vk = VK_F13 + r % 12;
     for (const char* e : {"d", "u"})
       expected.push_back(e + std::to_string(vk));
-    expected.push_back("press");
-    expected.push_back("release");
+    expected.emplace_back("press");
+    expected.emplace_back("release");
   }
   // The UI thread is blocked (no message is handled) for the whole burst.
   const ULONGLONG started = ::GetTickCount64();

@@ -194,6 +194,7 @@ int wmain(int argc, wchar_t** argv) {
   HWND owner = CreateWindowW(L"STATIC", L"kolvex copier", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   std::vector<std::string> a;
+  a.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i)
     a.push_back(narrow(argv[i]));
   if (argc == 5 && a[1] == "burst") return burst(owner, a[2], std::stoi(a[3]), a[4]);

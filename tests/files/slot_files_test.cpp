@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
+#include <csignal>
 
 #include <cctype>
 #include <string>
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
   ui::Memo m("Memo1");
-  for (std::string t : {"abc"s, "line\r\n"s, "\r\n"s, ""s, cp932("テスト\r\n表示")}) {
+  for (const std::string& t : {"abc"s, "line\r\n"s, "\r\n"s, ""s, cp932("テスト\r\n表示")}) {
     m.setText(t);
     files::saveBox(*platform, "Kolvex1.txt", m);
     EXPECT_EQ(file("Kolvex1.txt"), t);

@@ -75,7 +75,7 @@ TEST(BoundRule, EditableBoxesGetTheirWholeTextReadOnlyOnesAPreview) {
 
 // --- scenarios on the simulated desktop ---
 
-constexpr std::size_t kMB = 1000 * 1000;
+constexpr std::size_t kMB = std::size_t{1000} * 1000;
 
 // A multi-line text of about n bytes; texts of different seeds differ from the first line on.
 std::string large(int seed, std::size_t n = 5 * kMB) {

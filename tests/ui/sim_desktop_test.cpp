@@ -41,9 +41,9 @@ class Desktop : public SimFixture {
 
 TEST_F(Desktop, OwnWriteNotifiesInsideTheWriteOthersThroughTheQueue) {
   platform->writeClipboardText("own");
-  log.push_back("after write");
+  log.emplace_back("after write");
   desktop->otherCopiesText("theirs");
-  log.push_back("after other");
+  log.emplace_back("after other");
   desktop->runPending();
   EXPECT_EQ(log,
             (std::vector<std::string>{"clip:own", "after write", "after other", "clip:theirs"}));
@@ -81,7 +81,7 @@ TEST_F(Desktop, ClipboardHeldByAnotherProgramFailsEveryAccessWithTheMessage) {
 
 TEST_F(Desktop, ErrorEndingAHandlerIsShownAndTheLoopGoesOn) {
   platform::runHandler(*platform, [] { throw platform::Error("broken"); });
-  platform::runHandler(*platform, [&] { log.push_back("next"); });
+  platform::runHandler(*platform, [&] { log.emplace_back("next"); });
   ASSERT_EQ(desktop->errors().size(), 1u);
   EXPECT_EQ(desktop->errors()[0].text, "broken");
   EXPECT_EQ(log, (std::vector<std::string>{"next"}));

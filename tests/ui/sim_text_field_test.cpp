@@ -49,7 +49,7 @@ std::vector<std::pair<int, bool>> tap(int vk) {
 }
 std::vector<std::pair<int, bool>> with(int modifier, std::vector<std::pair<int, bool>> keys) {
   keys.insert(keys.begin(), {modifier, false});
-  keys.push_back({modifier, true});
+  keys.emplace_back(modifier, true);
   return keys;
 }
 std::vector<std::pair<int, bool>> join(std::vector<std::vector<std::pair<int, bool>>> parts) {

@@ -26,7 +26,7 @@ TEST(CheckBox, NestedChangeFromInsideItsOwnHandlerRunsToTheEndBeforeTheSetterRet
   a.onClick = [&] {
     log.push_back("a:" + std::to_string(a.checked()));
     b.setChecked(a.checked());
-    log.push_back("a-end");
+    log.emplace_back("a-end");
   };
   b.onClick = [&] {
     log.push_back("b:" + std::to_string(b.checked()));
@@ -97,12 +97,12 @@ TEST(Form, FocusMovesCallExitThenEnterAndTheExitHandlerMayRedirect) {
   // Leaving a sends the focus elsewhere (as a leave check does): b, the move's own target, is
   // then never entered.
   a.onExit = [&] {
-    log.push_back("a-exit");
+    log.emplace_back("a-exit");
     f.setFocus(&sink);
   };
-  b.onEnter = [&] { log.push_back("b-enter"); };
-  sink.onEnter = [&] { log.push_back("sink-enter"); };
-  sink.onExit = [&] { log.push_back("sink-exit"); };
+  b.onEnter = [&] { log.emplace_back("b-enter"); };
+  sink.onEnter = [&] { log.emplace_back("sink-enter"); };
+  sink.onExit = [&] { log.emplace_back("sink-exit"); };
   f.setFocus(&a);
   f.setFocus(&b);
   EXPECT_EQ(f.focused(), &sink);
