@@ -441,7 +441,7 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   // and by words back from past the value's length, then the paste. The simulated field takes
   // Ctrl+A, so only the keys show the second way.
   std::vector<std::pair<int, bool>> expected;
-  auto key = [&](int vk, bool up) { expected.push_back({vk, up}); };
+  auto key = [&](int vk, bool up) { expected.emplace_back(vk, up); };
   auto tap = [&](int vk) {
     key(vk, false);
     key(vk, true);
@@ -464,7 +464,7 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   key(kCtrl, true);
   std::vector<std::pair<int, bool>> sent;
   for (const auto& k : desktop->sentKeys)
-    sent.push_back({k.vk, k.up});
+    sent.emplace_back(k.vk, k.up);
   EXPECT_EQ(sent, expected);
   arm();
   clickAndWait();
