@@ -57,6 +57,15 @@ kx_probe tray TForm3 513
 kx_wait 10 "expanded panel" kx_panel_expanded
 # Slots A..C filled: rows 1 and 2, 55 + 25 * 2 layout pixels (96 DPI under Wine).
 [ "$(kx_panel_height)" -eq 105 ] || kx_fail "panel height $(kx_panel_height), expected 105"
+# Each filled slot's box shows its text as soon as the panel is down, before anything reads it:
+# dark glyphs inside the box.
+sleep 0.5 # painted
+import -window root "$KX_WORK/dropped.png"
+while read -r l t r b; do
+  darkest=$(convert "$KX_WORK/dropped.png" -crop "$((r - l - 8))x$((b - t - 8))+$((l + 4))+$((t + 4))" \
+    +repage -colorspace Gray -format '%[fx:minima]' info:)
+  awk -v d="$darkest" 'BEGIN { exit !(d < 0.5) }' || kx_fail "the slot box at $l,$t shows no text"
+done < <(kx_probe shown-rects TForm3 Edit)
 controls=$(kx_probe controls TForm3)
 for text in "$first" "$second" "$japanese"; do
   grep -qxF "Edit	1	$text" <<<"$controls" || kx_fail "no visible slot box with '$text'"

@@ -17,6 +17,8 @@
 //                                      window's thread
 //   child-origin CLASS TEXT            print the screen position of the child's client origin
 //   child-rect CLASS TEXT              print "left top right bottom" of the child on screen
+//   shown-rects CLASS CHILDCLASS       print "left top right bottom" of every visible child of
+//                                      CHILDCLASS, sending it no message (its text is not read)
 //   shown-child-center CLASS TEXT      print the centre of the child captioned TEXT that is not
 //                                      covered there by another window
 //   syscommand CLASS maximize|restore|close  the window's maximize or restore box, or the
@@ -356,6 +358,16 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     return 1;
+  }
+  if (cmd == L"shown-rects") {
+    for (HWND c : children(mustFind(arg(2)))) {
+      if (classOf(c) != arg(3) || !IsWindowVisible(c)) continue;
+      RECT r{};
+      GetWindowRect(c, &r);
+      print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+            " " + std::to_string(r.bottom));
+    }
+    return 0;
   }
   if (cmd == L"syscommand") {
     const WPARAM command = arg(3) == L"maximize" ? SC_MAXIMIZE

@@ -61,6 +61,74 @@ ControlAdapter::WindowSpec MemoAdapter::spec() const {
   return {L"EDIT", style, WS_EX_CLIENTEDGE};
 }
 
+namespace {
+
+// Messages that neither show nor hand out nor change a box's text: they may reach a box whose
+// window text is behind its model without bringing it up to date.
+bool leavesTextAlone(UINT msg) {
+  switch (msg) {
+    case WM_SETTEXT:  // the update itself
+    case WM_SHOWWINDOW:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_NCCALCSIZE:
+    case WM_SETFONT:
+    case WM_SETREDRAW:
+    case WM_ENABLE:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void MemoAdapter::apply(ControlSite& site, ui::Property what) {
+  if (what == ui::Property::Caret && textStale_) {
+    caretStale_ = true;  // set with the text
+    return;
+  }
+  TextBoxAdapter::apply(site, what);
+}
+
+bool MemoAdapter::outOfSight() const {
+  if (!::IsWindowVisible(hwnd)) return true;
+  HWND root = ::GetAncestor(hwnd, GA_ROOT);
+  RECT box, client, both;
+  if (!::GetWindowRect(hwnd, &box) || !::GetClientRect(root, &client)) return false;
+  ::MapWindowPoints(root, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return ::IntersectRect(&both, &box, &client) == FALSE;
+}
+
+void MemoAdapter::applyText(ControlSite& site) {
+  if (!hwnd) return;
+  if (outOfSight()) {
+    textStale_ = true;
+    return;
+  }
+  textStale_ = caretStale_ = false;
+  TextBoxAdapter::applyText(site);
+}
+
+void MemoAdapter::bringUpToDate(ControlSite& site) {
+  const bool caret = caretStale_;
+  textStale_ = caretStale_ = false;
+  TextBoxAdapter::applyText(site);
+  if (caret) TextBoxAdapter::apply(site, ui::Property::Caret);
+}
+
+std::optional<LRESULT> MemoAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
+                                            LPARAM lParam) {
+  if (w == hwnd && textStale_ && !leavesTextAlone(msg)) bringUpToDate(site);
+  return TextBoxAdapter::message(site, w, msg, wParam, lParam);
+}
+
 ControlAdapter::WindowSpec EditAdapter::spec() const {
   return {L"EDIT", static_cast<DWORD>(ES_AUTOHSCROLL | (box().readOnly() ? ES_READONLY : 0)),
           WS_EX_CLIENTEDGE};
