@@ -26,6 +26,7 @@ temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
 no_temporaries() { [ -z "$(temporaries)" ]; }
 no_exe() { ! kx_exe_pid >/dev/null; }
 file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
+clipboard_holds() { xclip -selection clipboard -o 2>/dev/null | cmp -s - "$(kx_text "$1" "$size")"; }
 slot_t_holds() { [ "$(head -c 13 "$KX_DATA/Kolvex20.txt" 2>/dev/null | cut -d: -f2)" = "$(printf '%08d' "$1")" ]; }
 
 # A previous run's twenty files: texts 1..20 in slots A..T.
@@ -54,12 +55,19 @@ watch_folder() {
 # now and then never announced to Windows programs; such a copy is made again.
 # After many kills Wine's clipboard bridge may stop announcing copies altogether: then Wine is
 # started afresh (the files are checked to be as they were) before the last tries.
+# On a loaded machine an announcement may also come after the watcher gave up.
 copy_for_running() {
   local attempt
   for attempt in 1 2 3 4 5; do
     if [ "$attempt" -eq 3 ]; then
       echo "restarting Wine for text $1"
       kill_now
+      # An announcement that came after the watcher gave up may have started the save after
+      # all (the kill may even have cut it): the caller checks those files as any others.
+      if [ "$(kx_slot_ids)" != "${state[*]}" ]; then
+        echo "text $1 was announced late"
+        return 0
+      fi
       wineserver -k >/dev/null 2>&1 || true
       wineserver -w >/dev/null 2>&1 || true
       restart_clean
@@ -76,6 +84,8 @@ copy_for_running() {
 # second argument says the watcher kills it and it already has).
 start_with() {
   kx_copy_file "$(kx_text "$1" "$size")"
+  # The start-up capture must find this text, not a copy still being served from before.
+  kx_wait 10 "text $1 on the clipboard" clipboard_holds "$1"
   kx_start_app
   pid=""
   local end=$(($(now_ms) + 30000))
