@@ -25,6 +25,9 @@ japanese='テスト日本語のコピー'
 kx_copy "$first"
 kx_wait 30 "slot A file" kx_file_is "$KX_DATA/Kolvex1.txt" "$first"
 kx_wait 10 "caption A" kx_title_is "A：$first"
+# The panel is folded to its strip, yet a program that reads slot A's box gets the new text.
+[ "$(kx_probe text-hex TForm3 Edit)" = "$(printf '%s' "$first" | od -An -tx1 | tr -d ' \n')" ] ||
+  kx_fail "slot A's box hands out '$(kx_probe text-hex TForm3 Edit)' while the panel is folded"
 
 kx_copy "$second"
 kx_wait 30 "slot B file" kx_file_is "$KX_DATA/Kolvex2.txt" "$second"
