@@ -127,15 +127,6 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
   form.addControl(poll);
   p.realize(form);
   p.setMainForm(form, recorder);
-  win32::FormWindow* window = p.windowOf(form);
-  HWND comboEdit = nullptr;
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof(info);
-  if (::GetComboBoxInfo(window->find(combo)->hwnd, &info)) comboEdit = info.hwndItem;
-  recorder.write(std::string("input method edit ") +
-                 (hasInputContext(window->find(limited)->hwnd) ? "on" : "off") + " combo " +
-                 (hasInputContext(comboEdit) ? "on" : "off") + " free " +
-                 (hasInputContext(window->find(free)->hwnd) ? "on" : "off"));
   const std::wstring unhook = stop + L".unhook";
   bool hooked = true;
   poll.onTimer = [&] {
@@ -152,6 +143,16 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
   };
   poll.start();
   form.show();
+  // The controls' windows exist once the form is shown.
+  win32::FormWindow* window = p.windowOf(form);
+  HWND comboEdit = nullptr;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (::GetComboBoxInfo(window->find(combo)->hwnd, &info)) comboEdit = info.hwndItem;
+  recorder.write(std::string("input method edit ") +
+                 (hasInputContext(window->find(limited)->hwnd) ? "on" : "off") + " combo " +
+                 (hasInputContext(comboEdit) ? "on" : "off") + " free " +
+                 (hasInputContext(window->find(free)->hwnd) ? "on" : "off"));
   // The pointer shape at each button release: the I-beam over the fields, another elsewhere
   // (until STOPFILE.unhook exists; the typing then goes on without the hook, as in the program,
   // where no run is on while the settings window is open).

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -56,19 +57,57 @@ FormWindow::FormWindow(FormHost& host, ui::Form& form, HWND owner) : host_(host)
   if (dpi_ == 0) dpi_ = 96;
 
   form.setPeer(this);
+  // A form that is not shown yet gets its controls' windows when it is first shown: under Wine
+  // the settings window's controls alone hold over a megabyte, and it may never be opened.
+  childWindows_ = form.visible();
   createControls(form, w);
   applyStyles();
   applyFonts();
   applyColor();
   applyFormBounds();
   updateFrameHeight();
+  if (childWindows_) applyControlState();
+  for (auto& nc : controls_)
+    autoSizeParent(*nc->control);
+}
+
+void FormWindow::ensureChildWindows() {
+  if (childWindows_) return;
+  childWindows_ = true;
+  createChildWindows(*form_, hwnd());
+  for (ui::Control* c : std::exchange(visibilityChanges_, {}))
+    if (NativeControl* nc = find(*c)) nc->apply(*this, ui::Property::Visible);
+  applyFonts();
+  applyControlState();
+  for (auto& nc : controls_)
+    autoSizeParent(*nc->control);
+}
+
+void FormWindow::createChildWindows(ui::Control& parent, HWND parentHwnd) {
+  for (ui::Control* c : parent.children()) {
+    NativeControl* nc = find(*c);
+    if (nc && !nc->hwnd && nc->hasWindow()) {
+      const auto index = std::find_if(controls_.begin(), controls_.end(),
+                                      [nc](const auto& e) { return e.get() == nc; }) -
+                         controls_.begin();
+      nc->create(*this, parentHwnd, kFirstControlId + static_cast<int>(index));
+      if (nc->hwnd) applyControlBounds(*nc);
+    }
+    if (!c->children().empty()) createChildWindows(*c, nc && nc->hwnd ? nc->hwnd : parentHwnd);
+  }
+}
+
+void FormWindow::applyControlState() {
+  // What the model may have changed since the controls were made; visibility and the enabled
+  // state are given at creation.
   for (auto& nc : controls_) {
+    if (!nc->hwnd) continue;
     nc->applyText(*this);
     applyHint(*nc);
     nc->applyItems(*this);
+    nc->apply(*this, ui::Property::Checked);
+    nc->apply(*this, ui::Property::Caret);
   }
-  for (auto& nc : controls_)
-    autoSizeParent(*nc->control);
 }
 
 FormWindow::~FormWindow() {
@@ -134,7 +173,8 @@ void FormWindow::createControls(ui::Control& parent, HWND parentHwnd) {
 
 void FormWindow::createControl(ui::Control& c, HWND parentHwnd) {
   std::unique_ptr<NativeControl> nc = makeAdapter(c);
-  nc->create(*this, parentHwnd, kFirstControlId + static_cast<int>(controls_.size()));
+  if (childWindows_ || !nc->hasWindow())
+    nc->create(*this, parentHwnd, kFirstControlId + static_cast<int>(controls_.size()));
   c.setPeer(this);
   NativeControl& ref = *nc;
   controls_.push_back(std::move(nc));
@@ -153,6 +193,7 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
         break;
       case P::Visible:
         if (form_->visible()) {
+          ensureChildWindows();
           applyStyles();
           centerOnFirstShow();
           applyFormBounds();
@@ -194,6 +235,11 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
   }
   NativeControl* nc = find(control);
   if (!nc) return;
+  if (what == P::Visible && !childWindows_) {
+    std::erase(visibilityChanges_, &control);
+    visibilityChanges_.push_back(&control);
+    return;
+  }
   if (what == P::Hint) {
     applyHint(*nc);
   } else if (what == P::Bounds) {
@@ -471,6 +517,7 @@ void FormWindow::showNoActivate() {
   ++modelEcho_;
   form_->setVisible(true);
   --modelEcho_;
+  ensureChildWindows();
   applyStyles();
   centerOnFirstShow();
   applyFormBounds();

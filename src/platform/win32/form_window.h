@@ -73,6 +73,11 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
 
   void createControls(ui::Control& parent, HWND parentHwnd);
   void createControl(ui::Control& c, HWND parentHwnd);
+  // The controls' own windows, made when the form is first shown; afterwards they follow
+  // the model as it is by then.
+  void ensureChildWindows();
+  void createChildWindows(ui::Control& parent, HWND parentHwnd);
+  void applyControlState();
   // Window style from the form's flags (border, border icons, tool window, stacking).
   void applyStyles();
   void applyFormBounds();
@@ -101,6 +106,10 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   UINT dpi_ = 96;
   bool detached_ = false;
   bool shownBefore_ = false;
+  bool childWindows_ = false;
+  // Controls shown or hidden before their windows existed, in the order of their last change:
+  // replayed at creation, as a panel that is shown comes to the top of its siblings.
+  std::vector<ui::Control*> visibilityChanges_;
   // Echo guards: > 0 while the backend itself updates the model (its change notifications are
   // not mirrored back) or a window (its notifications are not reported to the model).
   int modelEcho_ = 0;

@@ -73,6 +73,8 @@ class ControlAdapter {
 
   // Creates the native control as a child of parent, with the given control id.
   virtual void create(ControlSite& site, HWND parent, int id);
+  // Has a window of its own (timers and menus have none).
+  bool hasWindow() const { return spec().cls != nullptr; }
 
   // A property of the model control changed (hints and bounds are the form's business).
   virtual void apply(ControlSite& site, ui::Property what);
