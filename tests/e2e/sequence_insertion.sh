@@ -12,6 +12,9 @@ kx_setup
 
 sq_start
 sq_set_up_run "No." 1 3 ")"
+# The window opened for the first time shows the kinds it was given beforehand.
+sq_texts_of_settings | grep -qxF "ComboBox	標準" ||
+  kx_fail "the sequence choice does not show 標準: $(sq_texts_of_settings)"
 sq_start_run
 sq_point_at_notepad
 
