@@ -91,6 +91,11 @@ TEST_F(Panel, TrayLeftClickExpandsOnTopAndRightClickOpensTheMenuAtThePointer) {
   platform->trayIcon(platform::kWmLButtonDown);
   EXPECT_EQ(f().outerHeight(), 130);
   EXPECT_TRUE(f().topmost());
+  platform->titleBarPress();  // folded up
+  platform->titleBarPress();  // dropped down by the title bar: not on top
+  ASSERT_FALSE(f().topmost());
+  platform->trayIcon(platform::kWmLButtonDown);
+  EXPECT_TRUE(f().topmost());  // the tray click puts it back on top
   store().setText(7, "g");
   platform->trayIcon(platform::kWmLButtonDown);  // while expanded: recomputed, no fold-up
   EXPECT_EQ(f().outerHeight(), 155);

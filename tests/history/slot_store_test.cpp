@@ -39,15 +39,23 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(SimFixture, UpdateSlotRowsHidesEmptyRowsUnchecksThemAndWritesTheirFiles) {
-  writeSlotFiles({"a", "b", "c", "d", "e"});
+  writeSlotFiles({"a", "b", "c", "d", "e"}, "E");  // A..E kept
   start();
+  ASSERT_TRUE(store().checked(5));
+  ASSERT_TRUE(store().hasKeepLetter(5));
   store().setText(5, "");
   desktop->putFile("Kolvex5.txt", "stale");
   store().updateSlotRows();
   EXPECT_FALSE(store().memo(5).visible());
   EXPECT_FALSE(store().box(5).visible());
+  EXPECT_FALSE(store().controls().rows[5].letter->visible());
+  // No empty slot stays kept.
+  EXPECT_FALSE(store().checked(5));
+  EXPECT_FALSE(store().hasKeepLetter(5));
   EXPECT_EQ(slotFile(5), "");
   EXPECT_TRUE(store().memo(4).visible());
+  EXPECT_TRUE(store().checked(4));
+  EXPECT_TRUE(store().hasKeepLetter(4));
   EXPECT_EQ(panel().form.outerHeight(), 105);
 }
 
