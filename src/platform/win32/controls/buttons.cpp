@@ -5,14 +5,6 @@
 
 namespace win32 {
 
-namespace {
-
-void showChecked(HWND w, bool on) {
-  ::SendMessageW(w, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-}  // namespace
-
 void ButtonLikeAdapter::command(ControlSite& site, int code, HWND) {
   ui::Control* c = control;
   if (code == BN_CLICKED) site.run([c] { c->userClick(); });
@@ -65,28 +57,6 @@ LRESULT SpeedButtonAdapter::leftButtonUp(ControlSite& site, HWND w, WPARAM, LPAR
   site.run([c] { c->userMouseUp(ui::MouseButton::Left); });
   if (clicked) site.run([c] { c->userClick(); });
   return 0;
-}
-
-ControlAdapter::WindowSpec CheckBoxAdapter::spec() const {
-  return {L"BUTTON", BS_CHECKBOX};
-}
-
-void CheckBoxAdapter::apply(ControlSite& site, ui::Property what) {
-  if (what == ui::Property::Checked && hwnd)
-    showChecked(hwnd, static_cast<const ui::CheckBox&>(*control).checked());
-  else
-    ControlAdapter::apply(site, what);
-}
-
-ControlAdapter::WindowSpec RadioButtonAdapter::spec() const {
-  return {L"BUTTON", BS_RADIOBUTTON};
-}
-
-void RadioButtonAdapter::apply(ControlSite& site, ui::Property what) {
-  if (what == ui::Property::Checked && hwnd)
-    showChecked(hwnd, static_cast<const ui::RadioButton&>(*control).checked());
-  else
-    ControlAdapter::apply(site, what);
 }
 
 }  // namespace win32

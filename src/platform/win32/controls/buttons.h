@@ -39,23 +39,25 @@ class SpeedButtonAdapter : public ControlAdapter {
   WindowSpec spec() const override;
 };
 
-// The model owns the state; a click asks it to toggle.
-class CheckBoxAdapter : public ButtonLikeAdapter {
+// Check boxes and radio buttons: the model owns the state; a click asks it to change.
+template <class Model, DWORD Style>
+class CheckableAdapter : public ButtonLikeAdapter {
  public:
   using ButtonLikeAdapter::ButtonLikeAdapter;
-  void apply(ControlSite& site, ui::Property what) override;
+  void apply(ControlSite& site, ui::Property what) override {
+    if (what == ui::Property::Checked && hwnd)
+      ::SendMessageW(hwnd, BM_SETCHECK,
+                     static_cast<const Model&>(*control).checked() ? BST_CHECKED : BST_UNCHECKED,
+                     0);
+    else
+      ButtonLikeAdapter::apply(site, what);
+  }
 
  protected:
-  WindowSpec spec() const override;
+  WindowSpec spec() const override { return {L"BUTTON", Style}; }
 };
 
-class RadioButtonAdapter : public ButtonLikeAdapter {
- public:
-  using ButtonLikeAdapter::ButtonLikeAdapter;
-  void apply(ControlSite& site, ui::Property what) override;
-
- protected:
-  WindowSpec spec() const override;
-};
+using CheckBoxAdapter = CheckableAdapter<ui::CheckBox, BS_CHECKBOX>;
+using RadioButtonAdapter = CheckableAdapter<ui::RadioButton, BS_RADIOBUTTON>;
 
 }  // namespace win32
