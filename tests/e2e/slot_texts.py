@@ -13,6 +13,10 @@ the same bytes.
                                       text's id, "empty", "missing" or "torn"
   slot_texts.py watch DIR TIMEOUT_MS  return as soon as a file of DIR is created, replaced,
                                       resized or removed (exit code 1 after TIMEOUT_MS)
+  slot_texts.py savetime DIR ID TIMEOUT_MS
+                                      wait for the first change in DIR, then until slot T's file
+                                      holds text ID and no temporary file is left; print the
+                                      milliseconds in between (exit code 1 after TIMEOUT_MS)
   slot_texts.py watchkill DIR TIMEOUT_MS EXE PREFIX DELAY_US
                                       the same, and then, DELAY_US after that first change, kill
                                       with SIGKILL the process running EXE in Wine prefix PREFIX
@@ -122,6 +126,26 @@ def watch(folder, timeout_ms):
     end = time.monotonic() + timeout_ms / 1000
     while time.monotonic() < end:
         if folder_state(folder) != start:
+            return 0
+        time.sleep(0.001)
+    return 1
+
+
+def savetime(folder, text_id, timeout_ms):
+    # Polled every millisecond: a whole save takes a few tens of them.
+    end = time.monotonic() + timeout_ms / 1000
+    if watch(folder, timeout_ms) != 0:
+        return 1
+    first = time.monotonic()
+    slot_t = os.path.join(folder, "Kolvex20.txt")
+    while time.monotonic() < end:
+        try:
+            with open(slot_t, "rb") as f:
+                holds = identify(f.read()) == str(text_id)
+        except FileNotFoundError:
+            holds = False
+        if holds and not any(n.endswith(".tmp") for n in os.listdir(folder)):
+            print(round((time.monotonic() - first) * 1000))
             return 0
         time.sleep(0.001)
     return 1
@@ -262,6 +286,8 @@ def main(argv):
         return 0
     if len(argv) == 4 and argv[1] == "watch":
         return watch(argv[2], int(argv[3]))
+    if len(argv) == 5 and argv[1] == "savetime":
+        return savetime(argv[2], int(argv[3]), int(argv[4]))
     if len(argv) == 7 and argv[1] == "watchkill":
         return watchkill(argv[2], int(argv[3]), argv[4], argv[5], int(argv[6]))
     if len(argv) == 6 and argv[1] == "burst":
