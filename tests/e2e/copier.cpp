@@ -149,10 +149,12 @@ int burst(HWND owner, const std::string& list, int spacing, const std::string& l
     std::snprintf(line, sizeof line, "%zu %.1f %.1f %lld\n", i + 1, start, opened, at);
     out << line << std::flush;
   }
+  // Still the clipboard's owner: keep answering messages, since other programs' clipboard calls
+  // under Wine wait up to 5 s for the owner's window to reply.
   const std::wstring stop = std::wstring(log.begin(), log.end()) + L".stop";
   for (int waited = 0;
        GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES && waited < 600000; waited += 50)
-    Sleep(50);
+    pump(50);
   return 0;
 }
 
