@@ -193,6 +193,11 @@ class Faults : public SimFixture {
     desktop->userTap(17);
     ASSERT_TRUE(program->state().insertion.insertArmed);
   }
+  void chooseDefinition(int n) {
+    sequence::SettingsForm& w = program->settings();
+    platform::runHandler(*platform, [&] { w.form.setFocus(&w.radioButton(n)); });
+    platform->click(w.radioButton(n));
+  }
   void clickIntoTheField() {
     desktop->userClickAt(kInField);
     desktop->advance(600);
@@ -310,6 +315,26 @@ const std::vector<Writer>& writers() {
                    EXPECT_FALSE(f.program->settingsForm().visible());
                    EXPECT_TRUE(f.panel().n1.enabled());
                    EXPECT_TRUE(f.panel().n2.enabled());
+                 }});
+    // Leaving the settings window's definition editor stores the definition file alone.
+    w.push_back({"StoreADefinition",
+                 {files::kDefinitionFile},
+                 [](Faults& f) {
+                   f.startWith({"a", "b"});
+                   f.expand();
+                   f.platform->click(f.panel().button23);
+                   f.desktop->advance(200);
+                   f.platform->click(f.program->settings().speedButton1);
+                   f.chooseDefinition(2);
+                   f.program->settings().memo1.userSetText("x\r\ny");
+                 },
+                 [](Faults& f) { f.chooseDefinition(3); },
+                 true,
+                 [](Faults& f) {
+                   // The definition stays in the program's copy for the next save, and the
+                   // click that moved the focus still chose its definition.
+                   EXPECT_EQ(ui::textLine(f.panel().memo21.text(), 2), f.cp932("定義2") + ",x,y");
+                   EXPECT_TRUE(f.program->settings().radioButton(3).checked());
                  }});
     return w;
   }();
