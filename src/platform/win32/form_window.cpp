@@ -288,8 +288,16 @@ void FormWindow::updateFrameHeight() {
 void FormWindow::applyFormBounds() {
   const ui::Form& f = *form_;
   ++nativeEcho_;
-  ::SetWindowPos(hwnd(), nullptr, f.left(), f.top(), scale(f.width()),
-                 scale(std::max(0, f.height())), SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = scale(f.width()), height = scale(std::max(0, f.height()));
+  // The model restates its bounds often (every capture folds an already folded panel); under
+  // Wine even an unchanged position costs a round of window-manager work, right before a save.
+  RECT now;
+  const bool unchanged = ::GetWindowRect(hwnd(), &now) && !::IsIconic(hwnd()) &&
+                         now.left == f.left() && now.top == f.top() &&
+                         now.right - now.left == width && now.bottom - now.top == height;
+  if (!unchanged)
+    ::SetWindowPos(hwnd(), nullptr, f.left(), f.top(), width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   // A top-most window that never takes the activation (the hint riding along with the pointer)
   // is put back on top whenever it moves: the window the user clicks under it may have been
   // raised over it (Wine raises a clicked window even over another process's top-most ones).
