@@ -92,7 +92,7 @@ void BM_CaptureIntoFreeSlot(benchmark::State& state) {
   const std::string fresh = distinct(100);
   for (auto _ : state) {
     state.PauseTiming();
-    r.program->mainForm().store().setText(20, "");
+    r.program->mainForm().store().clearText(20);
     r.desktop.otherEmptiesClipboard();
     r.desktop.runPending();
     state.ResumeTiming();
@@ -167,7 +167,7 @@ void BM_FullStoreShift20x5MiB(benchmark::State& state) {
   for (auto _ : state) {
     r.copy("small " + std::to_string(++seed));
     state.PauseTiming();
-    r.program->mainForm().store().setText(20, refill + std::to_string(seed));
+    r.program->mainForm().store().setText(20, ui::Text::fromBytes(refill + std::to_string(seed)));
     r.program->mainForm().store().saveSlot(20);
     state.ResumeTiming();
   }
@@ -200,7 +200,8 @@ void BM_CaptureFullWithFiveLarge(benchmark::State& state) {
       // The large texts have moved up to slots B..F: back to the starting layout, untimed.
       state.PauseTiming();
       for (int i = 1; i <= 20; ++i) {
-        r.program->mainForm().store().setText(i, smallOrLarge(i) + "#" + std::to_string(seed));
+        r.program->mainForm().store().setText(
+            i, ui::Text::fromBytes(smallOrLarge(i) + "#" + std::to_string(seed)));
         r.program->mainForm().store().saveSlot(i);
       }
       state.ResumeTiming();

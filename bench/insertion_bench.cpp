@@ -58,10 +58,10 @@ struct Desk {
     platform->click(program->mainForm().button23);
     desktop.advance(200);
     sequence::SettingsForm& s = program->settings();
-    s.edit1.userSetText("No.");
+    s.edit1.userSetText(ui::Text::fromBytes("No."));
     s.comboBox1.userSetText("1");
-    s.edit2.userSetText("999");
-    s.edit3.userSetText(")");
+    s.edit2.userSetText(ui::Text::fromBytes("999"));
+    s.edit3.userSetText(ui::Text::fromBytes(")"));
     platform->click(s.checkBox1);
     platform->click(s.checkBox2);
     platform->click(s.button1);
@@ -125,7 +125,8 @@ void BM_Baseline_ClickWriteAndPasteKeys(benchmark::State& state) {
   int n = 0;
   for (auto _ : state) {
     d.desktop.userClickAt(kInField);
-    d.platform->writeClipboardText("No." + std::to_string(++n % 999 + 1) + ")");
+    d.platform->writeClipboardText(
+        ui::Text::fromBytes("No." + std::to_string(++n % 999 + 1) + ")"));
     for (auto [vk, up] : {std::pair{17, false}, {86, false}, {86, true}, {17, true}})
       d.platform->sendKey(vk, up);
     d.desktop.advance(600);

@@ -112,7 +112,8 @@ void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
   history::SlotStore& s = program.mainForm().store();
   bool emptySeen = false, unkeptSeen = false;
   for (int i = 1; i <= files::kSlotCount; ++i) {
-    if (s.text(i) != m.text[i]) fail("slot text differs from the capture rule", i);
+    if (s.text(i).bytes() != m.text[i] || s.text(i).hasExact())
+      fail("slot text differs from the capture rule", i);
     if (s.checked(i) != m.kept[i]) fail("keep mark changed", i);
     const bool empty = s.isEmpty(i);
     if (!empty && emptySeen) fail("filled slot after an empty one", i);
@@ -126,7 +127,7 @@ void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
     const auto bytes = desktop.fileBytes(files::slotFileName(i));
     if (!bytes || *bytes != m.text[i]) fail("slot file differs from its slot", i);
   }
-  const std::string& caption = program.mainForm().form.caption();
+  const std::string& caption = program.mainForm().form.caption().bytes();
   if (m.captionSlot == 0 && !caption.empty()) fail("caption not emptied");
   if (m.captionSlot > 0 &&
       caption != std::string(1, history::SlotStore::letter(m.captionSlot)) + colon + m.captionText)

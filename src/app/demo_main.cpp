@@ -1,7 +1,5 @@
 // Scripted demonstration on the simulated desktop: starts the program in a data folder, lets
 // another program copy a few texts, and prints what the panel shows after each step.
-#include <iconv.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,18 +10,9 @@
 
 namespace {
 
-// The panel's texts are in the system code page (CP932); the terminal wants UTF-8.
-std::string utf8(const std::string& cp932) {
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return cp932;
-  std::string in = cp932, out(cp932.size() * 3 + 4, '\0');
-  char* src = in.data();
-  char* dst = out.data();
-  std::size_t srcLeft = in.size(), dstLeft = out.size();
-  iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
-  return out;
+// The terminal wants UTF-8: the exact text where a text has one, else its bytes decoded.
+std::string utf8(const ui::Text& t) {
+  return t.hasExact() ? t.exact() : sim::simDecode(t.bytes());
 }
 
 void show(const char* step, sim::SimDesktop& desktop, app::Program& program) {

@@ -78,7 +78,7 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
 MainForm::~MainForm() = default;
 
 void MainForm::buildControls() {
-  form.setCaption("");
+  form.setCaption({});
   form.setBounds({350, 0, 335, 100});
   form.setColor(ui::kClSkyBlue);
   form.fontName = texts_.panelFont;
@@ -100,7 +100,7 @@ void MainForm::buildControls() {
     const bool odd = i % 2 == 1;
     letterButtons[k] = std::make_unique<ui::SpeedButton>("SpeedButton" + std::to_string(20 + i));
     ui::SpeedButton& b = *letterButtons[k];
-    b.setCaption(std::string(1, history::SlotStore::letter(i)));
+    b.setCaption(ui::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
     b.setBounds({odd ? 8 : 172, 28 + 25 * (r - 1), 25, 20});
     b.setHandCursor(true);
     b.hide();
@@ -127,14 +127,15 @@ void MainForm::buildControls() {
     m.setShowHint(true);
     m.popupMenu = &popupMenu1;
     // A box that was never loaded holds a single line break, as a fresh text box does.
-    m.setText("\r\n");
+    m.setText(ui::Text::fromBytes("\r\n"));
     m.hide();
     form.addControl(m);
   }
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     hiddenButtons[k] = std::make_unique<ui::Button>("Button" + std::to_string(i));
-    hiddenButtons[k]->setCaption(std::string(1, history::SlotStore::letter(i)));
+    hiddenButtons[k]->setCaption(
+        ui::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
     hiddenButtons[k]->setBounds({0, 400, 25, 20});
     hiddenButtons[k]->hide();
     form.addControl(*hiddenButtons[k]);
@@ -151,7 +152,7 @@ void MainForm::buildControls() {
   button21.setBounds({0, 400, 25, 20});
   button21.hide();
   form.addControl(button21);
-  button22.setCaption("T");
+  button22.setCaption(ui::Text::fromBytes("T"));
   button22.setBounds({40, 400, 25, 20});
   form.addControl(button22);
   memo21.hide();
@@ -160,7 +161,7 @@ void MainForm::buildControls() {
   button23.setCaption(texts_.sequenceStart);
   button23.setBounds({8, 4, 62, 19});
   form.addControl(button23);
-  button24.setCaption("Button24");
+  button24.setCaption(ui::Text::fromBytes("Button24"));
   button24.setBounds({80, 400, 60, 20});
   form.addControl(button24);
 
@@ -193,7 +194,7 @@ history::PanelControls MainForm::panelControls() {
 
 void MainForm::formCreate() {
   p_.addTrayIcon(texts_.appTitle);
-  std::string startupText;
+  ui::Text startupText;
   try {
     startupText = p_.readClipboardText();
   } catch (const platform::Error&) {
@@ -221,7 +222,7 @@ void MainForm::formCreate() {
       files::loadBox(p_, files::kDefinitionFile, memo21);
     } else {
       for (int i = 1; i <= files::kSlotCount; ++i)
-        store_->setText(i, "");
+        store_->clearText(i);
       for (int i = 1; i <= files::kSlotCount; ++i)
         store_->saveSlot(i);
       files::saveBox(p_, files::kDefinitionFile, memo21);
@@ -236,7 +237,7 @@ void MainForm::formCreate() {
   for (int i = 1; i <= files::kSlotCount; ++i)
     if (!store_->isEmpty(i)) store_->showRow(i);
 
-  const std::string line0 = ui::textLine(memo21.text(), 0);
+  const std::string line0 = ui::textLine(memo21.text().bytes(), 0);
   if (line0.size() == 1 && line0[0] >= 'A' && line0[0] <= 'T')
     keepMarks_->restore(line0[0] - 'A' + 1);
 
@@ -269,7 +270,8 @@ void MainForm::n3Click() {
 }
 
 void MainForm::saveAll() {
-  memo21.setText(ui::replaceTextLine(memo21.text(), 0, store_->keepStateLetter()));
+  memo21.setText(ui::Text::fromBytes(
+      ui::replaceTextLine(memo21.text().bytes(), 0, store_->keepStateLetter())));
   files::saveBox(p_, files::kDefinitionFile, memo21);
   for (int i = files::kSlotCount; i >= 1; --i)
     store_->saveSlot(i);
@@ -294,7 +296,7 @@ void MainForm::formDestroy() {
 
 void MainForm::drawClipboard() {
   if (startupTextAside_)
-    capture_->captureText("");
+    capture_->captureText({});
   else
     capture_->wmDrawClipboard();
 }

@@ -99,7 +99,7 @@ void Program::connectEditor() {
   c.panel = &s.panel2;
   c.memo = &s.memo22;
   c.saveAll = [&m] { m.saveAll(); };
-  c.captionPrefix = p_.fromUtf8("Kolvex20:編集");
+  c.captionPrefix = p_.text("Kolvex20:編集");
   c.emptiedMessage = p_.fromUtf8(
       "編集で全ての文字列が削除されました\r\n\r\n登録内容の削除は編集モードではできません");
   c.confirmClose = p_.fromUtf8("編集を終了しますか？");

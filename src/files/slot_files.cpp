@@ -24,12 +24,12 @@ std::string normalizeLoadedText(std::string bytes, const platform::Platform& p) 
 bool loadBox(platform::Platform& p, std::string_view fileName, ui::TextBox& box) {
   std::optional<std::string> bytes = p.readFile(fileName);
   if (!bytes) return false;
-  box.setText(normalizeLineBreaks(std::move(*bytes), leadBytes(p)));
+  box.setText(ui::Text::fromBytes(normalizeLineBreaks(std::move(*bytes), leadBytes(p))));
   return true;
 }
 
 void saveBox(platform::Platform& p, std::string_view fileName, const ui::TextBox& box) {
-  p.writeFile(fileName, box.text());
+  p.writeFile(fileName, box.text().bytes());
 }
 
 void discardUnfinishedSaves(platform::Platform& p) {

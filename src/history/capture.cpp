@@ -16,7 +16,7 @@ void Capture::wmDrawClipboard() {
   captureText(p_.readClipboardText());
 }
 
-void Capture::captureText(const std::string& t) {
+void Capture::captureText(const ui::Text& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 
   if (isInsertionValue_ && isInsertionValue_()) {
@@ -37,10 +37,10 @@ void Capture::captureText(const std::string& t) {
   }
 }
 
-void Capture::process(const std::string& t) {
+void Capture::process(const ui::Text& t) {
   ui::Form& f = store_.form();
   if (t.empty()) {
-    f.setCaption("");
+    f.setCaption({});
     // A panel the colour pass holds down is not shrunk even for a moment: a window shrunk to
     // nothing can lose the activation.
     if (!store_.holdingPanelDown()) store_.zeroHeight();
@@ -72,11 +72,7 @@ void Capture::process(const std::string& t) {
     fileWasCurrent[static_cast<std::size_t>(i)] = store_.fileCurrent(i);
   for (int i = 1; i < files::kSlotCount; ++i) {
     if (store_.checked(i)) continue;
-    // An unkept next slot is rewritten right after (or takes t), so its text can be moved.
-    if (!store_.checked(i + 1))
-      store_.setText(i, std::move(store_.memo(i + 1).mutableText()));
-    else
-      store_.setText(i, store_.text(i + 1));
+    store_.setText(i, store_.text(i + 1));
   }
   if (store_.checked(files::kSlotCount)) return;
   f.setCaption(store_.clipboardCaption(files::kSlotCount, t));

@@ -21,10 +21,10 @@ class Capture {
   // The clipboard changed (another program's copy, or the program's own write, nested).
   void wmDrawClipboard();
   // The handling of a clipboard text t already read (the start-up text, for one).
-  void captureText(const std::string& t);
+  void captureText(const ui::Text& t);
 
  private:
-  void process(const std::string& t);
+  void process(const ui::Text& t);
   void foldToStripFromZero();
   void saveShiftedFiles(const std::array<bool, files::kSlotCount + 1>& fileWasCurrent);
 

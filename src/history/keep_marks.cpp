@@ -23,7 +23,7 @@ void KeepMarks::finish(bool colourPass) {
 void KeepMarks::release(int i) {
   for (int m = i; m < files::kSlotCount; ++m)
     store_.setText(m, store_.text(m + 1));
-  store_.setText(files::kSlotCount, "");
+  store_.clearText(files::kSlotCount);
   store_.box(i).setChecked(store_.checked(i + 1));
   if (!store_.checked(i)) store_.setKeepLetter(i, false);
   for (int m = i + 1; m < files::kSlotCount; ++m)
@@ -37,7 +37,7 @@ void KeepMarks::release(int i) {
 
 // Moves the text of i up to the first unkept slot before it, which becomes kept.
 void KeepMarks::keep(int i) {
-  const std::string t = store_.text(i);
+  const ui::Text t = store_.text(i);
   store_.setText(i, store_.text(i - 1));
   for (int m = i - 1; m >= 2; --m)
     if (!store_.checked(m)) store_.setText(m, store_.text(m - 1));
@@ -77,7 +77,7 @@ void KeepMarks::checkBoxClick(int i) {
   if (i == files::kSlotCount) {
     guardFrom(files::kSlotCount, files::kSlotCount);
     if (!store_.checked(i) && !store_.isEmpty(i) && store_.hasKeepLetter(i)) {
-      store_.setText(i, "");
+      store_.clearText(i);
       store_.setKeepLetter(i, false);
       store_.box(i).setChecked(false);
       store_.hideRow(i);

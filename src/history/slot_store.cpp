@@ -4,8 +4,7 @@
 
 namespace history {
 
-SlotStore::SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks,
-                     std::string fullColon)
+SlotStore::SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, ui::Text fullColon)
     : p_(p), c_(c), marks_(marks), fullColon_(std::move(fullColon)) {
   savedRevision_.fill(~std::uint64_t{0});
 }
@@ -22,18 +21,16 @@ void SlotStore::hideRow(int i) {
   row(i).letter->hide();
 }
 
-int SlotStore::firstMatch(std::string_view t) const {
+int SlotStore::firstMatch(const ui::Text& t) const {
   if (t.empty()) return 0;
   for (int i = 1; i <= files::kSlotCount; ++i)
     if (text(i) == t) return i;
   return 0;
 }
 
-std::string SlotStore::clipboardCaption(int i, std::string_view t) const {
-  std::string caption(1, letter(i));
-  caption += fullColon_;
-  caption += t;
-  return caption;
+ui::Text SlotStore::clipboardCaption(int i, const ui::Text& t) const {
+  const ui::Text letterText = ui::Text::fromBytes(std::string(1, letter(i)));
+  return p_.join({&letterText, &fullColon_, &t});
 }
 
 std::string SlotStore::keepStateLetter() const {
@@ -62,7 +59,7 @@ bool SlotStore::loadSlot(int i) {
   std::optional<std::string> bytes = p_.readFile(files::slotFileName(i));
   if (!bytes) return false;
   const std::size_t onDisk = bytes->size();
-  memo(i).setText(files::normalizeLoadedText(std::move(*bytes), p_));
+  memo(i).setText(ui::Text::fromBytes(files::normalizeLoadedText(std::move(*bytes), p_)));
   // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
   // the same bytes.
   if (text(i).size() == onDisk) noteFileCurrent(i);
@@ -91,7 +88,7 @@ void SlotStore::colourPass() {
   for (int i = 1; i <= files::kSlotCount; ++i)
     memo(i).setColor(ui::kClWindow);
   // One read serves the whole pass: nothing else runs on this thread meanwhile.
-  const std::string c = p_.readClipboardText();
+  const ui::Text c = p_.readClipboardText();
   for (int i = 1; i <= files::kSlotCount; ++i) {
     if (checked(i) && !isEmpty(i)) memo(i).setColor(c == text(i) ? kMatchColour : kKeptColour);
   }
@@ -100,7 +97,7 @@ void SlotStore::colourPass() {
       c_.form->setCaption(clipboardCaption(i, c));
       memo(i).setColor(kMatchColour);
     } else {
-      c_.form->setCaption("");
+      c_.form->setCaption({});
       // A text no slot holds is not left on the clipboard. The capture of that emptying must
       // not take away a panel the user has just dropped down: the pass follows every summoning,
       // and a text left over (such as a sequence run's last value) would undo it.

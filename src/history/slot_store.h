@@ -35,34 +35,32 @@ struct PanelControls {
 
 class SlotStore {
  public:
-  SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, std::string fullColon);
+  SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, ui::Text fullColon);
 
-  const std::string& text(int i) const { return row(i).memo->text(); }
-  void setText(int i, std::string_view t) { row(i).memo->setText(t); }
-  void setText(int i, std::string&& t) { row(i).memo->setText(std::move(t)); }
-  void setText(int i, const char* t) { row(i).memo->setText(t); }
-  void setText(int i, const std::string& t) { row(i).memo->setText(t); }
+  // A slot's text moves and is copied only whole, exact form included.
+  const ui::Text& text(int i) const { return row(i).memo->text(); }
+  void setText(int i, ui::Text t) { row(i).memo->setText(std::move(t)); }
+  void clearText(int i) { row(i).memo->clear(); }
   bool isEmpty(int i) const { return text(i).empty(); }
   ui::CheckBox& box(int i) const { return *row(i).check; }
   ui::Memo& memo(int i) const { return *row(i).memo; }
   bool checked(int i) const { return box(i).checked(); }
   static char letter(int i) { return static_cast<char>('A' + i - 1); }
   bool hasKeepLetter(int i) const {
-    const std::string& c = box(i).caption();
+    const std::string& c = box(i).caption().bytes();
     return c.size() == 1 && c[0] == letter(i);
   }
   void setKeepLetter(int i, bool present) {
-    const char l = letter(i);
-    box(i).setCaption(present ? std::string_view(&l, 1) : std::string_view());
+    box(i).setCaption(present ? ui::Text::fromBytes(std::string(1, letter(i))) : ui::Text());
   }
 
   void showRow(int i);
   void hideRow(int i);
 
   // First slot, A..T, whose text equals t; 0 when none does.
-  int firstMatch(std::string_view t) const;
+  int firstMatch(const ui::Text& t) const;
   // The caption naming slot i as holder of the clipboard text t: "A：" + t.
-  std::string clipboardCaption(int i, std::string_view t) const;
+  ui::Text clipboardCaption(int i, const ui::Text& t) const;
   // Letter of the highest checked slot, T down to A; empty when none is checked.
   std::string keepStateLetter() const;
 
@@ -109,7 +107,7 @@ class SlotStore {
   platform::Platform& p_;
   PanelControls c_;
   SlotMarks& marks_;
-  std::string fullColon_;
+  ui::Text fullColon_;
   // Revision of each slot's text that its file is known to hold; none at first.
   std::array<std::uint64_t, files::kSlotCount + 1> savedRevision_;
   bool holdingPanelDown_ = false;

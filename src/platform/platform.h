@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/text.h"
+
 namespace ui {
 class Control;
 class Form;
@@ -107,14 +109,35 @@ inline constexpr int kClipboardOpenRetryMs = 5;
 inline constexpr int kWmLButtonDown = 513;
 inline constexpr int kWmRButtonDown = 516;
 
-class Platform {
+// The text formats found on the clipboard, as the backend read them.
+struct ClipboardFormats {
+  std::optional<std::string> ansi;     // CF_TEXT bytes, up to the first zero byte
+  std::optional<std::string> unicode;  // CF_UNICODETEXT as UTF-8, up to the first zero
+  // The copying program put CF_TEXT there itself (before any CF_UNICODETEXT), rather than the
+  // system deriving it from the Unicode text.
+  bool ansiFirst = false;
+  // The CF_TEXT bytes are code page 932: CF_LOCALE names a locale of that code page, or the
+  // system's own code page is 932 (its programs write their bytes in it whatever the keyboard).
+  bool ansiIsCp932 = true;
+};
+
+// The program's text for what a copying program put on the clipboard. Bytes a program wrote
+// in code page 932 are kept exactly (codes that do not survive a trip through Unicode
+// included); a Unicode text becomes its bytes plus its exact form; the keyboard layout of the
+// moment (which the system's derived formats follow) never matters.
+ui::Text clipboardText(const ClipboardFormats& f, const ui::TextCodec& codec);
+
+// The program's own words are in code page 932 whatever the system's code page is.
+class Platform : public ui::TextCodec {
  public:
-  virtual ~Platform() = default;
+  ~Platform() override = default;
 
   // --- code page ---
-  // Converts a UTF-8 constant to the system ANSI code page (CP932 on a Japanese system).
-  virtual std::string fromUtf8(std::string_view utf8) const = 0;
-  // First byte of a double-byte character of the system code page.
+  // A UTF-8 constant in code page 932.
+  virtual std::string fromUtf8(std::string_view utf8) const { return encode(utf8); }
+  // The same as a text of the widget model.
+  ui::Text text(std::string_view utf8) const { return fromUnicode(utf8); }
+  // First byte of a double-byte character of code page 932.
   virtual bool isLeadByte(unsigned char byte) const = 0;
 
   // --- single instance and application window ---
@@ -152,13 +175,16 @@ class Platform {
   // The application's standard error box.
   virtual void showError(std::string_view text) = 0;
 
-  // --- clipboard (CF_TEXT in the system code page) ---
-  // The text up to its first zero byte; empty when the clipboard holds no text, and empty when
-  // its content is marked private (isPrivateContent): such content is no text to the program.
+  // --- clipboard ---
+  // The text (clipboardText above); empty when the clipboard holds no text, and empty when its
+  // content is marked private (isPrivateContent): such content is no text to the program.
   // Throws Error when another program holds the clipboard open longer than kClipboardOpenWaitMs
   // (the wait blocks like sleep); writing and clearing likewise.
-  virtual std::string readClipboardText() = 0;
-  virtual void writeClipboardText(std::string_view text) = 0;
+  virtual ui::Text readClipboardText() = 0;
+  // CF_TEXT (the bytes), CF_UNICODETEXT (the exact text) and CF_LOCALE (a code page 932
+  // locale), so every program pastes the exact text, whatever the keyboard layout; reading it
+  // back gives the same text.
+  virtual void writeClipboardText(const ui::Text& text) = 0;
   virtual void clearClipboard() = 0;
   // Clipboard change notifications to the main form; starting delivers one notification at once.
   virtual void startClipboardListening() = 0;

@@ -15,7 +15,7 @@ void DeleteClear::deleteSelected() {
   for (int i = 1; i <= files::kSlotCount; ++i) {
     if (selection[static_cast<std::size_t>(i)] != 1) continue;
     if (c_.platform->readClipboardText() == s.text(i)) {
-      s.form().setCaption("");
+      s.form().setCaption({});
       c_.platform->clearClipboard();
     }
     if (s.checked(i)) {
@@ -23,10 +23,10 @@ void DeleteClear::deleteSelected() {
       s.box(i).setChecked(false);
       continue;
     }
-    s.setText(i, "");
+    s.clearText(i);
     for (int j = i; j < files::kSlotCount; ++j)
       s.setText(j, s.text(j + 1));
-    s.setText(files::kSlotCount, "");
+    s.clearText(files::kSlotCount);
     selection[static_cast<std::size_t>(i)] = 0;
   }
   c_.deleteItem->setEnabled(true);
@@ -57,7 +57,7 @@ void DeleteClear::allClear() {
   }
   c_.marks->clearSelection();
   for (int i = 1; i <= files::kSlotCount; ++i)
-    s.setText(i, "");
+    s.clearText(i);
   // Unchecking inside the walk runs the keep-mark rule, whose guard window re-checks a box that
   // still carries its keep letter. No keep mark may outlive the history it belonged to: take the
   // letters away, then the checks.
@@ -67,7 +67,7 @@ void DeleteClear::allClear() {
     s.box(i).setChecked(false);
   c_.allClear->show();
   c_.sequenceButton->show();
-  s.form().setCaption("");
+  s.form().setCaption({});
   c_.platform->clearClipboard();
   for (int i = 1; i <= files::kSlotCount; ++i)
     s.saveSlot(i);

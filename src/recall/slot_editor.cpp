@@ -29,10 +29,10 @@ void SlotEditor::n2Click() {
   c_.panel->show();
   w.maximizeBox = true;
   w.sizeable = true;
-  c_.memo->setText("");
+  c_.memo->clear();
   for (int i = 1; i <= files::kSlotCount; ++i) {
     if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
-    w.setCaption(c_.captionPrefix + history::SlotStore::letter(i));
+    w.setCaption(ui::Text::fromBytes(c_.captionPrefix.bytes() + history::SlotStore::letter(i)));
     c_.memo->setText(s.text(i));
   }
   w.show();
@@ -51,12 +51,12 @@ void SlotEditor::formClose() {
   if (isOpen()) {
     history::SlotStore& s = *c_.store;
     platform::Platform& p = *c_.platform;
-    const std::string edited = c_.memo->text();
+    const ui::Text edited = c_.memo->text();
     // The capture runs inside this write and stores the text unless a slot already holds it.
     p.writeClipboardText(edited);
     for (int i = 1; i <= files::kSlotCount; ++i) {
       if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
-      const std::string back = p.readClipboardText();
+      const ui::Text back = p.readClipboardText();
       s.form().setCaption(s.clipboardCaption(i, back));
       s.setText(i, edited);
     }

@@ -32,7 +32,7 @@ class SlotEditor {
     ui::Memo* memo = nullptr;    // memo22
     // Same save as on a Shift release; throws on the first file that cannot be written.
     std::function<void()> saveAll;
-    std::string captionPrefix;  // Kolvex20:編集
+    ui::Text captionPrefix;  // Kolvex20:編集
     std::string emptiedMessage;
     std::string confirmClose;  // 編集を終了しますか？
   };

@@ -13,40 +13,41 @@ DefinitionEditor::DefinitionEditor(Controls controls) : c_(std::move(controls)) 
 void DefinitionEditor::buildKinds() {
   ui::ComboBox& kinds = *c_.kinds;
   kinds.clearItems();
-  for (const std::string& item : kindItems(c_.definitions->text()))
+  for (const std::string& item : kindItems(c_.definitions->text().bytes()))
     kinds.addItem(item);
   kinds.setItemIndex(kStandardKind);
 }
 
 void DefinitionEditor::open() {
-  const std::string& buffer = c_.definitions->text();
+  const std::string& buffer = c_.definitions->text().bytes();
   // Captions of empty definitions stay as they are: an emptied definition was already given an
   // empty caption when it was stored.
   for (int n = 1; n <= kDefinitionCount; ++n) {
     std::string line = bufferLine(buffer, n);
-    if (isDefinitionLine(line)) radio(n).setCaption(definitionLabel(line));
+    if (isDefinitionLine(line)) radio(n).setCaption(ui::Text::fromBytes(definitionLabel(line)));
   }
   c_.panel->show();
 }
 
 void DefinitionEditor::choose(int n) {
   ui::Memo& values = *c_.values;
-  values.setText("");
+  values.clear();
   if (!radio(n).caption().empty())
-    values.setText(editorText(bufferLine(c_.definitions->text(), n)));
+    values.setText(ui::Text::fromBytes(editorText(bufferLine(c_.definitions->text().bytes(), n))));
   c_.form->setFocus(&values);
 }
 
 void DefinitionEditor::store() {
   ui::Memo& buffer = *c_.definitions;
   // Padding comes first and happens even with no definition chosen, so lines 1 to 10 exist.
-  std::string padded = padDefinitionBuffer(buffer.text());
-  if (padded != buffer.text()) buffer.setText(std::move(padded));
+  std::string padded = padDefinitionBuffer(buffer.text().bytes());
+  if (padded != buffer.text().bytes()) buffer.setText(ui::Text::fromBytes(std::move(padded)));
   const int n = checkedDefinition();
   if (n == 0) return;
-  const std::string& edited = c_.values->text();
-  radio(n).setCaption(storedCaption(edited));
-  buffer.setText(storeDefinition(buffer.text(), n, edited));
+  // The box takes only characters of the code page: its bytes are the whole text.
+  const std::string& edited = c_.values->text().bytes();
+  radio(n).setCaption(ui::Text::fromBytes(storedCaption(edited)));
+  buffer.setText(ui::Text::fromBytes(storeDefinition(buffer.text().bytes(), n, edited)));
   c_.saveDefinitions();
 }
 
@@ -62,13 +63,13 @@ void DefinitionEditor::close() {
 }
 
 void DefinitionEditor::chooseKind() {
-  KindChoice choice = sequence::chooseKind(c_.definitions->text(), c_.kinds->itemIndex());
+  KindChoice choice = sequence::chooseKind(c_.definitions->text().bytes(), c_.kinds->itemIndex());
   clearStartAndEnd();
   ui::ComboBox& start = *c_.start;
   for (const std::string& value : choice.items)
     start.addItem(value);
   if (choice.selectedIndex >= 0) start.setItemIndex(choice.selectedIndex);
-  c_.end->setText(choice.endText);
+  c_.end->setText(ui::Text::fromBytes(choice.endText));
 }
 
 void DefinitionEditor::showCaptionHint(int n) {
@@ -86,7 +87,7 @@ int DefinitionEditor::checkedDefinition() const {
 void DefinitionEditor::clearStartAndEnd() {
   c_.start->clearItems();
   c_.start->setText("");
-  c_.end->setText("");
+  c_.end->clear();
 }
 
 }  // namespace sequence

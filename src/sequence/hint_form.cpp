@@ -5,7 +5,7 @@
 namespace sequence {
 
 HintForm::HintForm(platform::Platform& p) {
-  form.setCaption(p.fromUtf8("Kolvex20sub"));
+  form.setCaption(p.text("Kolvex20sub"));
   form.setBounds({0, 0, 6, 18});
   form.dialogFrame = false;
   // No task-bar button, and never the foreground: typing goes on in the program under it.
@@ -46,7 +46,7 @@ void HintForm::moveTo(platform::Point pointer) {
       {pointer.x + kPointerOffset, pointer.y + kPointerOffset, form.width(), form.height()});
 }
 
-void HintForm::setCaption(std::string_view hintCaption) {
+void HintForm::setCaption(const ui::Text& hintCaption) {
   label1.setCaption(hintCaption);
 }
 

@@ -38,7 +38,7 @@ class HintForm {
   void moveTo(platform::Point pointer);
   // The caption as the value engine composes it: " " + insert text + " ". Never holds a line
   // break: the one of "改行" goes to the pasted text only.
-  void setCaption(std::string_view hintCaption);
+  void setCaption(const ui::Text& hintCaption);
   void showHint();
   void hideHint();
   // Whether the hint is shown within the run (the label is visible).

@@ -16,11 +16,16 @@ RunSettings InsertionDriver::readSettings() const {
   s.startText = c_.start->text();
   s.startIndex = c_.start->itemIndex();
   s.items = c_.start->items();
-  s.endText = c_.end->text();
-  s.prefix = c_.prefix->text();
-  s.suffix = c_.suffix->text();
+  s.endText = c_.end->text().bytes();
+  s.prefix = c_.prefix->text().bytes();
+  s.suffix = c_.suffix->text().bytes();
   s.lineBreak = c_.lineBreak->checked();
   return s;
+}
+
+ui::Text InsertionDriver::composed(const ui::Text& frame, const ui::Text& end) const {
+  const ui::Text value = ui::Text::fromBytes(run_.valueText);
+  return p_.join({&frame, &c_.prefix->text(), &value, &c_.suffix->text(), &frame, &end});
 }
 
 bool InsertionDriver::cursorOk(CursorShape shape) const {
@@ -99,15 +104,19 @@ void InsertionDriver::handleInputEvent(InputEvent::Kind kind) {
   else
     c_.hint->setLabelColour(c_.replace->checked() ? HintForm::kArmedReplace
                                                   : HintForm::kArmedInsert);
-  if (!run_.valuePrepared) c_.hint->setCaption(run_.PrepareValue(readSettings()));
+  if (!run_.valuePrepared) {
+    run_.PrepareValue(readSettings());
+    static const ui::Text space = ui::Text::fromBytes(" ");
+    c_.hint->setCaption(composed(space, {}));
+  }
   if (pasteCooldown_ || !state_.insertArmed || state_.ctrlDown) return;
   if (kind == InputEvent::Kind::LButtonUp) insert();
 }
 
 void InsertionDriver::insert() {
   const RunSettings settings = readSettings();
-  std::string text = run_.insertText;
-  if (settings.lineBreak) text += "\r\n";
+  static const ui::Text lineBreak = ui::Text::fromBytes("\r\n");
+  ui::Text text = composed({}, settings.lineBreak ? lineBreak : ui::Text());
   // The clipboard first: when another program holds it open the write fails here, and nothing
   // has happened yet - the field keeps its content and the same value goes in at the next click.
   p_.writeClipboardText(text);

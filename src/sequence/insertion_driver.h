@@ -60,9 +60,8 @@ class InsertionDriver {
     ui::Button* sequenceButton = nullptr;  // Button23
     ui::MenuItem* deleteItem = nullptr;    // N1
     ui::MenuItem* editItem = nullptr;      // N2
-    // Texts in the system code page.
-    std::string startCaption;    // 連番入力
-    std::string stopCaption;     // 連番中止
+    ui::Text startCaption;                 // 連番入力
+    ui::Text stopCaption;                  // 連番中止
     std::string replaceWarning;  // the confirmation before a run that replaces field contents
   };
 
@@ -92,6 +91,9 @@ class InsertionDriver {
 
  private:
   RunSettings readSettings() const;
+  // The prepared value with the prefix and suffix as the user typed them, exactly; framed by
+  // `frame` on both sides (the hint's spaces) or followed by `end` (the line break).
+  ui::Text composed(const ui::Text& frame, const ui::Text& end) const;
   bool cursorOk(platform::CursorShape shape) const;
   void installHook();
   void removeHook();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "ui/text.h"
 
 namespace sequence {
 
@@ -11,7 +12,7 @@ struct InsertionFlags {
   bool insertArmed = false;
   bool ctrlDown = false;
   bool ctrlChord = false;
-  std::string lastInsertedText;
+  ui::Text lastInsertedText;
 
   // Where sequence insertion pastes when any window is not allowed.
   platform::WindowHandle insertTargetWindow = 0;

@@ -38,10 +38,24 @@ void entryFont(ui::TextBox& box) {
 
 // Leave check of a start or end field: an invalid standard entry is erased and the focus put
 // back, without a message. Erasing first means the refocus cannot bounce back here.
+// The start and end fields take only characters of the code page.
+std::string_view entryText(const ui::ComboBox& c) {
+  return c.text();
+}
+std::string_view entryText(const ui::TextBox& t) {
+  return t.text().bytes();
+}
+void erase(ui::ComboBox& c) {
+  c.setText("");
+}
+void erase(ui::TextBox& t) {
+  t.clear();
+}
+
 template <class Field>
 void checkOnLeave(ui::Form& form, Field& field, int kind) {
-  if (keptOnLeave(field.text(), kind)) return;
-  field.setText("");
+  if (keptOnLeave(entryText(field), kind)) return;
+  erase(field);
   form.setFocus(&field);
 }
 
@@ -66,7 +80,7 @@ SettingsForm::SettingsForm(platform::Platform& p, ui::Memo& definitions)
 }
 
 void SettingsForm::buildControls() {
-  auto text = [this](const char* utf8) { return p_.fromUtf8(utf8); };
+  auto text = [this](const char* utf8) { return p_.text(utf8); };
 
   form.setCaption(text("Kolvex20:連番設定"));
   form.setBounds({0, 0, 384, 185});
@@ -111,6 +125,7 @@ void SettingsForm::buildControls() {
   place(edit2, 317, 42, 45, 24);
   edit2.setMaxLength(kEntryMaxLength);
   edit2.imeOff = true;
+  edit2.codePageOnly = true;
   entryFont(edit2);
   form.addControl(edit2);
 
@@ -176,6 +191,8 @@ void SettingsForm::buildDefinitionEditor() {
   place(memo1, 6, 8, 100, 150);
   memo1.wordWrap = false;
   memo1.scrollBars = true;
+  // The definitions are kept in a file of code page bytes alone.
+  memo1.codePageOnly = true;
   panel1.addChild(memo1);
 
   // Two columns of five: label and radio button side by side.
@@ -184,7 +201,7 @@ void SettingsForm::buildDefinitionEditor() {
     const int row = (n - 1) % 5;
     const bool left = n <= 5;
     auto label = std::make_unique<ui::Label>("Label" + std::to_string(5 + n));
-    label->setCaption(p_.fromUtf8(kDefinitionCaptions[k]));
+    label->setCaption(p_.text(kDefinitionCaptions[k]));
     place(*label, left ? 112 : 244, 10 + 25 * row, left ? 33 : 44, 13);
     panel1.addChild(*label);
     definitionLabels[k] = std::move(label);
@@ -195,7 +212,7 @@ void SettingsForm::buildDefinitionEditor() {
     radioButtons[k] = std::move(radio);
   }
 
-  speedButton2.setCaption(p_.fromUtf8("設定終了"));
+  speedButton2.setCaption(p_.text("設定終了"));
   place(speedButton2, 290, 133, 87, 24);
   panel1.addChild(speedButton2);
 }
@@ -214,7 +231,7 @@ void SettingsForm::buildSlotEditor() {
   memo22.fontHeight = 15;
   memo22.anchors = ui::kAnchorsAll;
   panel2.addChild(memo22);
-  button3.setCaption(p_.fromUtf8("閉じる"));
+  button3.setCaption(p_.text("閉じる"));
   place(button3, 388, 227, 75, 25);
   button3.anchors = ui::kAnchorRight | ui::kAnchorBottom;
   panel2.addChild(button3);
@@ -261,8 +278,8 @@ void SettingsForm::routeEvents() {
 void SettingsForm::formCreate() {
   editor_->buildKinds();
   checkBox5.setHint(
-      p_.fromUtf8("　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
-                  "要注意：テキストボックス以外で使用すると全て削除されます。"));
+      p_.text("　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
+              "要注意：テキストボックス以外で使用すると全て削除されます。"));
 }
 
 void SettingsForm::formClose() {
@@ -287,7 +304,7 @@ void SettingsForm::showForSequence() {
   form.dialogFrame = true;
   form.sizeable = false;
   form.maximizeBox = false;
-  form.setCaption(p_.fromUtf8("Kolvex20:連番設定"));
+  form.setCaption(p_.text("Kolvex20:連番設定"));
   if (panelDelete) panelDelete->setEnabled(false);
   if (panelEdit) panelEdit->setEnabled(false);
   form.show();
@@ -383,7 +400,7 @@ void SettingsForm::startEndLabelMouseEnter(ui::Label& label) {
     label.setShowHint(false);
     return;
   }
-  label.setHint(helpText());
+  label.setHint(ui::Text::fromBytes(std::string(helpText())));
   label.setShowHint(true);
 }
 

@@ -25,16 +25,40 @@ DisplayLimit displayLimit(const Control& c, Property what) {
   return kOther;
 }
 
-const std::string& propertyText(const Control& c, Property what) {
-  if (what == Property::Hint) return c.hint();
-  if (what == Property::Text && isTextBox(c.kind())) return static_cast<const TextBox&>(c).text();
+Shown shownText(const Control& c, Property what, const LeadBytes& leadBytes,
+                std::string_view cutMarkBytes) {
+  const DisplayLimit limit = displayLimit(c, what);
   if (what == Property::Text && c.kind() == Control::Kind::ComboBox)
-    return static_cast<const ComboBox&>(c).text();
-  return c.caption();
+    return {displayText(static_cast<const ComboBox&>(c).text(), limit, leadBytes, cutMarkBytes)};
+  const Text& t = what == Property::Hint ? c.hint()
+                  : what == Property::Text && isTextBox(c.kind())
+                      ? static_cast<const TextBox&>(c).text()
+                      : c.caption();
+  if (t.hasExact()) return {displayText(t.exact(), limit, leadBytes, "\xE2\x80\xA6", true), true};
+  return {displayText(t.bytes(), limit, leadBytes, cutMarkBytes)};
 }
 
+namespace {
+// Bytes of the character that starts at text[i].
+std::size_t charLength(std::string_view text, std::size_t i, const LeadBytes& leadBytes,
+                       bool utf8) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  std::size_t len = 1;
+  if (!utf8) {
+    len = leadBytes[b] ? 2 : 1;
+  } else if (b >= 0xC0) {
+    len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    // A sequence broken off is taken one byte at a time.
+    for (std::size_t k = 1; k < len; ++k)
+      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+        return 1;
+  }
+  return i + len <= text.size() ? len : 1;
+}
+}  // namespace
+
 std::string displayText(std::string_view text, const DisplayLimit& limit,
-                        const LeadBytes& leadBytes, std::string_view cutMark) {
+                        const LeadBytes& leadBytes, std::string_view cutMark, bool utf8) {
   if (limit.maxBytes == 0 && limit.maxLines == 0 && !limit.oneLine) return std::string(text);
   const std::size_t maxBytes = limit.maxBytes ? limit.maxBytes : text.size();
   std::string out;
@@ -61,8 +85,7 @@ std::string displayText(std::string_view text, const DisplayLimit& limit,
       i += breakLen;
       continue;
     }
-    const bool lead = leadBytes[static_cast<unsigned char>(ch)] && i + 1 < text.size();
-    const std::size_t len = lead ? 2 : 1;
+    const std::size_t len = charLength(text, i, leadBytes, utf8);
     if (out.size() + len > maxBytes) {
       cut = true;
       break;

@@ -27,14 +27,19 @@ struct DisplayLimit {
 // and a hint show a preview, an editable box gets its whole text (the user edits it).
 DisplayLimit displayLimit(const Control& c, Property what);
 
-// At most limit.maxBytes bytes and limit.maxLines lines of text, never cutting a double-byte
-// character in half, followed by cutMark when something was left out. Looks at no more of the
-// text than it returns.
+// At most limit.maxBytes bytes and limit.maxLines lines of text, never cutting a character in
+// half (a double-byte character of the code page, or a UTF-8 sequence when utf8 is set),
+// followed by cutMark when something was left out. Looks at no more of the text than it returns.
 std::string displayText(std::string_view text, const DisplayLimit& limit,
-                        const LeadBytes& leadBytes, std::string_view cutMark);
+                        const LeadBytes& leadBytes, std::string_view cutMark, bool utf8 = false);
 
-// The model string a property shows: the text of text boxes and combo boxes, else the caption
-// or the hint.
-const std::string& propertyText(const Control& c, Property what);
+// What a native control is given for a property: the exact text as UTF-8 when the model text
+// has one (utf8 set), else its code page bytes; bounded by displayLimit.
+struct Shown {
+  std::string chars;
+  bool utf8 = false;
+};
+Shown shownText(const Control& c, Property what, const LeadBytes& leadBytes,
+                std::string_view cutMarkBytes);
 
 }  // namespace ui

@@ -11,10 +11,9 @@ Form* Control::form() {
   return c->kind_ == Kind::Form ? static_cast<Form*>(c) : nullptr;
 }
 
-// Out of line: inlined into callers, GCC 12 reports a false -Wrestrict on the assign.
-void Control::setString(std::string& field, std::string_view v, Property what) {
+void Control::setText(Text& field, const Text& v, Property what) {
   if (field == v) return;
-  field.assign(v);
+  field = v;
   notify(what);
 }
 

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/text.h"
+
 namespace ui {
 
 // Windows colour values (0x00BBGGRR); values with the high byte FF name system colours.
@@ -103,8 +105,8 @@ class Control {
   }
   Form* form();
 
-  const std::string& caption() const { return caption_; }
-  void setCaption(std::string_view c) { setString(caption_, c, Property::Caption); }
+  const Text& caption() const { return caption_; }
+  void setCaption(const Text& c) { setText(caption_, c, Property::Caption); }
 
   bool visible() const { return visible_; }
   void setVisible(bool v) { setFlag(visible_, v, Property::Visible); }
@@ -123,8 +125,8 @@ class Control {
     notify(Property::Color);
   }
 
-  const std::string& hint() const { return hint_; }
-  void setHint(std::string_view h) { setString(hint_, h, Property::Hint); }
+  const Text& hint() const { return hint_; }
+  void setHint(const Text& h) { setText(hint_, h, Property::Hint); }
   bool showHint() const { return showHint_; }
   void setShowHint(bool s) { setFlag(showHint_, s, Property::Hint); }
 
@@ -187,7 +189,7 @@ class Control {
   void notify(Property what) {
     if (peer_) peer_->changed(*this, what);
   }
-  void setString(std::string& field, std::string_view v, Property what);
+  void setText(Text& field, const Text& v, Property what);
   void setFlag(bool& field, bool v, Property what) {
     if (field == v) return;
     field = v;
@@ -199,8 +201,8 @@ class Control {
   std::string name_;
   Control* parent_ = nullptr;
   std::vector<Control*> children_;
-  std::string caption_;
-  std::string hint_;
+  Text caption_;
+  Text hint_;
   bool visible_ = true;
   bool enabled_ = true;
   bool showHint_ = false;
@@ -211,36 +213,23 @@ class Control {
   ControlPeer* peer_ = nullptr;
 };
 
-// Memo (multi-line) and Edit (one line) text boxes. Text is a byte string in the system code page.
+// Memo (multi-line) and Edit (one line) text boxes.
 class TextBox : public Control {
  public:
   TextBox(Kind kind, std::string name) : Control(kind, std::move(name)) {}
 
-  const std::string& text() const { return text_; }
-  void setText(std::string_view t) {
-    text_.assign(t);  // always notify: a backend may have edited its copy
+  const Text& text() const { return text_; }
+  void setText(Text t) {
+    text_ = std::move(t);  // always notify: a backend may have edited its copy
     selStart_ = selLength_ = 0;
     ++revision_;
     notify(Property::Text);
   }
-  // Takes over a large text without copying it.
-  void setText(std::string&& t) {
-    text_ = std::move(t);
-    selStart_ = selLength_ = 0;
-    ++revision_;
-    notify(Property::Text);
-  }
-  // Changes with every change of the text, so a copy of it elsewhere (a file) can tell whether it
-  // is still current without comparing the bytes.
+  void clear() { setText(Text()); }
+  // Changes with every change of the text, so a copy of it elsewhere can tell whether it is
+  // still current.
   std::uint64_t revision() const { return revision_; }
-  void setText(const char* t) { setText(std::string_view(t)); }
-  void setText(const std::string& t) { setText(std::string_view(t)); }
   bool empty() const { return text_.empty(); }
-  // For moving a text out that is about to be replaced anyway.
-  std::string& mutableText() {
-    ++revision_;
-    return text_;
-  }
 
   // Caret at the start and scrolled into view, so a short box shows the first line.
   void caretToStart() {
@@ -261,8 +250,8 @@ class TextBox : public Control {
     selStart_ = pos;
     selLength_ = 0;
   }
-  void userSetText(std::string_view t) {
-    text_.assign(t);
+  void userSetText(Text t) {
+    text_ = std::move(t);
     ++revision_;
   }
 
@@ -271,6 +260,9 @@ class TextBox : public Control {
   // Most bytes the user may type or paste (0: no limit).
   int maxLength() const { return maxLength_; }
   void setMaxLength(int m) { maxLength_ = m; }
+  // Only characters the code page has may be typed or pasted: the box's text goes to a file
+  // that holds code page bytes alone.
+  bool codePageOnly = false;
 
   class PopupMenu* popupMenu = nullptr;
 
@@ -279,7 +271,7 @@ class TextBox : public Control {
   int fontHeight = 0;
 
  private:
-  std::string text_;
+  Text text_;
   std::uint64_t revision_ = 0;
   int selStart_ = 0;
   int selLength_ = 0;

@@ -15,6 +15,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 
 std::vector<std::string> slotFiles(int from, int to) {
@@ -97,9 +98,9 @@ class Faults : public SimFixture {
   }
   // The bytes the program means a file to hold now.
   std::string intended(const std::string& name) {
-    if (name == files::kDefinitionFile) return panel().memo21.text();
+    if (name == files::kDefinitionFile) return panel().memo21.text().bytes();
     for (int i = 1; i <= 20; ++i)
-      if (name == files::slotFileName(i)) return slotText(i);
+      if (name == files::slotFileName(i)) return slotText(i).bytes();
     ADD_FAILURE() << "not a file of the program: " << name;
     return {};
   }
@@ -130,7 +131,7 @@ class Faults : public SimFixture {
     desktop->onWriteAttempt = nullptr;
     const int errors = errorCount();
     copy("after the fault");
-    const int k = store().firstMatch("after the fault");
+    const int k = store().firstMatch(bytes("after the fault"));
     ASSERT_NE(k, 0) << "the next copy was not stored";
     EXPECT_EQ(slotFile(k), "after the fault");
     EXPECT_EQ(errorCount(), errors);
@@ -182,10 +183,10 @@ class Faults : public SimFixture {
     desktop->advance(200);
     sequence::SettingsForm& w = program->settings();
     platform::runHandler(*platform, [&] {
-      w.edit1.userSetText("No.");
+      w.edit1.userSetText(bytes("No."));
       w.comboBox1.userSetText("1");
-      w.edit2.userSetText("2");
-      w.edit3.userSetText(")");
+      w.edit2.userSetText(bytes("2"));
+      w.edit3.userSetText(bytes(")"));
     });
     platform->click(w.button1);
     desktop->advance(200);
@@ -326,14 +327,15 @@ const std::vector<Writer>& writers() {
                    f.desktop->advance(200);
                    f.platform->click(f.program->settings().speedButton1);
                    f.chooseDefinition(2);
-                   f.program->settings().memo1.userSetText("x\r\ny");
+                   f.program->settings().memo1.userSetText(bytes("x\r\ny"));
                  },
                  [](Faults& f) { f.chooseDefinition(3); },
                  true,
                  [](Faults& f) {
                    // The definition stays in the program's copy for the next save, and the
                    // click that moved the focus still chose its definition.
-                   EXPECT_EQ(ui::textLine(f.panel().memo21.text(), 2), f.cp932("定義2") + ",x,y");
+                   EXPECT_EQ(ui::textLine(f.panel().memo21.text().bytes(), 2),
+                             f.cp932("定義2") + ",x,y");
                    EXPECT_TRUE(f.program->settings().radioButton(3).checked());
                  }});
     return w;
@@ -424,7 +426,8 @@ std::vector<HeldCase> heldCases() {
                  f.desktop->otherHoldsClipboard(true);
                  f.desktop->advance(100);
                },
-               1, [](Faults& f) { EXPECT_EQ(f.store().firstMatch("copied while held"), 0); }});
+               1,
+               [](Faults& f) { EXPECT_EQ(f.store().firstMatch(bytes("copied while held")), 0); }});
   c.push_back({"CaptureRetry",
                [](Faults& f) {
                  f.startWith({"one", "two"});
@@ -499,7 +502,7 @@ std::vector<HeldCase> heldCases() {
                [](Faults& f) {
                  f.startWith({"one", "two"});
                  f.copy("001");
-                 f.program->state().insertion.lastInsertedText = "001";
+                 f.program->state().insertion.lastInsertedText = bytes("001");
                },
                [](Faults& f) {
                  f.desktop->otherHoldsClipboard(true);
@@ -530,7 +533,7 @@ std::vector<HeldCase> heldCases() {
                  threeSlots(f);
                  f.openEditorOn(3);
                  ASSERT_TRUE(f.editorShown());
-                 f.program->settings().memo22.userSetText("edited");
+                 f.program->settings().memo22.userSetText(bytes("edited"));
                  // The user takes a moment to type: the right press's colour pass has run.
                  f.desktop->advance(100);
                },
@@ -543,7 +546,7 @@ std::vector<HeldCase> heldCases() {
                  EXPECT_TRUE(f.editorShown());
                  EXPECT_EQ(f.program->settings().memo22.text(), "edited");
                  EXPECT_EQ(f.slotText(3), "three");
-                 EXPECT_EQ(f.store().firstMatch("edited"), 0);
+                 EXPECT_EQ(f.store().firstMatch(bytes("edited")), 0);
                  EXPECT_NE(f.clipboard(), "edited");
                },
                [](Faults& f) {

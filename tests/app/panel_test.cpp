@@ -9,6 +9,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 constexpr int kStrip = sim::SimPlatform::kFrameHeight - 3;
 
@@ -96,7 +97,7 @@ TEST_F(Panel, TrayLeftClickExpandsOnTopAndRightClickOpensTheMenuAtThePointer) {
   ASSERT_FALSE(f().topmost());
   platform->trayIcon(platform::kWmLButtonDown);
   EXPECT_TRUE(f().topmost());  // the tray click puts it back on top
-  store().setText(7, "g");
+  store().setText(7, bytes("g"));
   platform->trayIcon(platform::kWmLButtonDown);  // while expanded: recomputed, no fold-up
   EXPECT_EQ(f().outerHeight(), 155);
   desktop->cursor = {900, 700};

@@ -108,7 +108,7 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
   p.setupApplicationWindow("Kolvex20 check");
   Recorder recorder(p, logPath);
   ui::Form form("TKolvexFields");
-  form.setCaption("fields");
+  form.setCaption(ui::Text::fromBytes("fields"));
   form.setBounds({200, 200, 320, 160});
   ui::Edit limited("Edit2");
   limited.setBounds({10, 10, 80, 24});
@@ -136,9 +136,9 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
       recorder.write("unhooked");
     }
     if (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    recorder.write("edit " + hex(limited.text()));
+    recorder.write("edit " + hex(limited.text().bytes()));
     recorder.write("combo " + hex(combo.text()));
-    recorder.write("free " + hex(free.text()));
+    recorder.write("free " + hex(free.text().bytes()));
     p.quit();
   };
   poll.start();
@@ -231,7 +231,7 @@ int burst(const std::wstring& logPath) {
   BurstRecorder events;
   std::ofstream log(logPath.c_str(), std::ios::binary);
   ui::Form form("TKolvexBurst");
-  form.setCaption("burst");
+  form.setCaption(ui::Text::fromBytes("burst"));
   form.setBounds({300, 300, 240, 160});
   ui::Timer poll("Timer1", 100);
   form.addControl(poll);
@@ -354,7 +354,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (mode == L"layout") {
     ui::Form dialog("TKolvexCentred");
-    dialog.setCaption("centred");
+    dialog.setCaption(ui::Text::fromBytes("centred"));
     dialog.setBounds({0, 0, 384, 185});
     dialog.centerOnScreen = true;
     p.realize(dialog);
@@ -398,9 +398,9 @@ int wmain(int argc, wchar_t** argv) {
                      "x" + std::to_string(panel.height()) + " window " +
                      std::to_string(w.right - w.left) + "x" + std::to_string(w.bottom - w.top));
     };
-    label.setCaption(" 001 ");
+    label.setCaption(ui::Text::fromBytes(" 001 "));
     log("short");
-    label.setCaption(p.fromUtf8(" 前置文字列がとても長い場合の値 0001 後置 "));
+    label.setCaption(p.text(" 前置文字列がとても長い場合の値 0001 後置 "));
     log("long");
     const LONG ex = GetWindowLongW(hintWnd, GWL_EXSTYLE);
     const LONG wanted = WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
@@ -412,7 +412,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"keys" && argc >= 4) {
     const std::wstring stop = argv[3];
     ui::Form form("TKolvexKeys");
-    form.setCaption("keys");
+    form.setCaption(ui::Text::fromBytes("keys"));
     form.setBounds({400, 300, 300, 120});
     form.keyPreview = true;
     ui::Edit edit("Edit1");
@@ -430,7 +430,7 @@ int wmain(int argc, wchar_t** argv) {
     edit.onEnter = [&] { recorder.write("enter edit"); };
     poll.onTimer = [&] {
       if (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-      recorder.write("text " + edit.text());
+      recorder.write("text " + edit.text().bytes());
       p.quit();
     };
     p.realize(form);
@@ -445,7 +445,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode != L"hooks" || argc < 4) return 2;
   const std::wstring stop = argv[3];
   ui::Form form("TKolvexCheck");
-  form.setCaption("check");
+  form.setCaption(ui::Text::fromBytes("check"));
   form.setBounds({900, 600, 200, 80});
   ui::Timer poll("Timer1", 100);
   form.addControl(poll);

@@ -10,6 +10,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 
 struct NormCase {
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
   ui::Memo m("Memo1");
   for (const std::string& t : {"abc"s, "line\r\n"s, "\r\n"s, ""s, cp932("テスト\r\n表示")}) {
-    m.setText(t);
+    m.setText(bytes(t));
     files::saveBox(*platform, "Kolvex1.txt", m);
     EXPECT_EQ(file("Kolvex1.txt"), t);
     ui::Memo back("Memo2");
@@ -97,7 +98,7 @@ TEST_F(SimFixture, SavedBoxIsExactlyItsBytesAndLoadsBackUnchanged) {
 
 TEST_F(SimFixture, UnreadableOrMissingFileLeavesTheBoxAsItWas) {
   ui::Memo m("Memo1");
-  m.setText("before");
+  m.setText(bytes("before"));
   EXPECT_FALSE(files::loadBox(*platform, "Kolvex7.txt", m));
   desktop->putFile("Kolvex7.txt", "on disk");
   desktop->failRead("Kolvex7.txt");
@@ -113,13 +114,13 @@ TEST_F(SimFixture, FiftyMegabyteFileLoadsWhole) {
   ui::Memo m("Memo2");
   ASSERT_TRUE(files::loadBox(*platform, "Kolvex2.txt", m));
   EXPECT_EQ(m.text().size(), big.size() + big.size() / 4096);
-  EXPECT_EQ(m.text().substr(4095, 3), "\r\nx");
+  EXPECT_EQ(m.text().bytes().substr(4095, 3), "\r\nx");
 }
 
 TEST_F(SimFixture, WriteThatFailsHalfwayLeavesTheOldFileWholeAndNoLeftovers) {
   desktop->putFile("Kolvex3.txt", "old slot text");
   ui::Memo m("Memo3");
-  m.setText(std::string(1 << 20, 'n'));
+  m.setText(bytes(std::string(1 << 20, 'n')));
   // A file size limit makes the write fail part of the way through, as a full disk would.
   ::signal(SIGXFSZ, SIG_IGN);
   rlimit old{};

@@ -9,6 +9,7 @@
 namespace {
 
 using namespace std::string_literals;
+using testing_support::bytes;
 using testing_support::SimFixture;
 
 class Capture : public SimFixture {
@@ -235,9 +236,9 @@ TEST_F(Capture, JapaneseTextRoundTripsAsSystemCodePageBytes) {
 TEST_F(Capture, OwnWriteIsCapturedBeforeTheWriteReturns) {
   writeSlotFiles({"a"});
   start();
-  std::string captionRightAfter;
+  ui::Text captionRightAfter;
   platform::runHandler(*platform, [&] {
-    platform->writeClipboardText("own");
+    platform->writeClipboardText(bytes("own"));
     captionRightAfter = panel().form.caption();
   });
   EXPECT_EQ(captionRightAfter, "B" + colon() + "own");

@@ -28,7 +28,7 @@ class KeepMarks : public SimFixture {
     std::string s;
     for (int i = 1; i <= 20; ++i) {
       if (store().isEmpty(i)) break;
-      s += slotText(i) + (store().checked(i) ? "* " : " ");
+      s += slotText(i).bytes() + (store().checked(i) ? "* " : " ");
     }
     return s;
   }

@@ -71,7 +71,7 @@ class PrivateContent : public SimFixture, public ::testing::WithParamInterface<M
     return false;
   }
   bool inCaption(const std::string& text) {
-    return panel().form.caption().find(text) != std::string::npos;
+    return panel().form.caption().bytes().find(text) != std::string::npos;
   }
   // The clipboard still holds the marked text, untouched.
   bool stillOnClipboard(const std::string& text) {

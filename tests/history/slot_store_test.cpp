@@ -7,6 +7,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 
 // filled slots -> expanded height
@@ -16,7 +17,7 @@ class HeightRule : public SimFixture,
 TEST_P(HeightRule, HeightFollowsTheHighestFilledLeftSlot) {
   start();
   for (int i : GetParam().first)
-    store().setText(i, "x");
+    store().setText(i, bytes("x"));
   EXPECT_EQ(store().expandedHeight(), GetParam().second);
 }
 
@@ -43,7 +44,7 @@ TEST_F(SimFixture, UpdateSlotRowsHidesEmptyRowsUnchecksThemAndWritesTheirFiles) 
   start();
   ASSERT_TRUE(store().checked(5));
   ASSERT_TRUE(store().hasKeepLetter(5));
-  store().setText(5, "");
+  store().clearText(5);
   desktop->putFile("Kolvex5.txt", "stale");
   store().updateSlotRows();
   EXPECT_FALSE(store().memo(5).visible());
@@ -100,10 +101,10 @@ TEST_F(ColourPass, SelectionColourWinsOverEverything) {
 }
 
 TEST_F(ColourPass, EmptyClipboardLeavesTheCaptionAlone) {
-  panel().form.setCaption("left as it was");
+  panel().form.setCaption(bytes("left as it was"));
   desktop->otherEmptiesClipboard();
   desktop->runPending();
-  panel().form.setCaption("left as it was");
+  panel().form.setCaption(bytes("left as it was"));
   pass();
   EXPECT_EQ(panel().form.caption(), "left as it was");
 }

@@ -28,7 +28,7 @@ class DeleteClear : public SimFixture {
   std::string row() {
     std::string s;
     for (int i = 1; i <= 20 && !store().isEmpty(i); ++i)
-      s += slotText(i) + (store().checked(i) ? "* " : " ");
+      s += slotText(i).bytes() + (store().checked(i) ? "* " : " ");
     return s;
   }
 };

@@ -7,6 +7,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 constexpr int kStrip = sim::SimPlatform::kFrameHeight - 3;
 constexpr int kShift = 16;
@@ -85,7 +86,7 @@ TEST_F(Keyboard, SlotFilesAreSavedTDownToAAfterTheDefinitionFile) {
 }
 
 TEST_F(Keyboard, NoKeptSlotWritesAnEmptyFirstLine) {
-  panel().memo21.setText("B\r\n1");
+  panel().memo21.setText(bytes("B\r\n1"));
   summon();
   platform->keyUp(f(), kShift);
   EXPECT_EQ(file(files::kDefinitionFile), "\r\n1");
@@ -101,7 +102,7 @@ class LettersOnAFoldedPanel : public Keyboard, public ::testing::WithParamInterf
 
 TEST_P(LettersOnAFoldedPanel, DoNothing) {
   f().setOuterHeight(GetParam().height);
-  const std::string captionBefore = f().caption();
+  const ui::Text captionBefore = f().caption();
   const int writes = writesOfAll();
   platform->keyDown(f(), 'C');
   platform->keyDown(f(), 'Z');

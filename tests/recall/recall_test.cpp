@@ -80,7 +80,7 @@ TEST_F(Recall, HoverShowsTheWholeText) {
 
 TEST_F(Recall, ClipboardHeldOpenReportsAndChangesNothing) {
   copy("alpha");
-  const std::string before = panel().form.caption();
+  const ui::Text before = panel().form.caption();
   desktop->otherHoldsClipboard(true);
   platform->click(*panel().letterButtons[2]);
   EXPECT_EQ(errorCount(), 1);

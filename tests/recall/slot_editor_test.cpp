@@ -7,6 +7,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 constexpr int kStrip = sim::SimPlatform::kFrameHeight - 3;
 
@@ -32,7 +33,7 @@ class SlotEditor : public SimFixture {
   }
   ui::Form& editorWindow() { return program->settingsForm(); }
   ui::Memo& memo22() { return program->settings().memo22; }
-  void type(const std::string& t) { memo22().userSetText(t); }
+  void type(const std::string& t) { memo22().userSetText(bytes(t)); }
   void closeWithButton() { platform->click(program->settings().button3); }
   std::string caption(char letter, const std::string& t) {
     return std::string(1, letter) + cp932("：") + t;
@@ -212,7 +213,7 @@ TEST_F(SlotEditor, EveryInterlockedControlRefusesWhileTheEditorIsOpen) {
 
 TEST_F(SlotEditor, OpeningFromTheActiveExpandedPanelFoldsItAndSavesEverything) {
   ASSERT_TRUE(panel().form.active());
-  store().setText(4, "d changed");  // only a full save puts this on disk
+  store().setText(4, bytes("d changed"));  // only a full save puts this on disk
   const int iniWrites = desktop->writesOf(files::kDefinitionFile);
   openOn(3);
   EXPECT_EQ(panel().form.outerHeight(), kStrip);
@@ -224,7 +225,7 @@ TEST_F(SlotEditor, OpeningFromTheActiveExpandedPanelFoldsItAndSavesEverything) {
 TEST_F(SlotEditor, OpeningWhileThePanelIsNotActiveSkipsTheFoldAndTheSave) {
   desktop->activateOther(other);
   panel().form.setOuterHeight(130);
-  store().setText(4, "d changed");
+  store().setText(4, bytes("d changed"));
   const int writes = desktop->totalWrites();
   openOn(3);
   EXPECT_TRUE(editorWindow().visible());

@@ -9,6 +9,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 
 // Records what reaches the backend, and passes it on.
@@ -56,7 +57,7 @@ TEST_F(HintWindow, ARunShowsMovesColoursHidesAndClosesIt) {
 
   handle([&] {
     hint().open();
-    hint().setCaption(run.PrepareValue(settings));
+    hint().setCaption(bytes(run.PrepareValue(settings)));
     hint().moveTo({100, 200});
     hint().showHint();
     hint().setLabelColour(sequence::HintForm::kArmedInsert);

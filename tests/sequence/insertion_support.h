@@ -44,7 +44,7 @@ class InsertionFixture : public SimFixture {
     desktop->advance(200);
   }
   void type(ui::Edit& e, const std::string& text) {
-    handle([&] { e.userSetText(text); });
+    handle([&] { e.userSetText(bytes(text)); });
   }
   void type(ui::ComboBox& c, const std::string& text) {
     handle([&] { c.userSetText(text); });
@@ -79,7 +79,7 @@ class InsertionFixture : public SimFixture {
     desktop->userClickAt(at);
     desktop->advance(600);
   }
-  std::string sequenceCaption() { return panel().button23.caption(); }
+  std::string sequenceCaption() { return panel().button23.caption().bytes(); }
 
   platform::WindowHandle other = 0;
   sim::SimDesktop::TextField* field = nullptr;

@@ -173,7 +173,7 @@ TEST_F(Insertion, AStoppedRepeatedRunHandlesNoInputAtAll) {
   EXPECT_TRUE(panel().n1.enabled());
 
   desktop->activateOther(other);
-  const std::string caption = hint().label1.caption();
+  const ui::Text caption = hint().label1.caption();
   const platform::Rect hintAt{hint().form.left(), hint().form.top(), 0, 0};
   arm({310, 170});
   clickAndWait({310, 170});

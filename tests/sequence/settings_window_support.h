@@ -13,7 +13,7 @@ class SettingsWindowFixture : public SimFixture {
   sequence::SettingsForm& w() { return program->settings(); }
   ui::Memo& buffer() { return panel().memo21; }
   std::string ini() { return file("Kolvex20.ini"); }
-  std::string bufferLineOf(int n) { return ui::textLine(buffer().text(), n); }
+  std::string bufferLineOf(int n) { return ui::textLine(buffer().text().bytes(), n); }
   std::string head(int n) { return cp932("定義") + std::to_string(n); }
 
   // Starts with these definition-file bytes and shows the settings window.
@@ -36,7 +36,7 @@ class SettingsWindowFixture : public SimFixture {
     focus(w().radioButton(n));
     platform->click(w().radioButton(n));
   }
-  void type(const std::string& editorText) { w().memo1.userSetText(editorText); }
+  void type(const std::string& editorText) { w().memo1.userSetText(bytes(editorText)); }
   void finishEditing() { platform->click(w().speedButton2); }
   void chooseKind(int k) {
     handle([this, k] { w().comboBox2.userSelect(k); });

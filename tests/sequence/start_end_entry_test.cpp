@@ -7,6 +7,7 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SettingsWindowFixture;
 
 enum class Field { Start, End };
@@ -50,12 +51,14 @@ class StartEndEntry : public SettingsWindowFixture {
   ui::Control& control(Field f) {
     return f == Field::Start ? static_cast<ui::Control&>(w().comboBox1) : w().edit2;
   }
-  std::string text(Field f) { return f == Field::Start ? w().comboBox1.text() : w().edit2.text(); }
+  std::string text(Field f) {
+    return f == Field::Start ? w().comboBox1.text() : w().edit2.text().bytes();
+  }
   void setTyped(Field f, const std::string& t) {
     if (f == Field::Start)
       w().comboBox1.userSetText(t);
     else
-      w().edit2.userSetText(t);
+      w().edit2.userSetText(bytes(t));
   }
 };
 

@@ -57,7 +57,7 @@ std::string SimFixture::file(const std::string& name) const {
 std::vector<std::string> SimFixture::texts() {
   std::vector<std::string> out;
   for (int i = 1; i <= files::kSlotCount; ++i)
-    out.push_back(slotText(i));
+    out.push_back(slotText(i).bytes());
   return out;
 }
 

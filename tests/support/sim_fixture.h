@@ -11,6 +11,7 @@
 #include "app/program.h"
 #include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
+#include "support/text_support.h"
 
 namespace testing_support {
 
@@ -34,7 +35,7 @@ class SimFixture : public ::testing::Test {
 
   app::MainForm& panel() { return program->mainForm(); }
   history::SlotStore& store() { return program->mainForm().store(); }
-  std::string slotText(int i) { return store().text(i); }
+  const ui::Text& slotText(int i) { return store().text(i); }
   std::vector<std::string> texts();  // slot texts A..T
   std::string clipboard() const;
   int errorCount() const { return static_cast<int>(desktop->errors().size()); }

@@ -8,12 +8,13 @@
 
 namespace {
 
+using testing_support::bytes;
 using testing_support::SimFixture;
 
 struct Recorder : platform::ShellEvents {
   std::vector<std::string>* log;
   platform::Platform* p;
-  void drawClipboard() override { log->push_back("clip:" + p->readClipboardText()); }
+  void drawClipboard() override { log->push_back("clip:" + p->readClipboardText().bytes()); }
   void hotKey() override {}
   void trayIcon(int) override {}
   bool ncLButtonDown(int) override { return true; }
@@ -40,7 +41,7 @@ class Desktop : public SimFixture {
 };
 
 TEST_F(Desktop, OwnWriteNotifiesInsideTheWriteOthersThroughTheQueue) {
-  platform->writeClipboardText("own");
+  platform->writeClipboardText(bytes("own"));
   log.emplace_back("after write");
   desktop->otherCopiesText("theirs");
   log.emplace_back("after other");
@@ -70,7 +71,7 @@ TEST_F(Desktop, ClipboardHeldByAnotherProgramFailsEveryAccessWithTheMessage) {
   for (auto op : {0, 1, 2}) {
     try {
       if (op == 0) platform->readClipboardText();
-      if (op == 1) platform->writeClipboardText("x");
+      if (op == 1) platform->writeClipboardText(bytes("x"));
       if (op == 2) platform->clearClipboard();
       FAIL() << op;
     } catch (const platform::Error& e) {

@@ -18,6 +18,74 @@ using platform::Point;
 using platform::WindowHandle;
 
 // ---------------------------------------------------------------------------------------------
+// Code page 932 as iconv knows it. A byte sequence without a character reads as "・", as
+// Windows reads it; a character without a code is written "?".
+
+namespace {
+
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts all of in; at a sequence it cannot convert, appends replacement and skips skip(in,
+  // at) bytes.
+  template <class Skip>
+  std::string convert(std::string_view in, std::string_view replacement, Skip skip) const {
+    if (!ok()) return std::string(in);
+    std::string out;
+    std::string src(in);
+    char* from = src.data();
+    std::size_t left = src.size();
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char buffer[4096];
+    while (left > 0) {
+      char* to = buffer;
+      std::size_t room = sizeof buffer;
+      const std::size_t r = iconv(cd_, &from, &left, &to, &room);
+      out.append(buffer, static_cast<std::size_t>(to - buffer));
+      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        out.append(replacement);
+        const std::size_t n = std::min(left, skip(std::string_view(from, left)));
+        from += n;
+        left -= n;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+      }
+    }
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+std::size_t utf8Length(std::string_view s) {
+  const auto b = static_cast<unsigned char>(s[0]);
+  const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  return std::max<std::size_t>(1, std::min(n, s.size()));
+}
+
+}  // namespace
+
+std::string simDecode(std::string_view bytes) {
+  static const Converter toUtf8("UTF-8", "CP932");
+  return toUtf8.convert(bytes, "\xE3\x83\xBB", [](std::string_view rest) {
+    const auto b = static_cast<unsigned char>(rest[0]);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? std::size_t{2} : 1;
+  });
+}
+
+std::string simEncode(std::string_view utf8) {
+  static const Converter toCp932("CP932", "UTF-8");
+  return toCp932.convert(utf8, "?", utf8Length);
+}
+
+// ---------------------------------------------------------------------------------------------
 // SimDesktop
 
 SimDesktop::SimDesktop(fs::path directory) : dir_(std::move(directory)) {
@@ -59,10 +127,10 @@ void SimDesktop::advance(int ms) {
   now_ = std::max(now_, limit);
 }
 
-void SimDesktop::setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer,
+void SimDesktop::setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
                               std::vector<ClipFormat> formats) {
   clipKind_ = kind;
-  clipBytes_ = std::move(bytes);
+  clip_ = std::move(text);
   clipFormats_ = std::move(formats);
   ++clipSequence_;
   // The writer's own listener runs nested inside the write; everyone else hears it later.
@@ -74,8 +142,24 @@ void SimDesktop::setClipboard(ClipKind kind, std::string bytes, SimPlatform* wri
   }
 }
 
+namespace {
+SimDesktop::ClipText ansiText(std::string bytes) {
+  std::string unicode = simDecode(std::string_view(bytes).substr(0, bytes.find('\0')));
+  return {std::move(bytes), std::move(unicode), true, true};
+}
+}  // namespace
+
 void SimDesktop::otherCopiesText(std::string bytes) {
-  setClipboard(ClipKind::Text, std::move(bytes), nullptr);
+  setClipboard(ClipKind::Text, ansiText(std::move(bytes)), nullptr);
+}
+
+void SimDesktop::otherCopiesUnicode(std::string utf8) {
+  std::string bytes = simEncode(utf8);
+  setClipboard(ClipKind::Text, {std::move(bytes), std::move(utf8), false, true}, nullptr);
+}
+
+void SimDesktop::otherCopiesForeignBytes(std::string bytes, std::string utf8) {
+  setClipboard(ClipKind::Text, {std::move(bytes), std::move(utf8), true, false}, nullptr);
 }
 SimDesktop::ClipFormat SimDesktop::dwordFormat(std::string name, std::uint32_t value) {
   std::string data(4, '\0');
@@ -85,7 +169,7 @@ SimDesktop::ClipFormat SimDesktop::dwordFormat(std::string name, std::uint32_t v
 }
 
 void SimDesktop::otherCopiesMarkedText(std::string bytes, std::vector<ClipFormat> formats) {
-  setClipboard(ClipKind::Text, std::move(bytes), nullptr, std::move(formats));
+  setClipboard(ClipKind::Text, ansiText(std::move(bytes)), nullptr, std::move(formats));
 }
 
 void SimDesktop::otherCopiesNonText() {
@@ -292,7 +376,7 @@ void SimDesktop::applyKey(int vk, bool up) {
       f->anchor = 0;
       f->caret = static_cast<int>(f->text.size());
     } else if (vk == 'C' && selected && !clipHeld_) {
-      setClipboard(ClipKind::Text, f->selection(), nullptr);
+      setClipboard(ClipKind::Text, ansiText(f->selection()), nullptr);
     } else if (vk == 'V' && !clipHeld_ && clipKind_ == ClipKind::Text) {
       const std::string t = clipBytes_.substr(0, clipBytes_.find('\0'));
       f->pastes.push_back(t);
@@ -409,37 +493,14 @@ bool writeAllAndClose(int fd, std::string_view bytes, bool sync) {
 std::string temporaryName(const std::string& name) {
   return name + ".tmp";
 }
-
-// One converter for the whole process: opening one costs more than converting a short text.
-class Cp932Converter {
- public:
-  Cp932Converter() : cd_(iconv_open("CP932", "UTF-8")) {}
-  ~Cp932Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  std::string convert(std::string_view utf8) const {
-    if (!ok()) return std::string(utf8);
-    std::string in(utf8);
-    std::string out(in.size() * 2 + 4, '\0');
-    char* src = in.data();
-    std::size_t srcLeft = in.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-    out.resize(out.size() - dstLeft);
-    return out;
-  }
-
- private:
-  iconv_t cd_;
-};
 }  // namespace
 
-std::string SimPlatform::fromUtf8(std::string_view utf8) const {
-  static const Cp932Converter converter;
-  return converter.convert(utf8);
+std::string SimPlatform::decode(std::string_view bytes) const {
+  return simDecode(bytes);
+}
+
+std::string SimPlatform::encode(std::string_view utf8) const {
+  return simEncode(utf8);
 }
 
 bool SimPlatform::isLeadByte(unsigned char b) const {
@@ -577,17 +638,23 @@ platform::ClipboardMarks marksOf(const std::vector<SimDesktop::ClipFormat>& form
 }
 }  // namespace
 
-std::string SimPlatform::readClipboardText() {
+ui::Text SimPlatform::readClipboardText() {
   ensureOpenable();
   if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return {};
   if (platform::isPrivateContent(marksOf(desktop_.clipboardFormats()))) return {};
-  const std::string& b = desktop_.clipboardBytes();
-  return b.substr(0, b.find('\0'));
+  const SimDesktop::ClipText& c = desktop_.clipboardText();
+  platform::ClipboardFormats f;
+  f.ansi = c.bytes.substr(0, c.bytes.find('\0'));
+  f.unicode = c.unicode.substr(0, c.unicode.find('\0'));
+  f.ansiFirst = c.ansiFirst;
+  f.ansiIsCp932 = c.ansiIsCp932;
+  return platform::clipboardText(f, *this);
 }
 
-void SimPlatform::writeClipboardText(std::string_view text) {
+void SimPlatform::writeClipboardText(const ui::Text& text) {
   ensureOpenable();
-  desktop_.setClipboard(SimDesktop::ClipKind::Text, std::string(text), this);
+  desktop_.setClipboard(SimDesktop::ClipKind::Text, {text.bytes(), unicodeOf(text), true, true},
+                        this);
 }
 
 void SimPlatform::clearClipboard() {
@@ -784,15 +851,14 @@ void SimPlatform::fireTimer(ui::Timer* t) {
 }
 
 void SimPlatform::renderText(const ui::Control& control, ui::Property what) {
-  std::string shown = ui::displayText(ui::propertyText(control, what),
-                                      ui::displayLimit(control, what), leadBytes_, cutMark_);
-  nativeBytes_ += shown.size();
+  ui::Shown shown = ui::shownText(control, what, leadBytes_, cutMark_);
+  nativeBytes_ += shown.chars.size();
   native_[{&control, what}] = std::move(shown);
 }
 
-std::string SimPlatform::nativeText(const ui::Control& c, ui::Property what) const {
+ui::Shown SimPlatform::nativeShown(const ui::Control& c, ui::Property what) const {
   auto it = native_.find({&c, what});
-  return it == native_.end() ? std::string() : it->second;
+  return it == native_.end() ? ui::Shown{} : it->second;
 }
 
 void SimPlatform::changed(ui::Control& control, ui::Property what) {

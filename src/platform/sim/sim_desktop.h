@@ -23,6 +23,10 @@ namespace sim {
 
 class SimPlatform;
 
+// Code page 932 and UTF-8, as the simulated system converts them.
+std::string simDecode(std::string_view bytes);
+std::string simEncode(std::string_view utf8);
+
 class SimDesktop {
  public:
   explicit SimDesktop(std::filesystem::path directory);
@@ -40,7 +44,15 @@ class SimDesktop {
   ClipKind clipboardKind() const { return clipKind_; }
   // The stored CF_TEXT bytes (possibly with a zero byte inside).
   const std::string& clipboardBytes() const { return clipBytes_; }
+  // The CF_UNICODETEXT (as UTF-8): what a Unicode program pastes.
+  const std::string& clipboardUnicode() const { return clipUnicode_; }
+  // A program that writes code page 932 bytes (CF_TEXT); the system derives the Unicode text.
   void otherCopiesText(std::string bytes);
+  // A Unicode program (CF_UNICODETEXT, UTF-8 here); the system derives the bytes.
+  void otherCopiesUnicode(std::string utf8);
+  // A program that writes bytes of another code page, with the Unicode text the system derives
+  // from them through that code page.
+  void otherCopiesForeignBytes(std::string bytes, std::string utf8);
   // A registered clipboard format that a program puts beside its text.
   struct ClipFormat {
     std::string name;
@@ -159,8 +171,16 @@ class SimDesktop {
   void detach(SimPlatform* p);
   bool takeMutex(const std::string& name) { return mutexes_.insert(name).second; }
   void releaseMutex(const std::string& name) { mutexes_.erase(name); }
-  void setClipboard(ClipKind kind, std::string bytes, SimPlatform* writer,
+  // The text formats as a writer left them.
+  struct ClipText {
+    std::string bytes;    // CF_TEXT
+    std::string unicode;  // CF_UNICODETEXT, UTF-8
+    bool ansiFirst = true;
+    bool ansiIsCp932 = true;
+  };
+  void setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
                     std::vector<ClipFormat> formats = {});
+  const ClipText& clipboardText() const { return clip_; }
   platform::WindowHandle newHandle() { return nextHandle_++; }
   void setForeground(platform::WindowHandle w);
   void countWrite(const std::string& name);
@@ -190,7 +210,9 @@ class SimDesktop {
   std::vector<SimPlatform*> processes_;
   std::set<std::string> mutexes_;
   ClipKind clipKind_ = ClipKind::Empty;
-  std::string clipBytes_;
+  ClipText clip_;
+  const std::string& clipBytes_ = clip_.bytes;
+  const std::string& clipUnicode_ = clip_.unicode;
   std::vector<ClipFormat> clipFormats_;
   bool clipHeld_ = false;
   std::int64_t heldUntil_ = 0;
@@ -235,7 +257,11 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   ui::PopupMenu* openMenu() const { return openMenu_; }
   // What a native control would have received last for a text, caption or hint (bounded as the
   // real backend bounds it), and how many bytes went to native controls in all.
-  std::string nativeText(const ui::Control& c, ui::Property what) const;
+  std::string nativeText(const ui::Control& c, ui::Property what) const {
+    return nativeShown(c, what).chars;
+  }
+  // The same, with whether it is the exact text (UTF-8) or the code page bytes.
+  ui::Shown nativeShown(const ui::Control& c, ui::Property what) const;
   std::size_t nativeBytes() const { return nativeBytes_; }
   platform::Point openMenuAt() const { return menuAt_; }
 
@@ -266,7 +292,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void maximizeBox(ui::Form& f, bool maximize = true);
 
   // --- Platform ---
-  std::string fromUtf8(std::string_view utf8) const override;
+  std::string decode(std::string_view bytes) const override;
+  std::string encode(std::string_view utf8) const override;
   bool isLeadByte(unsigned char byte) const override;
   bool acquireInstanceMutex(std::string_view name) override;
   void setupApplicationWindow(std::string_view title) override;
@@ -284,8 +311,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void messageBox(std::string_view text) override;
   bool confirm(std::string_view text) override;
   void showError(std::string_view text) override;
-  std::string readClipboardText() override;
-  void writeClipboardText(std::string_view text) override;
+  ui::Text readClipboardText() override;
+  void writeClipboardText(const ui::Text& text) override;
   void clearClipboard() override;
   void startClipboardListening() override;
   void renewClipboardListening() override;
@@ -348,7 +375,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   std::map<ui::Timer*, std::uint64_t> timerGeneration_;
   ui::LeadBytes leadBytes_{};
   std::string cutMark_;
-  std::map<std::pair<const ui::Control*, ui::Property>, std::string> native_;
+  std::map<std::pair<const ui::Control*, ui::Property>, ui::Shown> native_;
   std::size_t nativeBytes_ = 0;
   std::uint64_t generation_ = 0;
 };

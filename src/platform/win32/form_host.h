@@ -19,6 +19,8 @@ class FormHost {
   // For bounding what native controls show: the code page's lead bytes and the cut mark.
   virtual const ui::LeadBytes& leadBytes() const = 0;
   virtual const std::string& cutMark() const = 0;
+  // Between the model's code page and Unicode.
+  virtual const ui::TextCodec& codec() const = 0;
   // The tooltip timing every form's hints follow.
   virtual int hintPauseMs() const = 0;
   virtual int hintHideMs() const = 0;

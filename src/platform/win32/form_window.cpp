@@ -418,8 +418,12 @@ void FormWindow::centerOnFirstShow() {
 }
 
 std::wstring FormWindow::shown(const ui::Control& c, ui::Property what) const {
-  return ansiToWide(ui::displayText(ui::propertyText(c, what), ui::displayLimit(c, what),
-                                    host_.leadBytes(), host_.cutMark()));
+  const ui::Shown s = ui::shownText(c, what, host_.leadBytes(), host_.cutMark());
+  return s.utf8 ? utf8ToWide(s.chars) : ansiToWide(s.chars);
+}
+
+ui::Text FormWindow::typedText(std::wstring_view typed) const {
+  return host_.codec().fromUnicode(wideToUtf8(typed));
 }
 
 ui::Color FormWindow::effectiveColor(const ui::Control& c) const {

@@ -91,7 +91,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
   icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
   ::InitCommonControlsEx(&icc);
   for (int b = 0; b < 256; ++b)
-    leadBytes_[static_cast<std::size_t>(b)] = ::IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+    leadBytes_[static_cast<std::size_t>(b)] = isLeadByte(static_cast<unsigned char>(b));
   cutMark_ = fromUtf8("…");
 }
 
@@ -108,12 +108,16 @@ Win32Platform::~Win32Platform() {
 
 // --- code page ---
 
-std::string Win32Platform::fromUtf8(std::string_view utf8) const {
+std::string Win32Platform::decode(std::string_view bytes) const {
+  return wideToUtf8(ansiToWide(bytes));
+}
+
+std::string Win32Platform::encode(std::string_view utf8) const {
   return wideToAnsi(utf8ToWide(utf8));
 }
 
 bool Win32Platform::isLeadByte(unsigned char byte) const {
-  return ::IsDBCSLeadByte(byte);
+  return ::IsDBCSLeadByteEx(kModelCodePage, byte) != FALSE;
 }
 
 // --- single instance and application window ---
@@ -210,12 +214,12 @@ void Win32Platform::showMenu(ui::PopupMenu& menu, POINT at, HWND owner) {
   for (std::size_t i = 0; i < items.size(); ++i) {
     const ui::MenuItem& item = *items[i];
     if (!item.visible()) continue;
-    if (item.caption() == "-") {
+    if (item.caption().bytes() == "-") {
       ::AppendMenuW(native.get(), MF_SEPARATOR, 0, nullptr);
       continue;
     }
     ::AppendMenuW(native.get(), MF_STRING | (item.enabled() ? 0u : MF_GRAYED), i + 1,
-                  ansiToWide(item.caption()).c_str());
+                  textToWide(item.caption()).c_str());
   }
   // A menu opened for a window in the background only closes on a click elsewhere when its
   // owner is the foreground window.
@@ -367,32 +371,95 @@ platform::ClipboardMarks clipboardMarks() {
 }
 }  // namespace
 
-std::string Win32Platform::readClipboardText() {
-  ClipboardSession session(clipboardOwnerWindow(), *this);
-  if (platform::isPrivateContent(clipboardMarks())) return {};
-  HANDLE data = ::GetClipboardData(CF_TEXT);
-  if (!data) return {};
-  GlobalLock lock(data);
-  if (!lock.data()) return {};
-  const auto* bytes = static_cast<const char*>(lock.data());
-  const std::size_t size = ::GlobalSize(data);
-  return std::string(bytes, ::strnlen(bytes, size));
+namespace {
+
+// ja-JP: the locale whose code page (932) the CF_TEXT bytes the program writes are in.
+constexpr LCID kModelLocale =
+    MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
+
+// Puts a copy of size bytes on the open clipboard in the format.
+void setClipboardBytes(UINT format, const void* data, std::size_t size) {
+  GlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, size));
+  if (!memory) throw std::bad_alloc();
+  {
+    GlobalLock lock(memory.get());
+    if (!lock.data()) throw std::bad_alloc();
+    std::memcpy(lock.data(), data, size);
+  }
+  // The clipboard owns the memory once it has accepted it.
+  if (::SetClipboardData(format, memory.get())) memory.release();
 }
 
-void Win32Platform::writeClipboardText(std::string_view text) {
+// The characters of a text format up to the first zero; nothing when it is not there.
+template <class Char>
+std::optional<std::basic_string<Char>> clipboardChars(UINT format) {
+  HANDLE data = ::GetClipboardData(format);
+  if (!data) return std::nullopt;
+  GlobalLock lock(data);
+  if (!lock.data()) return std::nullopt;
+  const auto* chars = static_cast<const Char*>(lock.data());
+  const std::size_t room = ::GlobalSize(data) / sizeof(Char);
+  return std::basic_string<Char>(chars, std::find(chars, chars + room, Char{0}));
+}
+
+// The code page of the clipboard's CF_LOCALE; 0 when there is none.
+UINT clipboardCodePage() {
+  HANDLE data = ::GetClipboardData(CF_LOCALE);
+  if (!data) return 0;
+  GlobalLock lock(data);
+  if (!lock.data() || ::GlobalSize(data) < sizeof(LCID)) return 0;
+  LCID locale = 0;
+  std::memcpy(&locale, lock.data(), sizeof locale);
+  DWORD codePage = 0;
+  if (!::GetLocaleInfoW(locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t)))
+    return 0;
+  return codePage;
+}
+
+// Whether the copying program set CF_TEXT itself before any CF_UNICODETEXT: the system lists
+// the formats in the order they were set, the ones it derives after them.
+bool ansiSetFirst() {
+  for (UINT f = ::EnumClipboardFormats(0); f; f = ::EnumClipboardFormats(f)) {
+    if (f == CF_TEXT) return true;
+    if (f == CF_UNICODETEXT) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+ui::Text Win32Platform::readClipboardText() {
+  ClipboardSession session(clipboardOwnerWindow(), *this);
+  if (platform::isPrivateContent(clipboardMarks())) return {};
+  platform::ClipboardFormats f;
+  f.ansi = clipboardChars<char>(CF_TEXT);
+  std::optional<std::wstring> wide = clipboardChars<wchar_t>(CF_UNICODETEXT);
+  f.ansiFirst = ansiSetFirst();
+  const UINT codePage = clipboardCodePage();
+  // A program that writes bytes writes them in the system's code page; the locale the system
+  // puts beside them follows the keyboard layout of the moment, so on a code page 932 system it
+  // says nothing about them.
+  f.ansiIsCp932 = codePage == kModelCodePage || ::GetACP() == kModelCodePage;
+  if (!wide && f.ansi && !f.ansiIsCp932)
+    wide = codePageToWide(codePage ? codePage : CP_ACP, *f.ansi);
+  if (wide) f.unicode = wideToUtf8(*wide);
+  return platform::clipboardText(f, *this);
+}
+
+void Win32Platform::writeClipboardText(const ui::Text& text) {
   {
     ClipboardSession session(clipboardOwnerWindow(), *this);
     ::EmptyClipboard();
-    GlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
-    if (!memory) throw std::bad_alloc();
-    {
-      GlobalLock lock(memory.get());
-      if (!lock.data()) throw std::bad_alloc();
-      std::memcpy(lock.data(), text.data(), text.size());
-      static_cast<char*>(lock.data())[text.size()] = '\0';
-    }
-    // The clipboard owns the memory once it has accepted it.
-    if (::SetClipboardData(CF_TEXT, memory.get())) memory.release();
+    // The bytes first: read back, they are the program's own, exactly.
+    const std::string& bytes = text.bytes();
+    setClipboardBytes(CF_TEXT, bytes.c_str(), bytes.size() + 1);
+    const std::wstring wide = textToWide(text);
+    setClipboardBytes(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    // Without it the system would take the bytes for the keyboard layout's code page when it
+    // gives them to a Unicode program.
+    const LCID locale = kModelLocale;
+    setClipboardBytes(CF_LOCALE, &locale, sizeof locale);
   }
   notifyOwnClipboardChange();
 }

@@ -21,7 +21,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   Win32Platform& operator=(const Win32Platform&) = delete;
   ~Win32Platform() override;
 
-  std::string fromUtf8(std::string_view utf8) const override;
+  std::string decode(std::string_view bytes) const override;
+  std::string encode(std::string_view utf8) const override;
   bool isLeadByte(unsigned char byte) const override;
 
   bool acquireInstanceMutex(std::string_view name) override;
@@ -44,8 +45,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   bool confirm(std::string_view text) override;
   void showError(std::string_view text) override;
 
-  std::string readClipboardText() override;
-  void writeClipboardText(std::string_view text) override;
+  ui::Text readClipboardText() override;
+  void writeClipboardText(const ui::Text& text) override;
   void clearClipboard() override;
   void startClipboardListening() override;
   void renewClipboardListening() override;
@@ -83,6 +84,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   HINSTANCE instance() const override { return instance_; }
   const ui::LeadBytes& leadBytes() const override { return leadBytes_; }
   const std::string& cutMark() const override { return cutMark_; }
+  const ui::TextCodec& codec() const override { return *this; }
   int hintPauseMs() const override { return hintPauseMs_; }
   int hintHideMs() const override { return hintHideMs_; }
   void runHandler(const std::function<void()>& handler) override;

@@ -33,10 +33,24 @@ std::string fromWide(UINT codePage, std::wstring_view wide) {
 }  // namespace
 
 std::wstring ansiToWide(std::string_view ansi) {
-  return toWide(CP_ACP, 0, ansi);
+  return toWide(kModelCodePage, 0, ansi);
 }
 std::string wideToAnsi(std::wstring_view wide) {
-  return fromWide(CP_ACP, wide);
+  return fromWide(kModelCodePage, wide);
+}
+std::wstring codePageToWide(UINT codePage, std::string_view bytes) {
+  return toWide(codePage, 0, bytes);
+}
+std::wstring textToWide(const ui::Text& t) {
+  return t.hasExact() ? utf8ToWide(t.exact()) : ansiToWide(t.bytes());
+}
+bool encodable(std::wstring_view wide) {
+  if (wide.empty()) return true;
+  BOOL usedDefault = FALSE;
+  const int n =
+      ::WideCharToMultiByte(kModelCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+  return n > 0 && !usedDefault;
 }
 std::wstring utf8ToWide(std::string_view utf8) {
   return toWide(CP_UTF8, 0, utf8);

@@ -1,5 +1,5 @@
 // Small helpers of the Win32 backend: owners for system resources and text conversion between
-// the model's ANSI bytes and the wide-character API.
+// the model's code page 932 bytes and the wide-character API.
 #pragma once
 
 #ifndef NOMINMAX
@@ -80,13 +80,24 @@ inline UniqueHandle fileHandle(HANDLE h) {
   return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-// Model bytes (system ANSI code page) to UTF-16 and back.
+// The model's code page, whatever the system's ANSI code page is (1252, or UTF-8 with the beta
+// option): the program's files, words and clipboard bytes are the same on every Windows.
+inline constexpr UINT kModelCodePage = 932;
+
+// Model bytes (code page 932) to UTF-16 and back. Characters without a code become the nearest
+// one or "?", as the system's own conversion does.
 std::wstring ansiToWide(std::string_view ansi);
 std::string wideToAnsi(std::wstring_view wide);
+// Bytes of another code page to UTF-16.
+std::wstring codePageToWide(UINT codePage, std::string_view bytes);
 std::wstring utf8ToWide(std::string_view utf8);
 std::string wideToUtf8(std::wstring_view wide);
+// What a model text shows: its exact form where it has one, else its bytes.
+std::wstring textToWide(const ui::Text& t);
+// Whether every character has its own code in the model's code page.
+bool encodable(std::wstring_view wide);
 
-// A font name may be given as UTF-8 or as system code page bytes.
+// A font name may be given as UTF-8 or as code page 932 bytes.
 std::wstring fontNameToWide(std::string_view name);
 
 // The whole text of a window.

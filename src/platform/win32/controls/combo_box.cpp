@@ -54,7 +54,7 @@ void ComboBoxAdapter::command(ControlSite& site, int code, HWND child) {
     const int index = static_cast<int>(::SendMessageW(child, CB_GETCURSEL, 0, 0));
     site.run([c, index] { c->userSelect(index); });
   } else if (code == CBN_EDITCHANGE) {
-    const std::string text = wideToAnsi(windowText(child));
+    const std::string text = wideToAnsi(windowText(child));  // only code page characters get in
     site.run([c, &text] { c->userSetText(text); });
   }
 }
@@ -63,7 +63,8 @@ std::optional<LRESULT> ComboBoxAdapter::message(ControlSite&, HWND w, UINT msg, 
                                                 LPARAM) {
   // The limit is the edit part's.
   if (w == hwnd) return {};
-  return limitFieldBytes(w, msg, wParam, combo().maxLength);
+  // Its items and its text are code page bytes alone.
+  return limitFieldInput(w, msg, wParam, {combo().maxLength, true, false});
 }
 
 }  // namespace win32

@@ -34,12 +34,18 @@ void TextBoxAdapter::command(ControlSite& site, int code, HWND child) {
   ui::TextBox* t = &box();
   // A read-only box shows a preview: its window text must never replace the model's.
   if (t->readOnly()) return;
-  const std::string text = wideToAnsi(windowText(child));
-  site.run([t, &text] { t->userSetText(text); });
+  ui::Text text = site.typedText(windowText(child));
+  site.run([t, &text] { t->userSetText(std::move(text)); });
 }
 
-std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM,
+std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
                                                LPARAM lParam) {
+  if (w == hwnd) {
+    const ui::TextBox& b = box();
+    const FieldRule rule{b.maxLength(), b.codePageOnly || b.maxLength() > 0,
+                         b.kind() == ui::Control::Kind::Memo};
+    if (auto handled = limitFieldInput(w, msg, wParam, rule)) return handled;
+  }
   if (msg != WM_CONTEXTMENU || !box().popupMenu) return {};
   POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   if (p.x == -1 && p.y == -1) {
@@ -132,13 +138,6 @@ std::optional<LRESULT> MemoAdapter::message(ControlSite& site, HWND w, UINT msg,
 ControlAdapter::WindowSpec EditAdapter::spec() const {
   return {L"EDIT", static_cast<DWORD>(ES_AUTOHSCROLL | (box().readOnly() ? ES_READONLY : 0)),
           WS_EX_CLIENTEDGE};
-}
-
-std::optional<LRESULT> EditAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
-                                            LPARAM lParam) {
-  if (w == hwnd)
-    if (auto handled = limitFieldBytes(w, msg, wParam, box().maxLength())) return handled;
-  return TextBoxAdapter::message(site, w, msg, wParam, lParam);
 }
 
 }  // namespace win32

@@ -46,8 +46,6 @@ class MemoAdapter : public TextBoxAdapter {
 class EditAdapter : public TextBoxAdapter {
  public:
   using TextBoxAdapter::TextBoxAdapter;
-  std::optional<LRESULT> message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
-                                 LPARAM lParam) override;
 
  protected:
   WindowSpec spec() const override;
