@@ -168,7 +168,7 @@ void BM_FullStoreShift20x5MiB(benchmark::State& state) {
     r.copy("small " + std::to_string(++seed));
     state.PauseTiming();
     r.program->mainForm().store().setText(20, ui::Text::fromBytes(refill + std::to_string(seed)));
-    r.program->mainForm().store().saveSlot(20);
+    r.program->mainForm().store().syncFiles();
     state.ResumeTiming();
   }
 }
@@ -199,11 +199,10 @@ void BM_CaptureFullWithFiveLarge(benchmark::State& state) {
     if (seed % 14 == 0) {
       // The large texts have moved up to slots B..F: back to the starting layout, untimed.
       state.PauseTiming();
-      for (int i = 1; i <= 20; ++i) {
+      for (int i = 1; i <= 20; ++i)
         r.program->mainForm().store().setText(
             i, ui::Text::fromBytes(smallOrLarge(i) + "#" + std::to_string(seed)));
-        r.program->mainForm().store().saveSlot(i);
-      }
+      r.program->mainForm().store().syncFiles();
       state.ResumeTiming();
     }
   }

@@ -17,7 +17,9 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
 
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    checkBoxes[k]->onClick = [this, i] { keepMarks_->checkBoxClick(i); };
+    checkBoxes[k]->onClick = [this, i] {
+      changingSlots([this, i] { keepMarks_->checkBoxClick(i); });
+    };
   }
   recall_ = std::make_unique<recall::Recall>(recall::Recall::Context{
       &p_, store_.get(), &state_.marks, &button22, [this] { return editorOpen && editorOpen(); },
@@ -65,8 +67,10 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
   form.onFormKeyDown = [this](int vk) { keyboard_->formKeyDown(vk); };
   form.onFormKeyUp = [this](int vk) { keyboard_->formKeyUp(vk); };
 
-  n1.onClick = [this] { deleteClear_->deleteSelected(); };
-  speedButton41.onMouseUp = [this](ui::MouseButton) { deleteClear_->allClear(); };
+  n1.onClick = [this] { changingSlots([this] { deleteClear_->deleteSelected(); }); };
+  speedButton41.onMouseUp = [this](ui::MouseButton) {
+    changingSlots([this] { deleteClear_->allClear(); });
+  };
   timer1.onTimer = [this] { store_->endGuardWindow(); };
   timer2.onTimer = [this] { store_->colourPass(); };
   n3.onClick = [this] { n3Click(); };
@@ -189,6 +193,7 @@ history::PanelControls MainForm::panelControls() {
   c.guardTimer = &timer1;
   c.colourTimer = &timer2;
   c.clipboardClear = &speedButton1;
+  c.definitions = &memo21;
   return c;
 }
 
@@ -215,17 +220,23 @@ void MainForm::formCreate() {
   form.setWidth(335);
 
   files::discardUnfinishedSaves(p_);
+  std::vector<ui::Text> parked;
   try {
     if (p_.fileExists(files::slotFileName(1))) {
       for (int i = 1; i <= files::kSlotCount; ++i)
         store_->loadSlot(i);
-      files::loadBox(p_, files::kDefinitionFile, memo21);
+      const bool read = files::loadBox(p_, files::kDefinitionFile, memo21);
+      // A definition file that is there but could not be read is not written over.
+      store_->noteKeepLineOnDisk(
+          read ? std::optional(ui::textLine(memo21.text().bytes(), 0)) : std::nullopt,
+          !read && p_.fileExists(files::kDefinitionFile));
+      parked = store_->parkedTexts();
     } else {
       for (int i = 1; i <= files::kSlotCount; ++i)
         store_->clearText(i);
-      for (int i = 1; i <= files::kSlotCount; ++i)
-        store_->saveSlot(i);
-      files::saveBox(p_, files::kDefinitionFile, memo21);
+      // Twenty empty slot files, then the (empty) definition file.
+      store_->syncFiles();
+      store_->discardFileLeftovers();
     }
   } catch (const platform::Error& e) {
     // The files of a first start could not be written: the remaining steps are skipped; the
@@ -238,8 +249,18 @@ void MainForm::formCreate() {
     if (!store_->isEmpty(i)) store_->showRow(i);
 
   const std::string line0 = ui::textLine(memo21.text().bytes(), 0);
-  if (line0.size() == 1 && line0[0] >= 'A' && line0[0] <= 'T')
+  if (line0.size() == 1 && line0[0] >= 'A' && line0[0] <= 'T') {
+    // Restoring what the files say changes nothing to save.
+    ++slotChanges_;
     keepMarks_->restore(line0[0] - 'A' + 1);
+    --slotChanges_;
+  }
+
+  // A kill in the middle of moving files may have left a text only in a parked file: it comes
+  // back as the newest entry (its capture saves it), before the leftovers go.
+  for (const ui::Text& t : parked)
+    if (!store_->firstMatch(t)) capture_->captureText(t);
+  store_->discardFileLeftovers();
 
   // A start-up text is still aside: the panel stands as for an empty clipboard until the text
   // is captured.
@@ -270,11 +291,29 @@ void MainForm::n3Click() {
 }
 
 void MainForm::saveAll() {
-  memo21.setText(ui::Text::fromBytes(
-      ui::replaceTextLine(memo21.text().bytes(), 0, store_->keepStateLetter())));
+  std::string line0 = store_->keepStateLetter();
+  memo21.setText(ui::Text::fromBytes(ui::replaceTextLine(memo21.text().bytes(), 0, line0)));
   files::saveBox(p_, files::kDefinitionFile, memo21);
-  for (int i = files::kSlotCount; i >= 1; --i)
-    store_->saveSlot(i);
+  store_->noteKeepLineOnDisk(std::move(line0));
+  // Every change of the slots has already reached the files; whatever did not (a save that
+  // failed, a file removed behind the program's back) goes now.
+  store_->syncAllFiles();
+}
+
+void MainForm::changingSlots(const std::function<void()>& handler) {
+  ++slotChanges_;
+  try {
+    handler();
+  } catch (...) {
+    // The files follow whatever the panel shows, also after a handler that ended early.
+    if (--slotChanges_ == 0) try {
+        store_->syncFiles();
+      } catch (const platform::Error&) {
+        // The handler's own error is the one the user is told of.
+      }
+    throw;
+  }
+  if (--slotChanges_ == 0) store_->syncFiles();
 }
 
 void MainForm::formClose() {

@@ -51,9 +51,12 @@ class MainForm : public platform::ShellEvents {
   // "連番入力" opens the settings window; "連番中止" stops the running insertion.
   void button23Click();
 
-  // Writes the keep state to line 0 of the definitions, then the definition file and the slot
-  // files T down to A. Throws on the first file that cannot be written.
+  // Writes the keep state to line 0 of the definitions and the definition file, and brings the
+  // slot files up to the slots. Throws on the first file that cannot be written.
   void saveAll();
+  // Runs a handler that may change the slots (also nested in another such handler); when the
+  // outermost is done, the files hold what the panel shows, before the next event is handled.
+  void changingSlots(const std::function<void()>& handler);
 
   ui::Form form{"TForm3"};
   ui::Label label1{"Label1"};
@@ -105,6 +108,7 @@ class MainForm : public platform::ShellEvents {
   std::unique_ptr<recall::DeleteClear> deleteClear_;
   std::unique_ptr<recall::Keyboard> keyboard_;
   bool destroyed_ = false;
+  int slotChanges_ = 0;
   // Start-up: the clipboard text is held back for its capture after the files are loaded.
   bool startupTextAside_ = false;
 };

@@ -108,7 +108,7 @@ void Program::connectEditor() {
   // A recall during editing must leave the edit target alone.
   m.editorOpen = [this] { return editor_->isOpen(); };
   s.editorCloseQuery = [this] { return editor_->formCloseQuery(); };
-  s.editorClose = [this] { editor_->formClose(); };
+  s.editorClose = [this, &m] { m.changingSlots([this] { editor_->formClose(); }); };
 }
 
 void Program::shutdown() {

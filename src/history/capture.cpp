@@ -53,7 +53,12 @@ void Capture::process(const ui::Text& t) {
   }
   foldToStripFromZero();
   f.setTopmost(true);
-  if (match) return;
+  if (match) {
+    // Nothing moves; a file a failed save left behind its slot catches up (the retry of such a
+    // failure comes this way).
+    store_.syncFiles();
+    return;
+  }
 
   f.setClientHeight(0);
   for (int k = 1; k <= files::kSlotCount; ++k) {
@@ -62,37 +67,23 @@ void Capture::process(const ui::Text& t) {
     store_.setText(k, t);
     store_.memo(k).caretToStart();
     store_.showRow(k);
-    store_.saveSlot(k);
+    store_.syncFiles();
     return;
   }
-  // Full store: unkept texts move one slot towards A; kept ones stay where they are. Which
-  // files hold their slot's text is noted first, as the move changes the texts.
-  std::array<bool, files::kSlotCount + 1> fileWasCurrent{};
-  for (int i = 1; i <= files::kSlotCount; ++i)
-    fileWasCurrent[static_cast<std::size_t>(i)] = store_.fileCurrent(i);
+  // Full store: unkept texts move one slot towards A; kept ones stay where they are. The files
+  // follow, each moved text linked into place rather than written again.
   for (int i = 1; i < files::kSlotCount; ++i) {
     if (store_.checked(i)) continue;
     store_.setText(i, store_.text(i + 1));
   }
-  if (store_.checked(files::kSlotCount)) return;
+  if (store_.checked(files::kSlotCount)) {
+    store_.syncFiles();
+    return;
+  }
   f.setCaption(store_.clipboardCaption(files::kSlotCount, t));
   store_.setText(files::kSlotCount, t);
   store_.memo(files::kSlotCount).caretToStart();
-  saveShiftedFiles(fileWasCurrent);
-}
-
-void Capture::saveShiftedFiles(const std::array<bool, files::kSlotCount + 1>& fileWasCurrent) {
-  // Every slot file ends up holding its slot's text, as if all twenty were saved in order 1..20,
-  // but a moved text is not written again: the next slot's file, still unchanged, is put in its
-  // place. Each step replaces one file atomically, so at any moment every file is whole and
-  // holds its old or its new text.
-  for (int i = 1; i <= files::kSlotCount; ++i) {
-    const bool moved = i < files::kSlotCount && !store_.checked(i);
-    if (moved && fileWasCurrent[static_cast<std::size_t>(i) + 1])
-      store_.takeFileOf(i, i + 1);
-    else if (!store_.fileCurrent(i))
-      store_.saveSlot(i);
-  }
+  store_.syncFiles();
 }
 
 }  // namespace history

@@ -26,7 +26,6 @@ class Capture {
  private:
   void process(const ui::Text& t);
   void foldToStripFromZero();
-  void saveShiftedFiles(const std::array<bool, files::kSlotCount + 1>& fileWasCurrent);
 
   platform::Platform& p_;
   SlotStore& store_;

@@ -5,9 +5,7 @@
 namespace history {
 
 SlotStore::SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, ui::Text fullColon)
-    : p_(p), c_(c), marks_(marks), fullColon_(std::move(fullColon)) {
-  savedRevision_.fill(~std::uint64_t{0});
-}
+    : p_(p), c_(c), marks_(marks), fullColon_(std::move(fullColon)), files_(p) {}
 
 void SlotStore::showRow(int i) {
   row(i).memo->show();
@@ -50,25 +48,32 @@ void SlotStore::updateClearButton() {
   c_.clipboardClear->setVisible(!p_.readClipboardText().empty());
 }
 
-void SlotStore::saveSlot(int i) {
-  files::saveBox(p_, files::slotFileName(i), memo(i));
-  noteFileCurrent(i);
-}
-
 bool SlotStore::loadSlot(int i) {
-  std::optional<std::string> bytes = p_.readFile(files::slotFileName(i));
-  if (!bytes) return false;
-  const std::size_t onDisk = bytes->size();
-  memo(i).setText(ui::Text::fromBytes(files::normalizeLoadedText(std::move(*bytes), p_)));
-  // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
-  // the same bytes.
-  if (text(i).size() == onDisk) noteFileCurrent(i);
+  SlotFileSync::Loaded loaded = files_.load(i);
+  if (loaded.found == SlotFileSync::Found::Missing) return false;
+  if (loaded.found == SlotFileSync::Found::Unreadable) {
+    files_.noteUnreadable(i, text(i));
+    return false;
+  }
+  setText(i, std::move(loaded.text));
+  files_.noteLoaded(i, text(i), loaded.asOnDisk);
   return true;
 }
 
-void SlotStore::takeFileOf(int i, int from) {
-  p_.replaceFileWithCopyOf(files::slotFileName(i), files::slotFileName(from));
-  noteFileCurrent(i);
+void SlotStore::syncFiles() {
+  files_.sync([this](int i) -> const ui::Text& { return text(i); });
+  syncKeepLine();
+}
+
+void SlotStore::syncKeepLine() {
+  // Line 0 of the definition file holds the keep state: written whenever it changes.
+  if (definitionsUnread_ || !c_.definitions) return;
+  std::string letter = keepStateLetter();
+  if (keepLineOnDisk_ == letter) return;
+  ui::Memo& d = *c_.definitions;
+  d.setText(ui::Text::fromBytes(ui::replaceTextLine(d.text().bytes(), 0, letter)));
+  files::saveBox(p_, files::kDefinitionFile, d);
+  keepLineOnDisk_ = std::move(letter);
 }
 
 void SlotStore::updateSlotRows() {
@@ -79,7 +84,6 @@ void SlotStore::updateSlotRows() {
     setKeepLetter(i, false);
     memo(i).hide();
     row(i).letter->hide();
-    saveSlot(i);
   }
   expand();
 }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "history/file_sync.h"
 #include "history/slot_marks.h"
 #include "platform/platform.h"
 #include "ui/widgets.h"
@@ -31,6 +33,7 @@ struct PanelControls {
   ui::Timer* guardTimer = nullptr;                    // Timer1
   ui::Timer* colourTimer = nullptr;                   // Timer2
   ui::SpeedButton* clipboardClear = nullptr;
+  ui::Memo* definitions = nullptr;  // Memo21: line 0 holds the keep state
 };
 
 class SlotStore {
@@ -83,16 +86,29 @@ class SlotStore {
   void requestColourPass() { c_.colourTimer->start(); }
   void openGuardWindow() { c_.guardTimer->start(); }
 
-  void saveSlot(int i);
-  // Loads slot i's file at start; false when it could not be read.
+  // Loads slot i's file (and the exact form beside it) at start; false when it could not be
+  // read, and then the file is not written while the slot keeps the text it has now.
   bool loadSlot(int i);
-  // Slot i's file holds exactly the slot's text: it was saved or loaded since the text last
-  // changed.
-  bool fileCurrent(int i) const { return savedRevision_[k(i)] == memo(i).revision(); }
-  // Slot i's file is made to hold what slot `from`'s file holds, without writing the bytes
-  // again; the caller knows that this is slot i's text now.
-  void takeFileOf(int i, int from);
-  // Hides the rows of empty slots (unchecking them), saves their files, sets the height.
+  // Texts a kill left in the middle of moving files, and the removal of such leftovers.
+  std::vector<ui::Text> parkedTexts() const { return files_.parkedTexts(); }
+  void discardFileLeftovers() { files_.discardLeftovers(); }
+  // Every slot file comes to hold its slot's text, and line 0 of the definition file the keep
+  // state; moved texts are linked into place. Throws at the first file that cannot be written.
+  void syncFiles();
+  // The same, also for files removed behind the program's back (the saves of everything).
+  void syncAllFiles() {
+    files_.noteRemovedFiles();
+    syncFiles();
+  }
+  // Slot i's file holds exactly the slot's text.
+  bool fileCurrent(int i) const { return files_.holds(i, text(i)); }
+  // Line 0 of the definition file as it is on disk (nullopt: unknown, so written at the next
+  // sync); `unreadable` keeps the file from being written over.
+  void noteKeepLineOnDisk(std::optional<std::string> line, bool unreadable = false) {
+    keepLineOnDisk_ = std::move(line);
+    definitionsUnread_ = unreadable;
+  }
+  // Hides the rows of empty slots (unchecking them) and sets the height.
   void updateSlotRows();
   // Timer2: colours every text box and names the clipboard slot in the caption.
   void colourPass();
@@ -101,15 +117,15 @@ class SlotStore {
 
  private:
   const SlotRow& row(int i) const { return c_.rows[static_cast<std::size_t>(i)]; }
-  static std::size_t k(int i) { return static_cast<std::size_t>(i); }
-  void noteFileCurrent(int i) { savedRevision_[k(i)] = memo(i).revision(); }
+  void syncKeepLine();
 
   platform::Platform& p_;
   PanelControls c_;
   SlotMarks& marks_;
   ui::Text fullColon_;
-  // Revision of each slot's text that its file is known to hold; none at first.
-  std::array<std::uint64_t, files::kSlotCount + 1> savedRevision_;
+  SlotFileSync files_;
+  std::optional<std::string> keepLineOnDisk_;
+  bool definitionsUnread_ = false;
   bool holdingPanelDown_ = false;
 };
 

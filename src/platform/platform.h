@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/text.h"
 
@@ -233,6 +234,11 @@ class Platform : public ui::TextCodec {
   // Removes what an interrupted writeFile of this name may have left beside it (its temporary
   // file), never the file itself nor any other; nothing when there is none. Never throws.
   virtual void discardUnfinishedWrite(std::string_view name) = 0;
+  // Removes a plain file; false when it is still there afterwards (held by another program).
+  // Never throws.
+  virtual bool removeFile(std::string_view name) = 0;
+  // Names of the plain files in the current directory that begin with prefix.
+  virtual std::vector<std::string> listFiles(std::string_view prefix) const = 0;
 };
 
 // Runs one handler as the message loop does: an error that ends it is shown in the standard

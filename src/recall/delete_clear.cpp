@@ -69,8 +69,7 @@ void DeleteClear::allClear() {
   c_.sequenceButton->show();
   s.form().setCaption({});
   c_.platform->clearClipboard();
-  for (int i = 1; i <= files::kSlotCount; ++i)
-    s.saveSlot(i);
+  s.syncFiles();
   s.zeroHeight();
 }
 

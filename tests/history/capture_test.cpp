@@ -212,8 +212,8 @@ TEST_F(Capture, SaveThatFailsIsRetriedOnceThenDroppedSilentlyAndTheTextStays) {
   const auto t0 = desktop->now();
   copyAndHandleAtOnce("b");
   desktop->onWriteAttempt = nullptr;
-  // The retry finds the text in its slot: it names and colours it and writes nothing again.
-  EXPECT_EQ(attempts, 1);
+  // The retry finds the text in its slot: it names and colours it and tries its file once more.
+  EXPECT_EQ(attempts, 2);
   EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
   EXPECT_EQ(slotText(2), "b");
   EXPECT_EQ(slotFile(2), "");  // still the old file
@@ -223,6 +223,8 @@ TEST_F(Capture, SaveThatFailsIsRetriedOnceThenDroppedSilentlyAndTheTextStays) {
   desktop->failWrite("Kolvex2.txt", false);
   copy("c");
   EXPECT_EQ(slotFile(3), "c");
+  // The next change took the dropped save along.
+  EXPECT_EQ(slotFile(2), "b");
 }
 
 TEST_F(Capture, JapaneseTextRoundTripsAsSystemCodePageBytes) {

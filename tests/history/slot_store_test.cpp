@@ -60,14 +60,21 @@ TEST_F(SimFixture, UpdateSlotRowsHidesEmptyRowsUnchecksThemAndWritesTheirFiles) 
   EXPECT_EQ(panel().form.outerHeight(), 105);
 }
 
-TEST_F(SimFixture, UpdateSlotRowsStopsAtAFileThatCannotBeWritten) {
-  writeSlotFiles({"a", "b"});
+TEST_F(SimFixture, AFileThatCouldNotBeWrittenCatchesUpWithTheNextChange) {
+  writeSlotFiles({"a", "b", "c"});
   start();
-  panel().form.setOuterHeight(0);
-  desktop->failWrite("Kolvex10.txt");
-  platform::runHandler(*platform, [&] { store().updateSlotRows(); });
+  desktop->failWrite("Kolvex3.txt");
+  platform->rightPress(store().memo(2));
+  desktop->confirmAnswers.push_back(true);
+  platform->chooseMenuItem(panel().n1);  // delete B: C moves up, C's file is emptied
   EXPECT_EQ(errorCount(), 1);
-  EXPECT_EQ(panel().form.outerHeight(), 0);  // the height step was not reached
+  EXPECT_EQ(texts()[1], "c");
+  EXPECT_EQ(slotFile(2), "c");
+  EXPECT_EQ(slotFile(3), "c");  // the file that failed keeps its last good bytes
+  desktop->failWrite("Kolvex3.txt", false);
+  copy("d");  // into C: the file is written now
+  EXPECT_EQ(slotFile(3), "d");
+  EXPECT_EQ(errorCount(), 1);
 }
 
 class ColourPass : public SimFixture {

@@ -76,7 +76,8 @@ TEST_F(SlotEditor, EditedTextStandsInTheSlotAndInTheSlotTheCaptureGaveIt) {
   EXPECT_EQ(clipboard(), "new");
   EXPECT_EQ(panel().form.caption(), caption('C', "new"));
   EXPECT_EQ(slotFile(6), "new");
-  EXPECT_EQ(slotFile(3), "c");  // reaches its file at the next save of all slots
+  EXPECT_EQ(slotFile(3), "new");  // saved at once: F's file linked into place
+  EXPECT_EQ(desktop->linksOf(files::slotFileName(3)), 1);
   EXPECT_FALSE(program->settings().panel2.visible());
   for (int i = 1; i <= 20; ++i)
     EXPECT_EQ(program->state().marks.slotSelection[static_cast<std::size_t>(i)], 0) << i;
@@ -235,7 +236,7 @@ TEST_F(SlotEditor, OpeningWhileThePanelIsNotActiveSkipsTheFoldAndTheSave) {
 }
 
 TEST_F(SlotEditor, AFileThatCannotBeWrittenAtOpeningLeavesThePanelUsable) {
-  desktop->failWrite(files::slotFileName(7));
+  desktop->failWrite(files::kDefinitionFile);
   openOn(3);
   EXPECT_FALSE(editorWindow().visible());
   EXPECT_EQ(errorCount(), 1);

@@ -214,7 +214,8 @@ TEST_F(DefinitionEditor, ALongValueStaysWholeThroughEditingAndChoosing) {
 }
 
 TEST_F(DefinitionEditor, AFailingWriteIsReportedAndTheBufferKeepsEveryDefinition) {
-  const std::string original = "C\r\n" + head(1) + ",a\r\n" + head(2) + ",b\r\n" + head(3) + ",c";
+  // Slot A alone is filled and kept: line 0 says so.
+  const std::string original = "A\r\n" + head(1) + ",a\r\n" + head(2) + ",b\r\n" + head(3) + ",c";
   startWith(original);
   desktop->failWrite("Kolvex20.ini");
   openEditor();
@@ -227,7 +228,7 @@ TEST_F(DefinitionEditor, AFailingWriteIsReportedAndTheBufferKeepsEveryDefinition
   EXPECT_EQ(ini(), original);  // untouched on disk
   // Padded to twelve lines by the store.
   EXPECT_EQ(buffer().text(),
-            "C\r\n" + head(1) + ",a\r\n" + head(2) + ",new\r\n" + head(3) + ",c" + crlf(9));
+            "A\r\n" + head(1) + ",a\r\n" + head(2) + ",new\r\n" + head(3) + ",c" + crlf(9));
   // The click that moved the focus still chose its definition.
   EXPECT_TRUE(w().radioButton(3).checked());
   EXPECT_EQ(w().memo1.text(), "c\r\n");
@@ -244,7 +245,7 @@ TEST_F(DefinitionEditor, AFailingWriteIsReportedAndTheBufferKeepsEveryDefinition
   finishEditing();
   EXPECT_EQ(errorCount(), 2);
   EXPECT_FALSE(w().panel1.visible());
-  EXPECT_EQ(ini(), "C\r\n" + head(1) + ",a\r\n" + head(2) + ",new\r\n" + head(3) + ",c3" + crlf(9));
+  EXPECT_EQ(ini(), "A\r\n" + head(1) + ",a\r\n" + head(2) + ",new\r\n" + head(3) + ",c3" + crlf(9));
 }
 
 TEST_F(DefinitionEditor, LeavingWithNoDefinitionChosenOnlyPadsTheBuffer) {

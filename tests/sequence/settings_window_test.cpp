@@ -22,19 +22,22 @@ class SettingsWindow : public InsertionFixture {
 };
 
 TEST_F(SettingsWindow, OpeningFromThePanelSavesEverythingAndFoldsThePanel) {
+  // A text whose saves failed is not on disk yet: opening writes it, and the definition file.
+  desktop->failWrite("Kolvex2.txt");
+  copy("slot B");
   platform->hotkey();
   desktop->advance(200);
   platform->click(*panel().checkBoxes[1]);  // keep A
   desktop->advance(600);
   ASSERT_TRUE(store().expanded());
   ASSERT_TRUE(panel().form.active());
-  // Changed behind the program's back: opening must write the files again.
-  desktop->putFile("Kolvex1.txt", "stale");
+  ASSERT_EQ(file("Kolvex2.txt"), "");
+  desktop->failWrite("Kolvex2.txt", false);
   desktop->putFile("Kolvex20.ini", "stale");
   const int writes = desktop->totalWrites();
   platform->click(panel().button23);
-  EXPECT_EQ(desktop->totalWrites(), writes + 21);
-  EXPECT_EQ(file("Kolvex1.txt"), "slot A");
+  EXPECT_EQ(desktop->totalWrites(), writes + 2);
+  EXPECT_EQ(file("Kolvex2.txt"), "slot B");
   EXPECT_EQ(ui::textLine(file("Kolvex20.ini"), 0), "A");
   EXPECT_FALSE(store().expanded());
   EXPECT_EQ(panel().form.clientHeight(), 0);

@@ -38,6 +38,13 @@ app::Program& SimFixture::start() {
   return *program;
 }
 
+void SimFixture::killAndRestart() {
+  program.reset();
+  platform = std::make_unique<sim::SimPlatform>(*desktop);
+  start();
+  desktop->advance(600);
+}
+
 void SimFixture::copy(const std::string& bytes) {
   desktop->otherCopiesText(bytes);
   desktop->advance(100);

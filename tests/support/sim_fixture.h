@@ -24,6 +24,8 @@ class SimFixture : public ::testing::Test {
   void writeSlotFiles(const std::vector<std::string>& texts, const std::string& ini = "");
   // Starts the program and lets the start-up messages settle.
   app::Program& start();
+  // The program's process ends without closing (a kill) and it is started again.
+  void killAndRestart();
   // Another program copies a text; the capture runs when the message arrives.
   void copy(const std::string& bytes);
   // As copy(), but only the notification is handled and no time is given: whatever time passes

@@ -972,4 +972,27 @@ void SimPlatform::discardUnfinishedWrite(std::string_view name) {
   if (fs::is_regular_file(fs::symlink_status(temp, ignored))) fs::remove(temp, ignored);
 }
 
+bool SimPlatform::removeFile(std::string_view name) {
+  const std::string n(name);
+  const fs::path path = desktop_.directory() / n;
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::symlink_status(path, ec))) return !fs::exists(path, ec);
+  // A file another program holds cannot be removed, as on Windows.
+  if (desktop_.writeFails(n)) return false;
+  const bool removed = fs::remove(path, ec);
+  if (removed) desktop_.fileStep();
+  return removed;
+}
+
+std::vector<std::string> SimPlatform::listFiles(std::string_view prefix) const {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(desktop_.directory(), ec)) {
+    std::string name = e.path().filename().string();
+    if (e.is_regular_file(ec) && name.starts_with(prefix)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 }  // namespace sim

@@ -336,6 +336,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void writeFile(std::string_view name, std::string_view bytes) override;
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
   void discardUnfinishedWrite(std::string_view name) override;
+  bool removeFile(std::string_view name) override;
+  std::vector<std::string> listFiles(std::string_view prefix) const override;
 
   // Called by the desktop.
   void clipboardChanged(SimPlatform* writer);

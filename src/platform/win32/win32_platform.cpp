@@ -785,4 +785,30 @@ void Win32Platform::discardUnfinishedWrite(std::string_view name) {
   ::DeleteFileW(temporary.c_str());
 }
 
+bool Win32Platform::removeFile(std::string_view name) {
+  const std::wstring path = ansiToWide(name);
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  return ::DeleteFileW(path.c_str()) != FALSE;
+}
+
+std::vector<std::string> Win32Platform::listFiles(std::string_view prefix) const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = ansiToWide(prefix) + L"*";
+  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+      continue;
+    // A name the code page cannot say is none of ours.
+    const std::wstring name = found.cFileName;
+    if (win32::encodable(name)) names.push_back(wideToAnsi(name));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
 }  // namespace win32

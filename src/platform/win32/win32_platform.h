@@ -75,6 +75,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   void writeFile(std::string_view name, std::string_view bytes) override;
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
   void discardUnfinishedWrite(std::string_view name) override;
+  bool removeFile(std::string_view name) override;
+  std::vector<std::string> listFiles(std::string_view prefix) const override;
 
   HWND applicationWindow() const { return appWindow_.get(); }
   FormWindow* windowOf(const ui::Form& form) const;
