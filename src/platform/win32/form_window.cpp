@@ -361,6 +361,9 @@ void FormWindow::applyWindowState() {
 HFONT FormWindow::font(const std::string& name, int height) {
   std::wstring face = fontNameToWide(name);
   if (face.empty()) face = L"Tahoma";
+  // A Windows whose language is not Japanese may know the panel's font by its English name only.
+  if (!fontExists(face) && face == L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF")
+    face = L"MS PGothic";
   if (!fontExists(face)) face = messageFontFace();
   const int px = scale(height > 0 ? height : 11);
   auto key = std::make_pair(face, px);
