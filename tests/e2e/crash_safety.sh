@@ -6,11 +6,16 @@
 # must remove what a kill left behind (the temporary files of the atomic replace) before it loads
 # anything, and load the files as they were.
 #
+# Then as many kills inside the saves that follow a deletion or a keep made on the panel: every
+# slot file holds its text from before or after the change, and a text that was only parked
+# when the kill came is back in the history after the next start.
+#
 # A kill falls at a random moment of the save itself: from the first change in the data folder
 # to the end of a whole save (measured first, uncut), so the program's slower work before the
 # writes (reading the clipboard, showing the texts) does not dilute the kills.
 #
 #   KOLVEX_KILLS       number of kills (default 10; the long variant runs 200)
+#   KOLVEX_CHANGE_KILLS  number of kills after deletions and keeps (default: KOLVEX_KILLS)
 #   KOLVEX_TEXT_BYTES  size of each of the twenty texts (default 1048576)
 #   KOLVEX_SEED        seed of the kill moments (default: from the clock, printed)
 . "$(dirname "$0")/lib.sh"
@@ -201,11 +206,120 @@ done
 restart_clean
 kill_now
 
+# --- Deletions and keeps, killed inside the saves that follow them ---------------------------
+# The panel's own changes save at once: each file takes the next one's by a link (deletion), or
+# the kept text goes up while the texts before it go down, one of them parked under a name of
+# its own meanwhile (keep). After a kill every slot file holds its text from before or after the
+# change, and no text is lost: one that was only parked comes back at the next start.
+changes="${KOLVEX_CHANGE_KILLS:-$kills}"
+parked_ids() {
+  local f
+  for f in "$KX_DATA"/Kolvex*.txt.park; do
+    [ -e "$f" ] || continue
+    python3 -c "import sys; sys.path.insert(0, sys.argv[1]); import slot_texts
+print(slot_texts.identify(open(sys.argv[2], 'rb').read()))" "$(dirname "$KX_TEXTS_PY")" "$f"
+  done
+}
+# A point inside slot N's text box, or its keep-mark box.
+slot_point() { # slot_point N [keep]
+  local left top row=$((($1 + 1) / 2)) x
+  read -r left top _ _ <<<"$(kx_probe client-rect TForm3)"
+  if [ "${2:-}" = keep ]; then x=$(($1 % 2 ? 152 : 316)); else x=$(($1 % 2 ? 60 : 224)); fi
+  echo "$((left + x)) $((top + 38 + 25 * (row - 1)))"
+}
+kept_count() { kx_probe checkboxes TForm3 | grep -c '^1	1$' || true; }
+# The start after a change: it removes the leftovers, takes back a parked text, and changes
+# nothing else.
+restart_after_change() {
+  local -a expected=("${state[@]}") parked
+  read -r -a parked <<<"$(parked_ids | tr '\n' ' ')"
+  local last=""
+  for id in "${expected[@]}"; do [ "$id" = empty ] || last=$id; done
+  start_with "$last"
+  kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
+  kx_wait 10 "the leftovers of the killed save to be removed" no_temporaries
+  kx_wait 10 "the parked files to be removed" test -z "$(ls "$KX_DATA" | grep '\.park')"
+  local -a now
+  for id in "${parked[@]}"; do
+    kx_wait 10 "parked text $id back in a slot" eval "kx_slot_ids | tr ' ' '\n' | grep -qx '$id'"
+  done
+  read -r -a now <<<"$(kx_slot_ids)"
+  for i in $(seq 0 19); do
+    [ "${now[$i]}" = "${expected[$i]}" ] || [ "${expected[$i]}" = empty ] ||
+      kx_fail "a start changed Kolvex$((i + 1)).txt: ${expected[$i]} -> ${now[$i]}"
+  done
+  state=("${now[@]}")
+  kx_expand_from_tray
+}
+restart_after_change
+for c in $(seq 1 "$changes"); do
+  before=("${state[@]}")
+  filled=0
+  for id in "${before[@]}"; do [ "$id" = empty ] || filled=$((filled + 1)); done
+  kept=$(kept_count)
+  after=("${before[@]}")
+  # These saves move files by links and write no text: a few milliseconds in all.
+  delay_us=$((RANDOM * 30000 / 32768))
+  if [ $((c % 2)) -eq 1 ] || [ $((kept + 2)) -gt "$filled" ]; then
+    kind=delete
+    d=$((RANDOM % filled + 1))
+    for i in $(seq "$d" 19); do after[$((i - 1))]=${before[$i]}; done
+    after[19]=empty
+    read -r x y <<<"$(slot_point "$d")"
+    xdotool mousemove "$x" "$y" click 3
+    read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "change $c: no slot menu"
+    xdotool mousemove $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
+    sleep 0.2
+    xdotool click 1
+    kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "change $c: no question"
+    watch_folder 20000 $delay_us
+    kx_probe dialog-action Kolvex20 yes || kx_fail "change $c: could not answer yes"
+  else
+    kind=keep
+    d=$((kept + 2 + RANDOM % (filled - kept - 1)))
+    after[$kept]=${before[$((d - 1))]}
+    for i in $(seq $((kept + 2)) "$d"); do after[$((i - 1))]=${before[$((i - 2))]}; done
+    read -r x y <<<"$(slot_point "$d" keep)"
+    xdotool mousemove "$x" "$y"
+    watch_folder 20000 $delay_us
+    xdotool click 1
+  fi
+  wait "$watcher" || kx_fail "change $c ($kind of slot $d): nothing was saved"
+  kill_now
+  read -r -a now <<<"$(kx_slot_ids)"
+  found=" ${now[*]} $(parked_ids | tr '\n' ' ') "
+  for i in $(seq 0 19); do
+    [ "${now[$i]}" = "${before[$i]}" ] || [ "${now[$i]}" = "${after[$i]}" ] ||
+      kx_fail "change $c ($kind of slot $d): Kolvex$((i + 1)).txt holds '${now[$i]}', expected '${before[$i]}' or '${after[$i]}' (seed $seed)
+before: ${before[*]}
+after:  ${after[*]}
+now:    ${now[*]}"
+    [ "${after[$i]}" = empty ] || [[ "$found" == *" ${after[$i]} "* ]] ||
+      kx_fail "change $c ($kind of slot $d): text ${after[$i]} is in no file (seed $seed)"
+  done
+  state=("${now[@]}")
+  if [ -n "$(temporaries)$(ls "$KX_DATA" | grep '\.park')" ]; then
+    outcome=with-leftover
+  elif [ "${now[*]}" = "${after[*]}" ]; then
+    outcome=after
+  elif [ "${now[*]}" = "${before[*]}" ]; then
+    outcome=before
+  else
+    outcome=mid-change
+  fi
+  outcomes["$kind $outcome"]=$((${outcomes["$kind $outcome"]:-0} + 1))
+  echo "change $c ($kind of slot $d, killed ${delay_us} us into the save): $outcome"
+  restart_after_change
+done
+kill_now
+
 cut=0
 for key in "${!outcomes[@]}"; do
   echo "  $key: ${outcomes[$key]}"
-  case "$key" in *mid-shift | *with-temporary) cut=$((cut + outcomes[$key])) ;; esac
+  case "$key" in *mid-shift | *with-temporary | *mid-change | *with-leftover)
+    cut=$((cut + outcomes[$key])) ;;
+  esac
 done
-echo "$kills kills survived, $cut of them inside a save (seed $seed)"
+echo "$((kills + changes)) kills survived, $cut of them inside a save (seed $seed)"
 # Kills that all fall after the saves would prove little.
 [ "$cut" -gt 0 ] || kx_fail "no kill fell inside a save (seed $seed)"
