@@ -214,6 +214,45 @@ void BM_Baseline_WriteOneSmallFile(benchmark::State& state) {
   fs::remove_all(d);
 }
 
+// --- the panel's own changes of a full store of 1 MiB texts, saved at once: a deletion moves
+// nineteen files up by links and empties the last; a keep of slot T moves its text to A and
+// the others down one slot (one file parked, twenty linked) and writes the keep state ---
+void deleteSlot(Running& r, int i) {
+  r.platform->rightPress(r.program->mainForm().store().memo(i));
+  r.desktop.confirmAnswers.push_back(true);
+  r.platform->chooseMenuItem(r.program->mainForm().n1);
+}
+void BM_DeleteSave(benchmark::State& state) {
+  Running r("delete", 20, distinct);
+  r.desktop.syncWrites = true;
+  int seed = 2000;
+  for (auto _ : state) {
+    deleteSlot(r, 1);
+    state.PauseTiming();
+    r.copy(distinct(++seed));  // the store full again
+    r.desktop.advance(600);
+    state.ResumeTiming();
+  }
+}
+void BM_KeepSave(benchmark::State& state) {
+  Running r("keep", 20, distinct);
+  r.desktop.syncWrites = true;
+  int seed = 3000;
+  history::SlotStore& store = r.program->mainForm().store();
+  for (auto _ : state) {
+    const ui::Text t = store.text(20);
+    r.platform->click(store.box(20));
+    state.PauseTiming();
+    if (!store.checked(1) || !(store.text(1) == t)) state.SkipWithError("the keep did not happen");
+    r.desktop.advance(600);
+    r.platform->click(r.program->mainForm().store().box(1));  // released: its text is gone
+    r.desktop.advance(600);
+    r.copy(distinct(++seed));
+    r.desktop.advance(600);
+    state.ResumeTiming();
+  }
+}
+
 // --- start-up: 21 files of 1 MiB loaded ---
 void BM_StartupLoad(benchmark::State& state) {
   fs::path d = freshDir("start");
@@ -270,6 +309,8 @@ BENCHMARK(BM_FullStoreShift20x5MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_RenameTwentyFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CaptureFullWithFiveLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_WriteOneSmallFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeepSave)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_ReadTwentyOneFiles)->Unit(benchmark::kMillisecond);
 
@@ -284,6 +325,8 @@ int main(int argc, char** argv) {
           {"BM_StartupLoad", "BM_Baseline_ReadTwentyOneFiles"},
           {"BM_FullStoreShift20x5MiB", "BM_Baseline_RenameTwentyFiles"},
           {"BM_CaptureFullWithFiveLarge", "BM_Baseline_WriteOneSmallFile"},
+          {"BM_DeleteSave", "BM_Baseline_WriteOneFile"},
+          {"BM_KeepSave", "BM_Baseline_WriteOneFile"},
       },
       "  (target <= 1.50)");
   return kolvex_bench::runWithRatios(argc, argv, reporter);
