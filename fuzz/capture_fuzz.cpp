@@ -2,8 +2,9 @@
 // empty, part filled or full (with a kept run). After every step the slots must agree with a
 // plain model of the capture rule, keep their invariants (filled run from A, kept run from A, no
 // kept empty slot, a row shown exactly for each filled slot), and every slot file must hold
-// exactly its slot's text. Texts marked private never enter the model, so they may appear in no
-// slot and no file.
+// exactly its slot's text (with the exact form beside it, for a Unicode text the code page
+// cannot say). Texts marked private never enter the model, so they may appear in no slot and no
+// file.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "files/companion.h"
 #include "files/slot_files.h"
 #include "platform/sim/sim_desktop.h"
 
@@ -45,13 +47,13 @@ const fs::path& workDir() {
 
 // The capture rule, stated plainly.
 struct Model {
-  std::array<std::string, files::kSlotCount + 1> text;
+  std::array<ui::Text, files::kSlotCount + 1> text;
   std::array<bool, files::kSlotCount + 1> kept{};
   // The slot the caption names after the last capture; 0: caption empty; -1: left as it was.
   int captionSlot = -1;
-  std::string captionText;
+  ui::Text captionText;
 
-  void capture(const std::string& t) {
+  void capture(const ui::Text& t) {
     if (t.empty()) {
       captionSlot = 0;
       return;
@@ -69,7 +71,7 @@ struct Model {
     text[files::kSlotCount] = t;
     name(files::kSlotCount, t);
   }
-  void name(int i, const std::string& t) {
+  void name(int i, const ui::Text& t) {
     captionSlot = i;
     captionText = t;
   }
@@ -107,13 +109,17 @@ std::vector<Format> marks(FuzzedDataProvider& in) {
   return out;
 }
 
-void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
-           const std::string& colon) {
+// The text a copy of these bytes by a program that writes code page bytes gives.
+ui::Text bytesCopy(const std::string& t) {
+  return ui::Text::fromBytes(t.substr(0, t.find('\0')));
+}
+
+void check(sim::SimPlatform& platform, app::Program& program, const Model& m,
+           const ui::Text& colon) {
   history::SlotStore& s = program.mainForm().store();
   bool emptySeen = false, unkeptSeen = false;
   for (int i = 1; i <= files::kSlotCount; ++i) {
-    if (s.text(i).bytes() != m.text[i] || s.text(i).hasExact())
-      fail("slot text differs from the capture rule", i);
+    if (!(s.text(i) == m.text[i])) fail("slot text differs from the capture rule", i);
     if (s.checked(i) != m.kept[i]) fail("keep mark changed", i);
     const bool empty = s.isEmpty(i);
     if (!empty && emptySeen) fail("filled slot after an empty one", i);
@@ -124,13 +130,20 @@ void check(sim::SimDesktop& desktop, app::Program& program, const Model& m,
     if (s.memo(i).visible() == empty || s.box(i).visible() == empty ||
         program.mainForm().letterButtons[static_cast<std::size_t>(i)]->visible() == empty)
       fail("row shown for an empty slot or hidden for a filled one", i);
-    const auto bytes = desktop.fileBytes(files::slotFileName(i));
-    if (!bytes || *bytes != m.text[i]) fail("slot file differs from its slot", i);
+    // The bytes exactly (a start would put a lone line break right), and the exact form beside
+    // them exactly when the text has one.
+    const auto bytes = platform.desktop().fileBytes(files::slotFileName(i));
+    if (!bytes || *bytes != m.text[i].bytes()) fail("slot file differs from its slot", i);
+    const auto companion =
+        platform.desktop().fileBytes(files::companionName(i, files::bytesHash(*bytes)));
+    const auto exact = companion ? files::companionExact(*companion, *bytes) : std::nullopt;
+    if (exact.value_or("") != m.text[i].exact()) fail("exact form beside the file differs", i);
   }
-  const std::string& caption = program.mainForm().form.caption().bytes();
+  const ui::Text& caption = program.mainForm().form.caption();
   if (m.captionSlot == 0 && !caption.empty()) fail("caption not emptied");
-  if (m.captionSlot > 0 &&
-      caption != std::string(1, history::SlotStore::letter(m.captionSlot)) + colon + m.captionText)
+  const ui::Text letter =
+      ui::Text::fromBytes(std::string(1, history::SlotStore::letter(std::max(1, m.captionSlot))));
+  if (m.captionSlot > 0 && !(caption == platform.join({&letter, &colon, &m.captionText})))
     fail("caption does not name the slot", m.captionSlot);
 }
 
@@ -148,9 +161,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       in.ConsumeBool() ? files::kSlotCount : in.ConsumeIntegralInRange(0, files::kSlotCount);
   const int kept = in.ConsumeIntegralInRange(0, filled);
   for (int i = 1; i <= files::kSlotCount; ++i) {
-    m.text[i] = i <= filled ? "s" + std::to_string(i) : "";
+    m.text[i] = ui::Text::fromBytes(i <= filled ? "s" + std::to_string(i) : "");
     m.kept[i] = i <= kept;
-    desktop.putFile(files::slotFileName(i), m.text[i]);
+    desktop.putFile(files::slotFileName(i), m.text[i].bytes());
   }
   desktop.putFile(files::kDefinitionFile,
                   kept ? std::string(1, history::SlotStore::letter(kept)) : std::string());
@@ -159,16 +172,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   app::Program program(platform);
   if (!program.start()) fail("program did not start");
   desktop.advance(600);  // past the keep-mark guard window of the restore
-  const std::string colon = platform.fromUtf8("：");
+  const ui::Text colon = platform.text("：");
   int expectedErrors = 0;
-  check(desktop, program, m, colon);
+  check(platform, program, m, colon);
 
   for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
-    switch (in.ConsumeIntegralInRange(0, 6)) {
+    switch (in.ConsumeIntegralInRange(0, 7)) {
       case 0: {  // plain text, any bytes (zero bytes and lone lead bytes included)
         std::string t = in.ConsumeRandomLengthString(4096);
         desktop.otherCopiesText(t);
-        m.capture(t.substr(0, t.find('\0')));
+        m.capture(bytesCopy(t));
         break;
       }
       case 1: {  // text with marks: private or not by the marks
@@ -176,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string t = in.ConsumeRandomLengthString(512);
         const bool priv = markedPrivate(f);
         desktop.otherCopiesMarkedText(t, std::move(f));
-        m.capture(priv ? std::string() : t.substr(0, t.find('\0')));
+        m.capture(priv ? ui::Text() : bytesCopy(t));
         break;
       }
       case 2: {  // a long text: a chunk repeated, up to 256 KiB
@@ -187,16 +200,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           for (int i = 0; i < times && t.size() < (1u << 18); ++i)
             t += chunk;
         desktop.otherCopiesText(t);
-        m.capture(t.substr(0, t.find('\0')));
+        m.capture(bytesCopy(t));
         break;
       }
       case 3:  // an image or files: no text
         desktop.otherCopiesNonText();
-        m.capture("");
+        m.capture({});
         break;
       case 4:  // emptied by another program
         desktop.otherEmptiesClipboard();
-        m.capture("");
+        m.capture({});
         break;
       case 5: {  // recall of a filled slot: its own write is recognised, nothing moves
         const int i = in.ConsumeIntegralInRange(1, files::kSlotCount);
@@ -205,6 +218,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         platform.click(letter);
         m.capture(m.text[i]);
         m.name(i, m.text[i]);
+        break;
+      }
+      case 7: {  // a Unicode program's copy: bytes of the code page, the exact form beside them
+        std::string u = in.ConsumeRandomLengthString(256);
+        if (in.ConsumeBool()) u += "é😀〜";
+        desktop.otherCopiesUnicode(u);
+        m.capture(platform.text(u.substr(0, u.find('\0'))));
         break;
       }
       case 6: {  // a copy while another program holds the clipboard: reported, nothing stored
@@ -218,7 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
     desktop.advance(100);
-    check(desktop, program, m, colon);
+    check(platform, program, m, colon);
   }
   if (static_cast<int>(desktop.errors().size()) != expectedErrors)
     fail("an error box other than for the held clipboard");

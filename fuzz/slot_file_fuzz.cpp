@@ -1,10 +1,12 @@
 // Loading a slot file: the fast path must give exactly what the plain byte-by-byte rule gives,
-// never read past the end, and be stable when loaded again.
+// never read past the end, and be stable when loaded again. The same bytes as the exact form
+// beside a slot file: read back only for the bytes it was written for, whatever it holds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "files/companion.h"
 #include "files/line_breaks.h"
 
 namespace {
@@ -44,5 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string out = files::normalizeLineBreaks(in, lead);
   if (out != reference(in, lead)) std::abort();
   if (files::normalizeLineBreaks(out, lead) != out) std::abort();
+  // A damaged or foreign companion never gives an exact text; a whole one gives its own.
+  if (const auto exact = files::companionExact(in, out);
+      exact && *exact != in.substr(in.find("\r\n") + 2))
+    std::abort();
+  const std::string written = files::companionContent(out, in);
+  if (!in.empty() && files::companionExact(written, out) != in) std::abort();
+  if (!in.empty() && files::companionExact(written, out + "x")) std::abort();
   return 0;
 }
