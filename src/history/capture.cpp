@@ -19,7 +19,8 @@ void Capture::wmDrawClipboard() {
 void Capture::captureText(const std::string& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 
-  if (isInsertionValue_ && isInsertionValue_()) {
+  sawInsertionValue_ = isInsertionValue_ && isInsertionValue_();
+  if (sawInsertionValue_) {
     // The sequence insertion's own value: shown, never stored.
     store_.form().setCaption(t);
     foldToStripFromZero();
@@ -78,7 +79,11 @@ void Capture::process(const std::string& t) {
     else
       store_.setText(i, store_.text(i + 1));
   }
-  if (store_.checked(files::kSlotCount)) return;
+  if (store_.checked(files::kSlotCount)) {
+    // Every slot kept: the text stays on the clipboard, shown as one the history does not hold.
+    f.setCaption(t);
+    return;
+  }
   f.setCaption(store_.clipboardCaption(files::kSlotCount, t));
   store_.setText(files::kSlotCount, t);
   store_.memo(files::kSlotCount).caretToStart();
