@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/controls/field_limit.h"
@@ -9,8 +10,9 @@
 namespace win32 {
 
 void TextBoxAdapter::created(ControlSite&) {
-  if (const int limit = box().maxLength(); limit > 0)
-    ::SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
+  // No limit in the model is none here either: 0 lifts the native default of 32,767 characters,
+  // which would make a longer slot text impossible to edit.
+  ::SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(0, box().maxLength())), 0);
 }
 
 void TextBoxAdapter::apply(ControlSite& site, ui::Property what) {
