@@ -15,6 +15,8 @@
 //   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
 //                                      window's thread
+//   caret CLASS                        print "class<TAB>text" of the window that holds the caret
+//                                      of the window's thread; exit 1 when it has none
 //   child-origin CLASS TEXT            print the screen position of the child's client origin
 //   child-rect CLASS TEXT              print "left top right bottom" of the child on screen
 //   shown-rects CLASS CHILDCLASS       print "left top right bottom" of every visible child of
@@ -330,6 +332,15 @@ int wmain(int argc, wchar_t** argv) {
         !info.hwndFocus)
       return 1;
     print(toUtf8(classOf(info.hwndFocus)) + "\t" + toUtf8(textOf(info.hwndFocus)));
+    return 0;
+  }
+  if (cmd == L"caret") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info) ||
+        !info.hwndCaret)
+      return 1;
+    print(toUtf8(classOf(info.hwndCaret)) + "\t" + toUtf8(textOf(info.hwndCaret)));
     return 0;
   }
   if (cmd == L"child-origin") {

@@ -42,6 +42,9 @@ void TextBoxAdapter::command(ControlSite& site, int code, HWND child) {
 
 std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM,
                                                LPARAM lParam) {
+  // The box passed the focus on while it was being given (a slot box hands it to its focus sink
+  // at once): the edit control must not set up a caret for a focus it no longer has.
+  if (msg == WM_SETFOCUS && ::GetFocus() != w) return 0;
   if (msg != WM_CONTEXTMENU || !box().popupMenu) return {};
   POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   if (p.x == -1 && p.y == -1) {
@@ -56,8 +59,9 @@ std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT m
 
 ControlAdapter::WindowSpec MemoAdapter::spec() const {
   const auto& m = static_cast<const ui::Memo&>(*control);
-  DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
-  style |= m.readOnly() ? ES_READONLY : ES_WANTRETURN;
+  DWORD style = ES_MULTILINE | ES_AUTOVSCROLL;
+  // A read-only box never keeps the focus, so what the mouse selected in it is never shown.
+  style |= m.readOnly() ? ES_READONLY : ES_WANTRETURN | ES_NOHIDESEL;
   if (m.scrollBars) style |= WS_VSCROLL | WS_HSCROLL;
   if (!m.wordWrap) style |= ES_AUTOHSCROLL;
   return {L"EDIT", style, WS_EX_CLIENTEDGE};
