@@ -584,6 +584,13 @@ platform::Rect Win32Platform::windowRect(platform::WindowHandle w) const {
   return {r.left, r.top, r.right, r.bottom};
 }
 
+bool Win32Platform::ownWindowAt(platform::Point p) const {
+  HWND w = ::WindowFromPoint(POINT{p.x, p.y});
+  DWORD process = 0;
+  if (w) ::GetWindowThreadProcessId(w, &process);
+  return w && process == ::GetCurrentProcessId();
+}
+
 // --- input hook and synthetic keys ---
 
 void Win32Platform::installInputHook() {
