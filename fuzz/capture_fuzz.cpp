@@ -49,7 +49,9 @@ const fs::path& workDir() {
 struct Model {
   std::array<ui::Text, files::kSlotCount + 1> text;
   std::array<bool, files::kSlotCount + 1> kept{};
-  // The slot the caption names after the last capture; 0: caption empty; -1: left as it was.
+  // The slot the caption names after the last capture; 0: caption empty; -1: left as it was;
+  // kBare: the text alone, in no slot.
+  static constexpr int kBare = -2;
   int captionSlot = -1;
   ui::Text captionText;
 
@@ -67,7 +69,12 @@ struct Model {
       }
     for (int i = 1; i < files::kSlotCount; ++i)
       if (!kept[i]) text[i] = text[i + 1];
-    if (kept[files::kSlotCount]) return;  // everything kept: t dropped, caption left alone
+    if (kept[files::kSlotCount]) {
+      // Everything kept: t is not stored; the caption shows it without a slot letter.
+      captionSlot = kBare;
+      captionText = t;
+      return;
+    }
     text[files::kSlotCount] = t;
     name(files::kSlotCount, t);
   }
@@ -145,6 +152,8 @@ void check(sim::SimPlatform& platform, app::Program& program, const Model& m,
       ui::Text::fromBytes(std::string(1, history::SlotStore::letter(std::max(1, m.captionSlot))));
   if (m.captionSlot > 0 && !(caption == platform.join({&letter, &colon, &m.captionText})))
     fail("caption does not name the slot", m.captionSlot);
+  if (m.captionSlot == Model::kBare && !(caption == m.captionText))
+    fail("caption does not show the text the history could not take");
 }
 
 }  // namespace

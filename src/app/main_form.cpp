@@ -14,6 +14,9 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
   capture_ = std::make_unique<history::Capture>(
       p_, *store_, [this] { return state_.insertion.insertArmed && !state_.insertion.ctrlDown; });
   keepMarks_ = std::make_unique<history::KeepMarks>(*store_, state_.marks);
+  store_->isOwnLeftover = [this](const ui::Text& text) {
+    return capture_->sawInsertionValue() && text == state_.insertion.lastInsertedText;
+  };
 
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);

@@ -19,7 +19,8 @@ void Capture::wmDrawClipboard() {
 void Capture::captureText(const ui::Text& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 
-  if (isInsertionValue_ && isInsertionValue_()) {
+  sawInsertionValue_ = isInsertionValue_ && isInsertionValue_();
+  if (sawInsertionValue_) {
     // The sequence insertion's own value: shown, never stored.
     store_.form().setCaption(t);
     foldToStripFromZero();
@@ -77,6 +78,8 @@ void Capture::process(const ui::Text& t) {
     store_.setText(i, store_.text(i + 1));
   }
   if (store_.checked(files::kSlotCount)) {
+    // Every slot kept: the text stays on the clipboard, shown as one the history does not hold.
+    f.setCaption(t);
     store_.syncFiles();
     return;
   }

@@ -22,6 +22,8 @@ class Capture {
   void wmDrawClipboard();
   // The handling of a clipboard text t already read (the start-up text, for one).
   void captureText(const ui::Text& t);
+  // The clipboard's text, when captured last, was the sequence insertion's own value.
+  bool sawInsertionValue() const { return sawInsertionValue_; }
 
  private:
   void process(const ui::Text& t);
@@ -30,6 +32,7 @@ class Capture {
   platform::Platform& p_;
   SlotStore& store_;
   std::function<bool()> isInsertionValue_;
+  bool sawInsertionValue_ = false;
 };
 
 }  // namespace history

@@ -100,11 +100,14 @@ void SlotStore::colourPass() {
     if (int i = firstMatch(c)) {
       c_.form->setCaption(clipboardCaption(i, c));
       memo(i).setColor(kMatchColour);
+    } else if (!isOwnLeftover || !isOwnLeftover(c)) {
+      // Another program's text (a copy the full, all-kept history could not take) is the
+      // user's: it stays, shown without a slot letter.
+      c_.form->setCaption(c);
     } else {
       c_.form->setCaption({});
-      // A text no slot holds is not left on the clipboard. The capture of that emptying must
-      // not take away a panel the user has just dropped down: the pass follows every summoning,
-      // and a text left over (such as a sequence run's last value) would undo it.
+      // The capture of that emptying must not take away a panel the user has just dropped down:
+      // the pass follows every summoning, and the leftover would undo it.
       holdingPanelDown_ = expanded();
       try {
         p_.clearClipboard();

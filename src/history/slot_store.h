@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -78,6 +79,9 @@ class SlotStore {
   bool expanded() const { return c_.form->outerHeight() > 50; }
   // The colour pass is emptying the clipboard under a dropped-down panel, which stays down.
   bool holdingPanelDown() const { return holdingPanelDown_; }
+  // Whether a clipboard text that no slot holds is the program's own leftover (a sequence run's
+  // last value), which the colour pass takes off the clipboard. Any other text stays there.
+  std::function<bool(const ui::Text&)> isOwnLeftover;
   ui::Form& form() const { return *c_.form; }
   const PanelControls& controls() const { return c_; }
 

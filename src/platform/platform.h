@@ -206,6 +206,8 @@ class Platform : public ui::TextCodec {
   virtual void setCursorPos(Point p) = 0;
   virtual CursorShape cursorShape() const = 0;
   virtual Rect windowRect(WindowHandle w) const = 0;
+  // A window of this program (a form, its menu or tooltip) is what lies at the screen point.
+  virtual bool ownWindowAt(Point p) const = 0;
 
   // --- input hook and synthetic keys ---
   // Starts delivering the desktop's input to ShellEvents::inputEvent, in order, through the

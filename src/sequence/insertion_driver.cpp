@@ -97,6 +97,9 @@ void InsertionDriver::handleInputEvent(InputEvent::Kind kind) {
   if (!c_.anyWindow->checked() &&
       !(p_.foregroundWindow() == state_.insertTargetWindow && target.contains(at)))
     return;
+  // The program's own windows (the panel, its buttons, the settings window) are never a target,
+  // whatever the options: a click there is the user working with the program.
+  if (p_.ownWindowAt(at)) return;
 
   c_.hint->showHint();
   if (!state_.insertArmed)

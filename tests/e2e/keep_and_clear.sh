@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Keep marks and All Clear on the real panel: keeping a later slot moves its text to the top and
 # keeps it there, releasing a kept slot deletes its text and moves the rest up; the files agree
-# after the next save (closing); after a restart "All Clear", confirmed, leaves twenty empty slot
-# files. Screenshot of the panel with kept and matched slots.
+# after the next save (closing). Restarted with all twenty slots kept, a new copy is not stored
+# but stays on the clipboard, also when the panel is dropped down; then "All Clear", confirmed,
+# leaves twenty empty slot files. Screenshot of the panel with kept and matched slots.
 . "$(dirname "$0")/lib.sh"
 kx_setup
 
@@ -49,12 +50,21 @@ for pair in 1:four 2:one 3:two 4:five 5: 6:; do
 done
 kx_file_is "$KX_DATA/Kolvex20.ini" "A" || kx_fail "keep state '$(cat "$KX_DATA/Kolvex20.ini")'"
 
-# Restart, then All Clear.
+# Restart with twenty kept slots: a copy the history cannot take stays for pasting.
+for i in $(seq 1 20); do printf 'kept %s' "$i" >"$KX_DATA/Kolvex$i.txt"; done
+printf 'T' >"$KX_DATA/Kolvex20.ini"
 kx_start_app
 kx_wait_panel
+kx_copy "not in the history"
+kx_wait 10 "the bare text in the caption" kx_title_is "not in the history"
 kx_probe tray TForm3 513
 kx_wait 10 "expanded panel after restart" kx_panel_expanded
 sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "not in the history" ] ||
+  kx_fail "the copy left the clipboard: '$(xclip -o -selection clipboard 2>&1)'"
+kx_file_is "$KX_DATA/Kolvex20.txt" "kept 20" || kx_fail "slot T's file changed"
+
+# All Clear.
 read -r x y <<<"$(kx_probe child-origin TForm3 "All Clear")" || kx_fail "no All Clear button"
 xdotool mousemove $((x + 6)) $((y + 6)) click 1
 question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question before All Clear"

@@ -6,7 +6,8 @@
 # a message; the window maximizes with its text box and button following the frame; after
 # "閉じる" and Yes the edited text is on the clipboard, named in the caption, stored by the
 # capture in a new slot and, at the next save, in the slot's own file. With KX_DPI set (144) the
-# same runs at that DPI, where the editor's size and layout scale.
+# same runs at that DPI, where the editor's size and layout scale. Last, a slot of 40,000
+# characters is edited in the same way.
 . "$(dirname "$0")/lib.sh"
 kx_setup
 if [ -n "${KX_DPI:-}" ]; then
@@ -167,3 +168,27 @@ read -r l t r b <<<"$(kx_probe rect TForm1)"
 click_close
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the editor to close" eval '! editor_shown'
+
+# A slot far longer than a native text box takes by default (40,000 characters) is edited as
+# any other: the typed text goes in, the edited text reaches the clipboard and a slot file.
+long=$(python3 -c 'print("0123456789" * 4000, end="")')
+kx_copy "$long"
+kx_wait 30 "the long text in slot E" kx_file_is "$KX_DATA/Kolvex5.txt" "$long"
+kx_expand_from_tray
+read -r x y _ <<<"$(kx_probe shown-rects TForm3 Edit | sed -n 5p)"
+xdotool mousemove $((x + 6)) $((y + 6)) click 3
+read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+xdotool mousemove $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
+sleep 0.2
+xdotool click 1
+kx_wait 10 "the editor on slot E" editor_title_is "Kolvex20:編集E"
+read -r l t _ <<<"$(kx_probe client-rect TForm1)"
+xdotool mousemove $((l + 60)) $((t + 60)) click 1
+sleep 0.2
+xdotool key ctrl+End
+xdotool type --delay 40 "END"
+click_close
+kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "no question at the close"
+kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
+kx_wait 10 "the edited long text in slot F" kx_file_is "$KX_DATA/Kolvex6.txt" "${long}END"
+clipboard_is "${long}END" || kx_fail "the clipboard does not hold the edited long text"

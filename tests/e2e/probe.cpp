@@ -15,6 +15,8 @@
 //   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
 //                                      window's thread
+//   caret CLASS                        print "class<TAB>text" of the window that holds the caret
+//                                      of the window's thread; exit 1 when it has none
 //   child-origin CLASS TEXT            print the screen position of the child's client origin
 //   child-rect CLASS TEXT              print "left top right bottom" of the child on screen
 //   shown-rects CLASS CHILDCLASS       print "left top right bottom" of every visible child of
@@ -31,6 +33,8 @@
 //   dialog-action TITLE ACTION         answer it: yes / cancel (press that button), escape (the
 //                                      Esc key), close (the close box)
 //   count-windows CLASS TITLE          print how many top-level windows match
+//   titled-rects TITLE                 print "left top right bottom" of the visible top-level
+//                                      window titled TITLE, then of each of its visible children
 //   text-hex CLASS CHILDCLASS          print the text of the window's first child of CHILDCLASS
 //                                      as hex bytes of UTF-8
 //   threads CLASS                      print how many threads the window's process has
@@ -332,6 +336,15 @@ int wmain(int argc, wchar_t** argv) {
     print(toUtf8(classOf(info.hwndFocus)) + "\t" + toUtf8(textOf(info.hwndFocus)));
     return 0;
   }
+  if (cmd == L"caret") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info) ||
+        !info.hwndCaret)
+      return 1;
+    print(toUtf8(classOf(info.hwndCaret)) + "\t" + toUtf8(textOf(info.hwndCaret)));
+    return 0;
+  }
   if (cmd == L"child-origin") {
     for (HWND c : children(mustFind(arg(2)))) {
       if (textOf(c) != arg(3)) continue;
@@ -484,6 +497,22 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"count-windows") {
     const std::wstring title = arg(3);
     print(std::to_string(topWindows(arg(2), &title, false).size()));
+    return 0;
+  }
+  if (cmd == L"titled-rects") {
+    HWND top = nullptr;
+    for (HWND w = GetTopWindow(nullptr); w && !top; w = GetWindow(w, GW_HWNDNEXT))
+      if (IsWindowVisible(w) && textOf(w) == arg(2)) top = w;
+    if (!top) return 1;
+    auto printRect = [](HWND w) {
+      RECT r{};
+      GetWindowRect(w, &r);
+      print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+            " " + std::to_string(r.bottom));
+    };
+    printRect(top);
+    for (HWND c : children(top))
+      if (IsWindowVisible(c)) printRect(c);
     return 0;
   }
   if (cmd == L"clip-hex") {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The panel operated with the mouse: a click on a slot's letter button or on its text box puts
-# the slot's text back on the clipboard and names it in the caption; hovering a text box shows
-# its whole text as a tooltip; a right click on a text box opens its menu, and "削除" after the
-# question deletes the slot, moving the later slots up.
+# the slot's text back on the clipboard and names it in the caption, and no caret shows in the
+# box; hovering a text box shows its whole text as a tooltip; a right click on a text box opens
+# its menu, and "削除" after the question deletes the slot, moving the later slots up.
 . "$(dirname "$0")/lib.sh"
 kx_setup
 
@@ -25,6 +25,17 @@ kx_wait 10 "caption A" kx_title_is "A：alpha"
 click_child beta
 kx_wait 10 "beta on the clipboard" clipboard_is beta
 kx_wait 10 "caption B" kx_title_is "B：beta"
+# A slot box never keeps the focus nor shows a caret, and a double click selects nothing to be
+# seen (no blue of the selection inside the green of the matched box).
+sleep 0.3
+if caret=$(kx_probe caret TForm3); then kx_fail "a caret in the panel: $caret"; fi
+click_child beta
+xdotool click 1
+sleep 0.3
+read -r l t r b <<<"$(kx_probe child-rect TForm3 beta)"
+import -window root -crop "$((r - l - 4))x$((b - t - 4))+$((l + 2))+$((t + 2))" "$KX_WORK/box.png"
+blue=$(convert "$KX_WORK/box.png" -fx 'b - r' -format '%[fx:maxima]' info:)
+awk "BEGIN { exit !($blue < 0.3) }" || kx_fail "a selection shows in the slot box"
 
 read -r x y <<<"$(kx_probe child-origin TForm3 gamma)"
 xdotool mousemove $((x + 20)) $((y + 8))

@@ -375,7 +375,7 @@ TEST_F(Insertion, AClickDuringTheCooldownInsertsNothing) {
   EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)"}));
 }
 
-TEST_F(Insertion, AnyCursorAndAnyWindowWidenWhereItInserts) {
+TEST_F(Insertion, AnyCursorAndAnyWindowWidenWhereItInsertsButNeverToTheProgramsOwn) {
   openSettings();
   fillStandard();
   check(w().checkBox4);
@@ -388,6 +388,18 @@ TEST_F(Insertion, AnyCursorAndAnyWindowWidenWhereItInserts) {
   ASSERT_TRUE(flags().insertArmed);
   clickAndWait({900, 165});
   EXPECT_EQ(field2.pastes, Values{"No.1)"});
+  // ...but never to the program's own windows: still armed, a click on the panel's title bar
+  // inserts nothing, nor does the click on "連番中止" that stops the run.
+  desktop->userClickAt({panel().form.left() + 60, panel().form.top() + 8});
+  platform->titleBarPress();
+  desktop->advance(600);
+  ASSERT_TRUE(flags().insertArmed);
+  desktop->userClickAt(platform->clientToScreen(panel().button23, {6, 6}));
+  platform->click(panel().button23);
+  desktop->advance(600);
+  EXPECT_FALSE(hint().isOpen());
+  EXPECT_EQ(field2.pastes, Values{"No.1)"});
+  EXPECT_EQ(flags().lastInsertedText, "No.1)");
 }
 
 TEST_F(Insertion, TheHintFollowsThePointerAndShowsTheArmedState) {

@@ -713,6 +713,15 @@ void SimPlatform::deliverActivation(WindowHandle w) {
   if (!ours && wasOurs && events_) dispatch([this] { events_->applicationDeactivate(); });
 }
 
+bool SimPlatform::ownWindowAt(Point p) const {
+  // The program's windows lie above the other programs' here.
+  return std::any_of(forms_.begin(), forms_.end(), [&](const ui::Form* f) {
+    return f->visible() && within({f->left(), f->top(), f->left() + f->width(),
+                                   f->top() + std::max(0, f->height())},
+                                  p);
+  });
+}
+
 platform::Rect SimPlatform::windowRect(WindowHandle w) const {
   if (ui::Form* f = formOf(w))
     return {f->left(), f->top(), f->left() + f->width(), f->top() + f->height()};

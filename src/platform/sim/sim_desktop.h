@@ -327,6 +327,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void setCursorPos(platform::Point p) override { desktop_.cursor = p; }
   platform::CursorShape cursorShape() const override { return desktop_.shapeAt(desktop_.cursor); }
   platform::Rect windowRect(platform::WindowHandle w) const override;
+  bool ownWindowAt(platform::Point p) const override;
   void installInputHook() override;
   void removeInputHook() override { hookInstalled_ = false; }
   void sendKey(int vk, bool up) override;

@@ -15,6 +15,11 @@ constexpr UINT kTrayCallback = WM_USER + 100;
 constexpr UINT kTrayId = 1;
 // Posted to the application window: pass its activation on to the form the user works in.
 constexpr UINT kForwardActivation = WM_APP + 30;
+// On the application window: the activation went to the notification area and has not come back.
+constexpr UINT_PTR kDeactivationTimer = 1;
+// A click on the notification icon reaches the program this soon after the notification area
+// took the activation for it.
+constexpr UINT kTrayClickMs = 400;
 
 void freeGlobal(HGLOBAL g) {
   ::GlobalFree(g);
@@ -74,6 +79,29 @@ bool isExtendedKey(int vk) {
   }
 }
 
+bool ownWindow(HWND w) {
+  DWORD process = 0;
+  if (w) ::GetWindowThreadProcessId(w, &process);
+  return w && process == ::GetCurrentProcessId();
+}
+
+// The activation went to the process of the task bar (window class "Shell_TrayWnd"), which shows
+// the notification area. The thread that took it is given with WM_ACTIVATEAPP; where it is not
+// (Wine gives 0), the new foreground window tells.
+bool activationWentToTaskbar(DWORD thread) {
+  HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+  DWORD taskbarProcess = 0;
+  if (!taskbar || !::GetWindowThreadProcessId(taskbar, &taskbarProcess)) return false;
+  DWORD process = 0;
+  if (thread) {
+    UniqueHandle handle(::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread));
+    if (handle) process = ::GetProcessIdOfThread(handle.get());
+  } else if (HWND foreground = ::GetForegroundWindow()) {
+    ::GetWindowThreadProcessId(foreground, &process);
+  }
+  return process == taskbarProcess;
+}
+
 std::wstring moduleBaseName() {
   wchar_t path[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -98,6 +126,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
 Win32Platform::~Win32Platform() {
   // The model is gone by now: no window may call into it while the windows are destroyed.
   inputHook_.stop();
+  if (appWindow_) ::KillTimer(appWindow_.get(), kDeactivationTimer);
   for (auto& f : forms_)
     f->detach();
   if (listening_ && mainHwnd()) ::RemoveClipboardFormatListener(mainHwnd());
@@ -157,6 +186,13 @@ LRESULT CALLBACK Win32Platform::appWindowProc(HWND w, UINT msg, WPARAM wParam, L
     if (target && ::IsWindowVisible(target->hwnd())) ::SetForegroundWindow(target->hwnd());
     return 0;
   }
+  if (self && msg == WM_TIMER && wParam == kDeactivationTimer) {
+    // No click on the icon followed: the user turned to the task bar, away from the program.
+    ::KillTimer(w, kDeactivationTimer);
+    if (!ownWindow(::GetForegroundWindow()) && self->events_)
+      platform::runHandler(*self, [self] { self->events_->applicationDeactivate(); });
+    return 0;
+  }
   return ::DefWindowProcW(w, msg, wParam, lParam);
 }
 
@@ -204,7 +240,9 @@ HWND Win32Platform::mainHwnd() const {
 }
 
 void Win32Platform::popupMenu(ui::PopupMenu& menu, platform::Point at) {
-  showMenu(menu, POINT{at.x, at.y}, mainHwnd() ? mainHwnd() : appWindow_.get());
+  // The icon's menu belongs to the hidden application window, not to a form: under Wine the
+  // focus the panel loses to the icon's click is reported late, and ends a menu the panel owns.
+  showMenu(menu, POINT{at.x, at.y}, appWindow_ ? appWindow_.get() : mainHwnd());
 }
 
 void Win32Platform::showMenu(ui::PopupMenu& menu, POINT at, HWND owner) {
@@ -221,16 +259,13 @@ void Win32Platform::showMenu(ui::PopupMenu& menu, POINT at, HWND owner) {
     ::AppendMenuW(native.get(), MF_STRING | (item.enabled() ? 0u : MF_GRAYED), i + 1,
                   textToWide(item.caption()).c_str());
   }
-  // A menu opened for a window in the background only closes on a click elsewhere when its
-  // owner is the foreground window.
-  HWND fg = ::GetForegroundWindow();
-  DWORD fgProcess = 0;
-  if (fg) ::GetWindowThreadProcessId(fg, &fgProcess);
-  const bool borrowForeground = fgProcess != ::GetCurrentProcessId();
-  if (borrowForeground) ::SetForegroundWindow(owner);
+  // A menu closes on a click elsewhere only when its owner is the foreground window; the message
+  // posted after it lets the next menu stay open (a notification icon's menu shown twice from a
+  // foreground window would otherwise close at once).
+  ::SetForegroundWindow(owner);
   const int chosen = static_cast<int>(::TrackPopupMenu(
       native.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
-  if (borrowForeground) ::PostMessageW(owner, WM_NULL, 0, 0);
+  ::PostMessageW(owner, WM_NULL, 0, 0);
   if (chosen > 0 && static_cast<std::size_t>(chosen) <= items.size())
     items[static_cast<std::size_t>(chosen) - 1]->userClick();
 }
@@ -527,6 +562,9 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
       return true;
     case kTrayCallback: {
       const int mouse = static_cast<int>(LOWORD(lParam));
+      // A click on the icon: the notification area took the activation for it, not from the
+      // program (see WM_ACTIVATEAPP).
+      if (appWindow_ && mouse != WM_MOUSEMOVE) ::KillTimer(appWindow_.get(), kDeactivationTimer);
       platform::runHandler(*this, [this, mouse] { events_->trayIcon(mouse); });
       return true;
     }
@@ -550,7 +588,15 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
       return true;
     }
     case WM_ACTIVATEAPP:
-      if (!wParam) platform::runHandler(*this, [this] { events_->applicationDeactivate(); });
+      if (wParam) {
+        if (appWindow_) ::KillTimer(appWindow_.get(), kDeactivationTimer);
+      } else if (appWindow_ && activationWentToTaskbar(static_cast<DWORD>(lParam))) {
+        // A click in the notification area takes the activation, also one on the program's own
+        // icon: whether the program lost it is known once that click arrives or not.
+        ::SetTimer(appWindow_.get(), kDeactivationTimer, kTrayClickMs, nullptr);
+      } else {
+        platform::runHandler(*this, [this] { events_->applicationDeactivate(); });
+      }
       return false;
     case InputHook::kEventMessage:
       // One at a time: a handler that ends the run stops the rest, and a nested message loop
@@ -649,6 +695,10 @@ platform::Rect Win32Platform::windowRect(platform::WindowHandle w) const {
   RECT r{};
   ::GetWindowRect(reinterpret_cast<HWND>(w), &r);
   return {r.left, r.top, r.right, r.bottom};
+}
+
+bool Win32Platform::ownWindowAt(platform::Point p) const {
+  return ownWindow(::WindowFromPoint(POINT{p.x, p.y}));
 }
 
 // --- input hook and synthetic keys ---

@@ -63,6 +63,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   void setCursorPos(platform::Point p) override;
   platform::CursorShape cursorShape() const override;
   platform::Rect windowRect(platform::WindowHandle w) const override;
+  bool ownWindowAt(platform::Point p) const override;
 
   void installInputHook() override;
   void removeInputHook() override;

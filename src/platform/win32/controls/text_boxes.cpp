@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/controls/field_limit.h"
@@ -9,8 +10,9 @@
 namespace win32 {
 
 void TextBoxAdapter::created(ControlSite&) {
-  if (const int limit = box().maxLength(); limit > 0)
-    ::SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
+  // No limit in the model is none here either: 0 lifts the native default of 32,767 characters,
+  // which would make a longer slot text impossible to edit.
+  ::SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(0, box().maxLength())), 0);
 }
 
 void TextBoxAdapter::apply(ControlSite& site, ui::Property what) {
@@ -40,6 +42,9 @@ void TextBoxAdapter::command(ControlSite& site, int code, HWND child) {
 
 std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
                                                LPARAM lParam) {
+  // The box passed the focus on while it was being given (a slot box hands it to its focus sink
+  // at once): the edit control must not set up a caret for a focus it no longer has.
+  if (msg == WM_SETFOCUS && ::GetFocus() != w) return 0;
   if (w == hwnd) {
     const ui::TextBox& b = box();
     const FieldRule rule{b.maxLength(), b.codePageOnly || b.maxLength() > 0,
@@ -60,8 +65,9 @@ std::optional<LRESULT> TextBoxAdapter::message(ControlSite& site, HWND w, UINT m
 
 ControlAdapter::WindowSpec MemoAdapter::spec() const {
   const auto& m = static_cast<const ui::Memo&>(*control);
-  DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
-  style |= m.readOnly() ? ES_READONLY : ES_WANTRETURN;
+  DWORD style = ES_MULTILINE | ES_AUTOVSCROLL;
+  // A read-only box never keeps the focus, so what the mouse selected in it is never shown.
+  style |= m.readOnly() ? ES_READONLY : ES_WANTRETURN | ES_NOHIDESEL;
   if (m.scrollBars) style |= WS_VSCROLL | WS_HSCROLL;
   if (!m.wordWrap) style |= ES_AUTOHSCROLL;
   return {L"EDIT", style, WS_EX_CLIENTEDGE};
