@@ -6,6 +6,8 @@
 //   wait-window CLASS [TIMEOUT_MS]     wait until a visible top-level window of CLASS exists
 //   title CLASS                        print the window title
 //   rect CLASS                         print "left top right bottom" of the window
+//   topmost CLASS                      exit 0 when the window has the top-most style
+//   window-at X Y                      print the class of the top-level window at a screen point
 //   client-rect CLASS                  print the client area in screen coordinates
 //   controls CLASS                     print "class<TAB>visible<TAB>text" for every child
 //   click CLASS TEXT                   click the child button captioned TEXT
@@ -279,6 +281,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
           " " + std::to_string(r.bottom));
+    return 0;
+  }
+  if (cmd == L"topmost")
+    return (GetWindowLongW(mustFind(arg(2)), GWL_EXSTYLE) & WS_EX_TOPMOST) ? 0 : 1;
+  if (cmd == L"window-at") {
+    HWND w = WindowFromPoint(POINT{intArg(2, 0), intArg(3, 0)});
+    if (!w) return 1;
+    print(toUtf8(classOf(GetAncestor(w, GA_ROOT))));
     return 0;
   }
   if (cmd == L"controls") {

@@ -47,7 +47,9 @@ FormWindow::FormWindow(FormHost& host, ui::Form& form, HWND owner) : host_(host)
   const std::wstring className = utf8ToWide(form.name().empty() ? "KolvexForm" : form.name());
   registerWindowClass(host.instance(), className, windowProc, CS_DBLCLKS);
 
-  HWND w = ::CreateWindowExW(0, className.c_str(), shown(form, ui::Property::Caption).c_str(),
+  // Top-most is a place in the z-order: given at creation, later only by SetWindowPos.
+  const DWORD exStyle = form.topmost() ? WS_EX_TOPMOST : 0;
+  HWND w = ::CreateWindowExW(exStyle, className.c_str(), shown(form, ui::Property::Caption).c_str(),
                              WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, form.left(), form.top(),
                              std::max(form.width(), 1), std::max(form.height(), 1), owner, nullptr,
                              host.instance(), this);
@@ -264,7 +266,7 @@ void FormWindow::applyStyles() {
   if (f.maximizeBox) style |= WS_MAXIMIZEBOX;
   if (f.toolWindow) exStyle |= WS_EX_TOOLWINDOW;
   if (f.noActivate) exStyle |= WS_EX_NOACTIVATE;
-  if (f.topmost()) exStyle |= WS_EX_TOPMOST;
+  // The top-most bit stays as it is: SetWindowLong cannot change it (see applyTopmost).
   ::SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>(style));
   ::SetWindowLongW(hwnd(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
   ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
@@ -530,6 +532,8 @@ void FormWindow::showNoActivate() {
   centerOnFirstShow();
   applyFormBounds();
   ::ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  // Above whatever top-most windows came up before it.
+  if (form_->topmost()) applyTopmost();
 }
 
 // --- keys ---
