@@ -377,6 +377,26 @@ void MainForm::applicationDeactivate() {
   }
 }
 
+void MainForm::endSession() {
+  // What the close saves, with nobody to answer: every file is tried however another fails,
+  // nothing is shown, the clipboard is left alone, and files that already hold their slot's
+  // text are not written again (the system ends the process soon after this returns).
+  auto quietly = [](auto save) {
+    try {
+      save();
+    } catch (const std::exception&) {
+      // Not saved; nothing more can be done now.
+    }
+  };
+  quietly([this] {
+    memo21.setText(ui::replaceTextLine(memo21.text(), 0, store_->keepStateLetter()));
+    files::saveBox(p_, files::kDefinitionFile, memo21);
+  });
+  for (int i = files::kSlotCount; i >= 1; --i)
+    if (!store_->fileCurrent(i)) quietly([this, i] { store_->saveSlot(i); });
+  p_.quit();
+}
+
 void MainForm::inputEvent(const platform::InputEvent& e) {
   // The input hook is installed only while a sequence insertion runs.
   if (insertionDriver) insertionDriver->inputEvent(e);

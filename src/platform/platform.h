@@ -70,6 +70,9 @@ class ShellEvents {
   virtual void powerBroadcast(int event) = 0;
   // The program as a whole lost activation.
   virtual void applicationDeactivate() = 0;
+  // The user's session ends (sign-out, restart, shut-down): the process may be ended as soon as
+  // this returns. It must not wait for the user (no message box) and must not throw.
+  virtual void endSession() = 0;
   // Input hook (only while installed).
   virtual void inputEvent(const InputEvent& e) = 0;
 };

@@ -49,6 +49,7 @@ class Recorder : public platform::ShellEvents {
   void ncLButtonDblClk(int) override {}
   void powerBroadcast(int) override {}
   void applicationDeactivate() override {}
+  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     using K = platform::InputEvent::Kind;
     switch (e.kind) {
@@ -173,6 +174,7 @@ class BurstRecorder : public platform::ShellEvents {
   void ncLButtonDblClk(int) override {}
   void powerBroadcast(int) override {}
   void applicationDeactivate() override {}
+  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     using K = platform::InputEvent::Kind;
     switch (e.kind) {

@@ -877,6 +877,10 @@ void SimPlatform::power(int event) {
   if (events_) dispatch([&] { events_->powerBroadcast(event); });
 }
 
+void SimPlatform::endSession() {
+  if (events_) dispatch([this] { events_->endSession(); });
+}
+
 void SimPlatform::activate(ui::Form& f) {
   desktop_.setForeground(handleOf(f));
 }

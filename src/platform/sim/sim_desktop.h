@@ -256,6 +256,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool titleBarPress(int hitTest = platform::kHtCaption);
   void titleBarDoubleClick(int hitTest = platform::kHtCaption);
   void power(int event);
+  // The user's session ends (sign-out, restart, shut-down).
+  void endSession();
   void activate(ui::Form& f);
   void input(platform::InputEvent e);
   // Closes a form by its close box; nothing for a form without one (no frame, no system menu).

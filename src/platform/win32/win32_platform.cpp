@@ -482,6 +482,13 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
       platform::runHandler(*this, [&] { events_->powerBroadcast(event); });
       return true;
     }
+    case WM_QUERYENDSESSION:
+      // The session may end: saving waits for WM_ENDSESSION, which tells that it really does.
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (wParam) platform::runHandler(*this, [this] { events_->endSession(); });
+      return true;
     case WM_ACTIVATEAPP:
       if (!wParam) platform::runHandler(*this, [this] { events_->applicationDeactivate(); });
       return false;
