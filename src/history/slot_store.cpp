@@ -54,13 +54,18 @@ void SlotStore::updateClearButton() {
 }
 
 void SlotStore::saveSlot(int i) {
+  if (unreadFile_[k(i)] == memo(i).revision()) return;
   files::saveBox(p_, files::slotFileName(i), memo(i));
+  unreadFile_[k(i)].reset();
   noteFileCurrent(i);
 }
 
 bool SlotStore::loadSlot(int i) {
   std::optional<std::string> bytes = p_.readFile(files::slotFileName(i));
-  if (!bytes) return false;
+  if (!bytes) {
+    if (p_.fileExists(files::slotFileName(i))) unreadFile_[k(i)] = memo(i).revision();
+    return false;
+  }
   const std::size_t onDisk = bytes->size();
   memo(i).setText(files::normalizeLoadedText(std::move(*bytes), p_));
   // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
@@ -71,6 +76,7 @@ bool SlotStore::loadSlot(int i) {
 
 void SlotStore::takeFileOf(int i, int from) {
   p_.replaceFileWithCopyOf(files::slotFileName(i), files::slotFileName(from));
+  unreadFile_[k(i)].reset();
   noteFileCurrent(i);
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -85,8 +87,13 @@ class SlotStore {
   void requestColourPass() { c_.colourTimer->start(); }
   void openGuardWindow() { c_.guardTimer->start(); }
 
+  // Writes slot i's text to its file, except over a file that could not be read at start while
+  // the slot still holds the text it kept in its place (see loadSlot).
   void saveSlot(int i);
-  // Loads slot i's file at start; false when it could not be read.
+  // Loads slot i's file at start; false when it could not be read. A file that exists but could
+  // not be read (another program held it longer than the platform waits, or it is unreadable)
+  // holds history the slot never received: no save writes the slot's stand-in text over it.
+  // Once the slot is given a text, its file follows the slot again.
   bool loadSlot(int i);
   // Slot i's file holds exactly the slot's text: it was saved or loaded since the text last
   // changed.
@@ -112,6 +119,9 @@ class SlotStore {
   std::string fullColon_;
   // Revision of each slot's text that its file is known to hold; none at first.
   std::array<std::uint64_t, files::kSlotCount + 1> savedRevision_;
+  // For a slot whose existing file could not be read at start: the revision of the text it kept
+  // instead, which must not reach that file.
+  std::array<std::optional<std::uint64_t>, files::kSlotCount + 1> unreadFile_{};
   bool holdingPanelDown_ = false;
 };
 

@@ -107,6 +107,15 @@ inline constexpr int kHtCaption = 2;
 // clipboard counts as held.
 inline constexpr int kClipboardOpenWaitMs = 100;
 inline constexpr int kClipboardOpenRetryMs = 5;
+// Virus scanners, the search indexer, backup and sync clients open a freshly written file for a
+// moment, mostly for some tens of milliseconds, now and then for a few hundred: a file operation
+// that such a hold refuses (sharing, lock or access errors) is tried again for this long, at this
+// pace, before it counts as failed. A second covers those holds with room to spare, yet a file
+// held for good is reported while the user still connects the message with what they did, and
+// the session's end (Windows waits about five seconds before it offers to end a program) is not
+// held up by one such file.
+inline constexpr int kFileBusyWaitMs = 1000;
+inline constexpr int kFileBusyRetryMs = 20;
 inline constexpr int kWmLButtonDown = 513;
 inline constexpr int kWmRButtonDown = 516;
 
@@ -197,6 +206,8 @@ class Platform {
   virtual void sleep(int ms) = 0;
 
   // --- files in the current directory ---
+  // Reading, writing and replacing wait up to kFileBusyWaitMs for a file another program holds
+  // (the wait blocks like sleep).
   virtual bool fileExists(std::string_view name) const = 0;
   // The whole file; nullopt when it is missing, locked or unreadable.
   virtual std::optional<std::string> readFile(std::string_view name) = 0;

@@ -40,6 +40,10 @@
 //   clip-hex                           print the clipboard's CF_TEXT as hex
 //   hold-clipboard READYFILE STOPFILE  keep the clipboard open (READYFILE appears once it is
 //                                      held) until STOPFILE exists
+//   hold-file FILE READYFILE UNTIL MS  open FILE letting nobody else read, write or replace it
+//                                      (READYFILE appears once it is held), wait until UNTIL
+//                                      exists (a file, or window:CLASS for a window), then hold
+//                                      it MS milliseconds more; exit 1 when UNTIL never came
 //   copy-marked TEXT FORMAT [DWORD]    copy TEXT (CF_TEXT) with the registered FORMAT beside
 //                                      it, holding DWORD (4 bytes) or else one zero byte, as a
 //                                      password manager marks what it copies
@@ -512,6 +516,26 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(50);
     CloseClipboard();
     return 0;
+  }
+  if (cmd == L"hold-file") {
+    HANDLE held = CreateFileW(arg(2).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return 1;
+    CloseHandle(CreateFileW(arg(3).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring until = arg(4);
+    const std::wstring windowClass = until.rfind(L"window:", 0) == 0 ? until.substr(7) : L"";
+    auto came = [&] {
+      return windowClass.empty() ? GetFileAttributesW(until.c_str()) != INVALID_FILE_ATTRIBUTES
+                                 : !topWindows(windowClass, nullptr, false).empty();
+    };
+    const ULONGLONG end = GetTickCount64() + 30000;
+    while (!came() && GetTickCount64() < end)
+      Sleep(5);
+    const bool ok = came();
+    if (ok) Sleep(static_cast<DWORD>(intArg(5, 0)));
+    CloseHandle(held);
+    return ok ? 0 : 1;
   }
   if (cmd == L"copy-marked") {
     HWND w = CreateWindowW(L"STATIC", L"probe copier", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,

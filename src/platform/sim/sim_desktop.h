@@ -8,11 +8,13 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -69,6 +71,10 @@ class SimDesktop {
   // the desktop in the middle of an operation.
   std::function<void(const std::string&)> onWriteAttempt;
   bool readFails(const std::string& name) const { return failRead_.count(name) > 0; }
+  // Another program (a virus scanner, a sync client) holds the file open for ms of virtual time
+  // from now and lets nobody read, write or replace it meanwhile.
+  void otherHoldsFileFor(const std::string& name, int ms) { fileHeldUntil_[name] = now_ + ms; }
+  bool fileHeld(const std::string& name) const;
   // Whether saves flush to disk before the rename (as the real program does).
   bool syncWrites = true;
   std::optional<std::string> fileBytes(const std::string& name) const;
@@ -196,6 +202,7 @@ class SimDesktop {
   std::int64_t heldUntil_ = 0;
   std::uint64_t clipSequence_ = 0;
   std::set<std::string> failRead_, failWrite_;
+  std::map<std::string, std::int64_t> fileHeldUntil_;
   std::map<std::string, int> writes_;
   std::map<std::string, int> links_;
   int totalWrites_ = 0;
@@ -324,6 +331,9 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void renderText(const ui::Control& control, ui::Property what);
   void dispatch(const std::function<void()>& fn) { platform::runHandler(*this, fn); }
   void ensureOpenable();
+  // Waits, as the real backend does, while another program holds one of the files; false when
+  // one is still held after platform::kFileBusyWaitMs.
+  bool waitForFiles(std::initializer_list<std::string_view> names);
   void scheduleTimer(ui::Timer& t);
   ui::Form* formOf(platform::WindowHandle w) const;
 

@@ -625,11 +625,37 @@ bool Win32Platform::fileExists(std::string_view name) const {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+// The time one file operation may spend waiting for a file another program holds for a moment.
+class FileBusyWait {
+ public:
+  // After a step failed with `error`: true, after a pause, while trying it again is worthwhile.
+  bool again(DWORD error) const {
+    // ERROR_ACCESS_DENIED also stands for a file that is being deleted or replaced by another
+    // program, and for a file open elsewhere that MoveFileEx cannot replace.
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE;
+    if (!held || ::GetTickCount64() >= deadline_) return false;
+    ::Sleep(platform::kFileBusyRetryMs);
+    return true;
+  }
+
+ private:
+  ULONGLONG deadline_ = ::GetTickCount64() + platform::kFileBusyWaitMs;
+};
+}  // namespace
+
 std::optional<std::string> Win32Platform::readFile(std::string_view name) {
   // Other readers may share the file; a writer may not change it under us.
-  UniqueHandle file =
-      fileHandle(::CreateFileW(ansiToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::wstring path = ansiToWide(name);
+  auto open = [&path] {
+    return fileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  const FileBusyWait wait;
+  UniqueHandle file = open();
+  while (!file && wait.again(::GetLastError()))
+    file = open();
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
@@ -653,6 +679,19 @@ namespace {
 std::wstring temporaryNameFor(const std::wstring& target) {
   return target + L".tmp";
 }
+
+// Puts the complete temporary file in the target's place, waiting while the target is held.
+bool replaceWhenFree(const std::wstring& temporary, const std::wstring& target,
+                     const FileBusyWait& wait) {
+  auto move = [&] {
+    return ::MoveFileExW(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  };
+  bool moved = move();
+  while (!moved && wait.again(::GetLastError()))
+    moved = move();
+  return moved;
+}
 }  // namespace
 
 void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
@@ -662,9 +701,15 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   // writing through it would change that file too.
   ::DeleteFileW(temporary.c_str());
   bool written = false;
+  const FileBusyWait wait;
   {
-    UniqueHandle file = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    auto create = [&temporary] {
+      return fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueHandle file = create();
+    while (!file && wait.again(::GetLastError()))
+      file = create();
     if (file) {
       std::size_t done = 0;
       while (done < bytes.size()) {
@@ -679,9 +724,7 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
       written = done == bytes.size() && ::FlushFileBuffers(file.get());
     }
   }
-  if (written && ::MoveFileExW(temporary.c_str(), target.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return;
+  if (written && replaceWhenFree(temporary, target, wait)) return;
   ::DeleteFileW(temporary.c_str());
   std::string message = fromUtf8("ファイル ");
   message.append(name);
@@ -694,20 +737,28 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
   const std::wstring target = ansiToWide(targetName);
   const std::wstring source = ansiToWide(sourceName);
   const std::wstring temporary = temporaryNameFor(target);
+  const FileBusyWait wait;
   // A second name for the source's bytes costs nothing, whatever their size. A temporary file
   // left over by an earlier try is in the way only then.
-  bool ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  auto link = [&] {
+    return ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  };
+  bool ready = link();
   if (!ready && ::GetLastError() == ERROR_ALREADY_EXISTS && ::DeleteFileW(temporary.c_str()))
-    ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
-  if (!ready && ::CopyFileW(source.c_str(), temporary.c_str(), FALSE)) {
+    ready = link();
+  while (!ready && wait.again(::GetLastError()))
+    ready = link();
+  auto copyBytes = [&] { return ::CopyFileW(source.c_str(), temporary.c_str(), FALSE) != FALSE; };
+  bool copied = !ready && copyBytes();
+  while (!ready && !copied && wait.again(::GetLastError()))
+    copied = copyBytes();
+  if (copied) {
     // FAT and exFAT have no links: the copy must be on the disk before it replaces the target.
     UniqueHandle copy = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ready = copy && ::FlushFileBuffers(copy.get());
   }
-  if (ready && ::MoveFileExW(temporary.c_str(), target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return;
+  if (ready && replaceWhenFree(temporary, target, wait)) return;
   ::DeleteFileW(temporary.c_str());
   std::string message = fromUtf8("ファイル ");
   message.append(targetName);
