@@ -84,6 +84,8 @@ void MainForm::buildControls() {
   form.fontName = texts_.panelFont;
   form.fontHeight = 12;
   form.keyPreview = true;
+  // Letters and Z are commands here, also while the user types Japanese elsewhere.
+  form.noInputMethod = true;
   form.dialogFrame = true;
   // The panel has no border icons at all; closing it by other means ends the program.
   form.systemMenu = false;

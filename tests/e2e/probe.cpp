@@ -15,6 +15,8 @@
 //   click-checkbox CLASS N             click the N-th check box (1-based, creation order)
 //   tray CLASS LPARAM                  post the tray-icon callback (1124) with LPARAM
 //   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
+//   hotkey-taken                       exit 0 when another program holds the hotkey Ctrl+Shift
+//                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
 //                                      window's thread
 //   child-origin CLASS TEXT            print the screen position of the child's client origin
@@ -336,6 +338,11 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"hotkey") {
     PostMessageW(mustFind(arg(2)), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, VK_SHIFT));
     return 0;
+  }
+  if (cmd == L"hotkey-taken") {
+    if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT, VK_SHIFT)) return 0;
+    UnregisterHotKey(nullptr, 1);
+    return 1;
   }
   if (cmd == L"focus") {
     GUITHREADINFO info{};

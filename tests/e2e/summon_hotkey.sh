@@ -7,6 +7,9 @@ kx_setup
 
 kx_start_app
 kx_wait_panel
+# Registered once per press (no repeats while held); whether Windows then sends only one
+# WM_HOTKEY cannot be seen here, but the registration with that flag holds the keys.
+kx_probe hotkey-taken || kx_fail "the program does not hold the hotkey Ctrl+Shift"
 kx_copy 'summoned text'
 kx_wait 30 "slot A file" kx_file_is "$KX_DATA/Kolvex1.txt" 'summoned text'
 xdotool mousemove 20 700

@@ -1,6 +1,7 @@
 #include "platform/win32/form_window.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -63,6 +64,7 @@ FormWindow::FormWindow(FormHost& host, ui::Form& form, HWND owner) : host_(host)
   // the settings window's controls alone hold over a megabyte, and it may never be opened.
   childWindows_ = form.visible();
   createControls(form, w);
+  applyInputMethod();
   applyStyles();
   applyFonts();
   applyColor();
@@ -77,6 +79,7 @@ void FormWindow::ensureChildWindows() {
   if (childWindows_) return;
   childWindows_ = true;
   createChildWindows(*form_, hwnd());
+  applyInputMethod();
   for (ui::Control* c : std::exchange(visibilityChanges_, {}))
     if (NativeControl* nc = find(*c)) nc->apply(*this, ui::Property::Visible);
   applyFonts();
@@ -452,6 +455,14 @@ void FormWindow::applyColor() {
 void FormWindow::applyTopmost() {
   ::SetWindowPos(hwnd(), form_->topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FormWindow::applyInputMethod() {
+  if (!form_->noInputMethod) return;
+  // Without an input context a key comes as itself (not as VK_PROCESSKEY) whatever input method
+  // the user has switched on. The association covers only the windows that exist now.
+  ::ImmAssociateContextEx(hwnd(), nullptr, IACE_CHILDREN);
+  ::ImmAssociateContextEx(hwnd(), nullptr, 0);
 }
 
 void FormWindow::applyTransparent() {

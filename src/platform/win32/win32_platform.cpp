@@ -516,8 +516,10 @@ void Win32Platform::registerHotkey() {
   HWND m = mainHwnd();
   if (!m) return;
   if (!hotkeyAtom_) hotkeyAtom_.reset(::GlobalAddAtomW(L"Myhotkey1"));
-  hotkeyRegistered_ =
-      ::RegisterHotKey(m, hotkeyAtom_.get(), MOD_CONTROL | MOD_SHIFT, VK_SHIFT) != FALSE;
+  // Once per press: held down, the keyboard's repeat would run the whole summoning again and
+  // again.
+  hotkeyRegistered_ = ::RegisterHotKey(m, hotkeyAtom_.get(), MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT,
+                                       VK_SHIFT) != FALSE;
 }
 
 void Win32Platform::unregisterHotkey() {
