@@ -15,6 +15,12 @@
 //   click-checkbox CLASS N             click the N-th check box (1-based, creation order)
 //   tray CLASS LPARAM                  post the tray-icon callback (1124) with LPARAM
 //   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
+//   tray-icon CLASS                    exit 0 when the window has its notification-area icon
+//   taskbar-restarted CLASS            as a restarted taskbar: the window's icon is gone, and
+//                                      "TaskbarCreated" goes to every top-level window
+//   busy-taskbar READYFILE STOPFILE    stand in front of the taskbar as one that is not ready
+//                                      yet and refuses every icon (READYFILE appears once it
+//                                      does) until STOPFILE exists
 //   hotkey-taken                       exit 0 when another program holds the hotkey Ctrl+Shift
 //                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
@@ -53,6 +59,7 @@
 //   listener LOG STOPFILE              register a clipboard format listener and log every change
 #include <windows.h>
 // After windows.h.
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -343,6 +350,46 @@ int wmain(int argc, wchar_t** argv) {
     if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT, VK_SHIFT)) return 0;
     UnregisterHotKey(nullptr, 1);
     return 1;
+  }
+  if (cmd == L"tray-icon") {
+    // Changing nothing of an icon succeeds only when the icon is there.
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = mustFind(arg(2));
+    nid.uID = 1;
+    return Shell_NotifyIconW(NIM_MODIFY, &nid) ? 0 : 1;
+  }
+  if (cmd == L"taskbar-restarted") {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = mustFind(arg(2));
+    nid.uID = 1;
+    if (!Shell_NotifyIconW(NIM_DELETE, &nid)) return 1;
+    return SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0
+                                                                                               : 1;
+  }
+  if (cmd == L"busy-taskbar") {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (msg == WM_COPYDATA) return FALSE;
+      return DefWindowProcW(w, msg, wParam, lParam);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, nullptr, WS_POPUP,
+                             0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w || FindWindowW(L"Shell_TrayWnd", nullptr) != w) return 1;
+    CloseHandle(CreateFileW(arg(2).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    while (GetFileAttributesW(arg(3).c_str()) == INVALID_FILE_ATTRIBUTES) {
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+      Sleep(20);
+    }
+    DestroyWindow(w);
+    return 0;
   }
   if (cmd == L"focus") {
     GUITHREADINFO info{};

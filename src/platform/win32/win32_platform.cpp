@@ -13,6 +13,10 @@ namespace {
 constexpr wchar_t kApplicationClass[] = L"TApplication";
 constexpr UINT kTrayCallback = WM_USER + 100;
 constexpr UINT kTrayId = 1;
+// At logon the taskbar may not be there yet, or too busy to answer: the icon is asked for again
+// at this pace until it is in place.
+constexpr UINT_PTR kTrayRetryTimer = 0x4B58;
+constexpr UINT kTrayRetryMs = 1000;
 // Posted to the application window: pass its activation on to the form the user works in.
 constexpr UINT kForwardActivation = WM_APP + 30;
 
@@ -184,6 +188,10 @@ void Win32Platform::setMainForm(ui::Form& form, platform::ShellEvents& events) {
   main_ = windowOf(form);
   events_ = &events;
   taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+  // Started as administrator, the program still hears from the taskbar (a process with fewer
+  // rights) that it came back and the icon must be added again.
+  if (main_ && taskbarCreatedMessage_)
+    ::ChangeWindowMessageFilterEx(main_->hwnd(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
 }
 
 void Win32Platform::showNoActivate(ui::Form& form) {
@@ -501,10 +509,14 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
         platform::runHandler(*this, [this, &e] { events_->inputEvent(*e); });
       }
       return true;
+    case WM_TIMER:
+      if (wParam != kTrayRetryTimer) return false;
+      tryAddTrayIcon();
+      return true;
     default:
-      if (taskbarCreatedMessage_ && msg == taskbarCreatedMessage_ && trayAdded_) {
+      if (taskbarCreatedMessage_ && msg == taskbarCreatedMessage_ && trayWanted_) {
         trayAdded_ = false;
-        addTrayIcon(wideToAnsi(trayTip_));
+        tryAddTrayIcon();
       }
       return false;
   }
@@ -535,6 +547,17 @@ void Win32Platform::addTrayIcon(std::string_view tip) {
         ::LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                      ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
   trayTip_ = ansiToWide(tip);
+  trayWanted_ = true;
+  tryAddTrayIcon();
+}
+
+void Win32Platform::tryAddTrayIcon() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  if (!trayWanted_ || trayAdded_) {
+    ::KillTimer(m, kTrayRetryTimer);
+    return;
+  }
   NOTIFYICONDATAW nid{};
   nid.cbSize = sizeof(nid);
   nid.hWnd = m;
@@ -543,13 +566,19 @@ void Win32Platform::addTrayIcon(std::string_view tip) {
   nid.uCallbackMessage = kTrayCallback;
   nid.hIcon = trayIcon_.get();
   trayTip_.copy(nid.szTip, std::size(nid.szTip) - 1);
-  ::Shell_NotifyIconW(NIM_ADD, &nid);
-  trayAdded_ = true;
+  // An add that timed out may still have arrived: then the icon is there to be modified.
+  trayAdded_ = ::Shell_NotifyIconW(NIM_ADD, &nid) || ::Shell_NotifyIconW(NIM_MODIFY, &nid);
+  if (trayAdded_)
+    ::KillTimer(m, kTrayRetryTimer);
+  else
+    ::SetTimer(m, kTrayRetryTimer, kTrayRetryMs, nullptr);
 }
 
 void Win32Platform::removeTrayIcon() {
+  trayWanted_ = false;
   HWND m = mainHwnd();
   if (!m) return;
+  ::KillTimer(m, kTrayRetryTimer);
   NOTIFYICONDATAW nid{};
   nid.cbSize = sizeof(nid);
   nid.hWnd = m;

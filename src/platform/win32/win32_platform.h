@@ -98,6 +98,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   HWND clipboardOwnerWindow() const;
   void notifyOwnClipboardChange();
   void trayIconCommand(DWORD message);
+  // Adds the icon the program asked for; while the notification area refuses it, tries again.
+  void tryAddTrayIcon();
 
   HINSTANCE instance_;
   UniqueHandle instanceMutex_;
@@ -115,6 +117,8 @@ class Win32Platform : public platform::Platform, public FormHost {
 
   UniqueIcon trayIcon_;
   std::wstring trayTip_;
+  // The program asked for its icon (and has not removed it), and whether the icon is there.
+  bool trayWanted_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreatedMessage_ = 0;
 
