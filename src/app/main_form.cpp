@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include <algorithm>
+
 #include "files/slot_files.h"
 #include "sequence/insertion_driver.h"
 #include "sequence/settings_form.h"
@@ -211,8 +213,10 @@ void MainForm::formCreate() {
   p_.startClipboardListening();
   startupTextAside_ = false;
   p_.setHintTiming(0, 10000);
+  // Just right of the middle of the primary screen, at its top edge; the 150 is a distance of
+  // the layout, as wide as the screen scales it.
   form.setTop(-3);
-  form.setLeft(p_.screenWidth() / 2 - 150);
+  form.setLeft(p_.screenWidth() / 2 - p_.layoutPixels(form, 150));
   form.setWidth(335);
 
   files::discardUnfinishedSaves(p_);
@@ -308,7 +312,13 @@ void MainForm::hotKey() {
   p_.bringApplicationToFront();
   const platform::WindowHandle after = p_.foregroundWindow();
   if (before != after) state_.summon.returnWindow = before;
-  if (form.top() < -3) form.setTop(-3);
+  if (form.top() < -3) {
+    // Back at the primary screen's top edge, and wholly over that screen: a panel dragged up
+    // onto a screen above it or to its side would otherwise hang where no screen shows it.
+    const int room = p_.screenWidth() - p_.layoutPixels(form, form.width());
+    form.setBounds(
+        {std::clamp(form.left(), 0, std::max(0, room)), -3, form.width(), form.height()});
+  }
   if (form.outerHeight() < 50) timer2.start();
   if (!form.active()) {
     p_.renewClipboardListening();

@@ -149,7 +149,12 @@ class Platform {
   virtual void popupMenu(ui::PopupMenu& menu, Point at) = 0;
   // Screen position of a control's client origin.
   virtual Point clientToScreen(const ui::Control& control, Point p) const = 0;
+  // Width of the primary screen in pixels; its top-left corner is (0, 0), and other screens may
+  // lie at negative coordinates, above it or to its left.
   virtual int screenWidth() const = 0;
+  // Pixels that `units` of the form's 96-DPI layout cover on the screen the form is on: forms
+  // are placed in pixels, their sizes are layout units the backend scales.
+  virtual int layoutPixels(const ui::Form& form, int units) const = 0;
   // Application-wide tooltip timing.
   virtual void setHintTiming(int pauseMs, int hideMs) = 0;
   // Runs the message loop until the main form closes.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -893,6 +894,11 @@ void SimPlatform::titleBarDoubleClick(int hitTest) {
 
 void SimPlatform::power(int event) {
   if (events_) dispatch([&] { events_->powerBroadcast(event); });
+}
+
+int SimPlatform::layoutPixels(const ui::Form&, int units) const {
+  // Rounded to the nearest pixel, as the system's MulDiv does.
+  return static_cast<int>(std::lround(units * desktop_.dpi / 96.0));
 }
 
 void SimPlatform::endSession() {

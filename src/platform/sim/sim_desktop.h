@@ -142,6 +142,8 @@ class SimDesktop {
   // Modifier held while key is tapped (Ctrl+C is userChord(17, 67)).
   void userChord(int modifier, int key);
   int screenWidth = 1280;
+  // Dots per inch of the screen (96 is 100 %).
+  int dpi = 96;
   // Refuses foreground changes, as the system does for a program in the background.
   bool refuseForeground = false;
   std::map<platform::WindowHandle, platform::Rect> windowRects;
@@ -287,6 +289,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void popupMenu(ui::PopupMenu& menu, platform::Point at) override;
   platform::Point clientToScreen(const ui::Control& control, platform::Point p) const override;
   int screenWidth() const override { return desktop_.screenWidth; }
+  int layoutPixels(const ui::Form& form, int units) const override;
   void setHintTiming(int pauseMs, int hideMs) override;
   void run() override;
   void quit() override { quit_ = true; }

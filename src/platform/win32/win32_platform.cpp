@@ -258,6 +258,11 @@ int Win32Platform::screenWidth() const {
   return ::GetSystemMetrics(SM_CXSCREEN);
 }
 
+int Win32Platform::layoutPixels(const ui::Form& form, int units) const {
+  const FormWindow* f = windowOf(form);
+  return scaleToDpi(units, f ? f->dpi() : ::GetDpiForSystem());
+}
+
 void Win32Platform::setHintTiming(int pauseMs, int hideMs) {
   hintPauseMs_ = pauseMs;
   hintHideMs_ = hideMs;

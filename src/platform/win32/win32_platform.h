@@ -35,6 +35,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   void popupMenu(ui::PopupMenu& menu, platform::Point at) override;
   platform::Point clientToScreen(const ui::Control& control, platform::Point p) const override;
   int screenWidth() const override;
+  int layoutPixels(const ui::Form& form, int units) const override;
   void setHintTiming(int pauseMs, int hideMs) override;
   void run() override;
   // The message loop ends (for the forms as for the program).
