@@ -121,7 +121,10 @@ kx_over_panel() {
     kx_fail "$1 ($l $t $r $b) does not lie over the panel's middle $x,$y"
 }
 
-# The panel has the top-most style and nothing covers it (at its middle).
+# The panel has the top-most style and nothing covers it at its middle in the z-order, as
+# WindowFromPoint reads it. (Without a window manager Wine's X11 driver maps a window shown later
+# above all others on the display, whatever the z-order says: there the X11 pointer still reaches
+# that window until the panel is raised again, by a tray click for one.)
 kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
   kx_probe topmost TForm3 || kx_fail "the panel is not top-most after $1"
   local at
