@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include <algorithm>
+
 #include "files/slot_files.h"
 #include "sequence/insertion_driver.h"
 #include "sequence/settings_form.h"
@@ -91,6 +93,8 @@ void MainForm::buildControls() {
   form.fontName = texts_.panelFont;
   form.fontHeight = 12;
   form.keyPreview = true;
+  // Letters and Z are commands here, also while the user types Japanese elsewhere.
+  form.noInputMethod = true;
   form.dialogFrame = true;
   // The panel has no border icons at all; closing it by other means ends the program.
   form.systemMenu = false;
@@ -218,8 +222,10 @@ void MainForm::formCreate() {
   p_.startClipboardListening();
   startupTextAside_ = false;
   p_.setHintTiming(0, 10000);
+  // Just right of the middle of the primary screen, at its top edge; the 150 is a distance of
+  // the layout, as wide as the screen scales it.
   form.setTop(-3);
-  form.setLeft(p_.screenWidth() / 2 - 150);
+  form.setLeft(p_.screenWidth() / 2 - p_.layoutPixels(form, 150));
   form.setWidth(335);
 
   files::discardUnfinishedSaves(p_);
@@ -294,10 +300,7 @@ void MainForm::n3Click() {
 }
 
 void MainForm::saveAll() {
-  std::string line0 = store_->keepStateLetter();
-  memo21.setText(ui::Text::fromBytes(ui::replaceTextLine(memo21.text().bytes(), 0, line0)));
-  files::saveBox(p_, files::kDefinitionFile, memo21);
-  store_->noteKeepLineOnDisk(std::move(line0));
+  store_->saveKeepLine(true);
   // Every change of the slots has already reached the files; whatever did not (a save that
   // failed, a file removed behind the program's back) goes now.
   store_->syncAllFiles();
@@ -316,7 +319,14 @@ void MainForm::changingSlots(const std::function<void()>& handler) {
       }
     throw;
   }
-  if (--slotChanges_ == 0) store_->syncFiles();
+  if (--slotChanges_ != 0) return;
+  // Reported like any failed save, but the change itself is done: a window the handler closed
+  // stays closed.
+  try {
+    store_->syncFiles();
+  } catch (const platform::Error& e) {
+    p_.showError(e.what());
+  }
 }
 
 void MainForm::formClose() {
@@ -350,7 +360,13 @@ void MainForm::hotKey() {
   p_.bringApplicationToFront();
   const platform::WindowHandle after = p_.foregroundWindow();
   if (before != after) state_.summon.returnWindow = before;
-  if (form.top() < -3) form.setTop(-3);
+  if (form.top() < -3) {
+    // Back at the primary screen's top edge, and wholly over that screen: a panel dragged up
+    // onto a screen above it or to its side would otherwise hang where no screen shows it.
+    const int room = p_.screenWidth() - p_.layoutPixels(form, form.width());
+    form.setBounds(
+        {std::clamp(form.left(), 0, std::max(0, room)), -3, form.width(), form.height()});
+  }
   if (form.outerHeight() < 50) timer2.start();
   if (!form.active()) {
     p_.renewClipboardListening();
@@ -419,6 +435,22 @@ void MainForm::applicationDeactivate() {
     store_->toStrip();
     if (n1.enabled()) state_.marks.clearSelection();
   }
+}
+
+void MainForm::endSession() {
+  // What the close saves, with nobody to answer: every file is tried however another fails,
+  // nothing is shown, the clipboard is left alone, and files that already hold their slot's
+  // text are not written again (the system ends the process soon after this returns).
+  auto quietly = [](auto save) {
+    try {
+      save();
+    } catch (const std::exception&) {
+      // Not saved; nothing more can be done now.
+    }
+  };
+  quietly([this] { store_->saveKeepLine(true); });
+  quietly([this] { store_->syncAllFiles(true); });
+  p_.quit();
 }
 
 void MainForm::inputEvent(const platform::InputEvent& e) {

@@ -46,6 +46,7 @@ class MainForm : public platform::ShellEvents {
   void ncLButtonDblClk(int hitTest) override;
   void powerBroadcast(int event) override;
   void applicationDeactivate() override;
+  void endSession() override;
   void inputEvent(const platform::InputEvent& e) override;
 
   // "連番入力" opens the settings window; "連番中止" stops the running insertion.

@@ -146,7 +146,7 @@ void SlotFileSync::apply(int i, const ui::Text& t, int source) {
   f.hash = hash;
 }
 
-void SlotFileSync::sync(const Texts& texts) {
+void SlotFileSync::sync(const Texts& texts, bool keepGoing) {
   std::array<bool, kSlots + 1> pending{};
   std::array<int, kSlots + 1> source{};
   bool any = false;
@@ -175,6 +175,7 @@ void SlotFileSync::sync(const Texts& texts) {
       if (pending[k(m)] && m != i && source[k(m)] == i) return true;
     return false;
   };
+  std::exception_ptr failed;
   try {
     for (;;) {
       int next = 0, rotation = 0;
@@ -193,14 +194,21 @@ void SlotFileSync::sync(const Texts& texts) {
           if (source[k(m)] == rotation) source[k(m)] = -rotation;
         continue;
       }
-      apply(next, texts(next), source[k(next)]);
       pending[k(next)] = false;
+      try {
+        apply(next, texts(next), source[k(next)]);
+      } catch (const platform::Error&) {
+        // A file that failed still holds its old text, so it stays a good source for others.
+        if (!keepGoing) throw;
+        if (!failed) failed = std::current_exception();
+      }
     }
   } catch (...) {
     removeParked();
     throw;
   }
   removeParked();
+  if (failed) std::rethrow_exception(failed);
 }
 
 }  // namespace history

@@ -45,8 +45,9 @@ class SlotFileSync {
 
   using Texts = std::function<const ui::Text&(int)>;
   // Every slot file comes to hold its slot's text, in order A..T where nothing moved; throws
-  // platform::Error at the first file that cannot be written (the ones done stay done).
-  void sync(const Texts& texts);
+  // platform::Error at the first file that cannot be written (the ones done stay done), or with
+  // keepGoing after trying every other file.
+  void sync(const Texts& texts, bool keepGoing = false);
   // A file removed behind the program's back is written again at the next sync.
   void noteRemovedFiles();
   // Slot i's file is known to hold t.

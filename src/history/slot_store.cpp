@@ -60,16 +60,16 @@ bool SlotStore::loadSlot(int i) {
   return true;
 }
 
-void SlotStore::syncFiles() {
-  files_.sync([this](int i) -> const ui::Text& { return text(i); });
-  syncKeepLine();
+void SlotStore::syncFiles(bool keepGoing) {
+  files_.sync([this](int i) -> const ui::Text& { return text(i); }, keepGoing);
+  saveKeepLine(false);
 }
 
-void SlotStore::syncKeepLine() {
-  // Line 0 of the definition file holds the keep state: written whenever it changes.
+void SlotStore::saveKeepLine(bool always) {
+  // Written over a file that could not be read, the line would be all its definitions had left.
   if (definitionsUnread_ || !c_.definitions) return;
   std::string letter = keepStateLetter();
-  if (keepLineOnDisk_ == letter) return;
+  if (!always && keepLineOnDisk_ == letter) return;
   ui::Memo& d = *c_.definitions;
   d.setText(ui::Text::fromBytes(ui::replaceTextLine(d.text().bytes(), 0, letter)));
   files::saveBox(p_, files::kDefinitionFile, d);

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -97,13 +97,17 @@ class SlotStore {
   std::vector<ui::Text> parkedTexts() const { return files_.parkedTexts(); }
   void discardFileLeftovers() { files_.discardLeftovers(); }
   // Every slot file comes to hold its slot's text, and line 0 of the definition file the keep
-  // state; moved texts are linked into place. Throws at the first file that cannot be written.
-  void syncFiles();
+  // state; moved texts are linked into place. Throws at the first file that cannot be written,
+  // or with keepGoing once every other file was tried.
+  void syncFiles(bool keepGoing = false);
   // The same, also for files removed behind the program's back (the saves of everything).
-  void syncAllFiles() {
+  void syncAllFiles(bool keepGoing = false) {
     files_.noteRemovedFiles();
-    syncFiles();
+    syncFiles(keepGoing);
   }
+  // Line 0 of the definition file := the keep state, and the file written (when `always`, also
+  // if the line is as it was). Never over a definition file that could not be read at start.
+  void saveKeepLine(bool always);
   // Slot i's file holds exactly the slot's text.
   bool fileCurrent(int i) const { return files_.holds(i, text(i)); }
   // Line 0 of the definition file as it is on disk (nullopt: unknown, so written at the next
@@ -121,7 +125,6 @@ class SlotStore {
 
  private:
   const SlotRow& row(int i) const { return c_.rows[static_cast<std::size_t>(i)]; }
-  void syncKeepLine();
 
   platform::Platform& p_;
   PanelControls c_;

@@ -73,6 +73,9 @@ class ShellEvents {
   virtual void powerBroadcast(int event) = 0;
   // The program as a whole lost activation.
   virtual void applicationDeactivate() = 0;
+  // The user's session ends (sign-out, restart, shut-down): the process may be ended as soon as
+  // this returns. It must not wait for the user (no message box) and must not throw.
+  virtual void endSession() = 0;
   // Input hook (only while installed).
   virtual void inputEvent(const InputEvent& e) = 0;
 };
@@ -107,6 +110,15 @@ inline constexpr int kHtCaption = 2;
 // clipboard counts as held.
 inline constexpr int kClipboardOpenWaitMs = 100;
 inline constexpr int kClipboardOpenRetryMs = 5;
+// Virus scanners, the search indexer, backup and sync clients open a freshly written file for a
+// moment, mostly for some tens of milliseconds, now and then for a few hundred: a file operation
+// that such a hold refuses (sharing, lock or access errors) is tried again for this long, at this
+// pace, before it counts as failed. A second covers those holds with room to spare, yet a file
+// held for good is reported while the user still connects the message with what they did, and
+// the session's end (Windows waits about five seconds before it offers to end a program) is not
+// held up by one such file.
+inline constexpr int kFileBusyWaitMs = 1000;
+inline constexpr int kFileBusyRetryMs = 20;
 inline constexpr int kWmLButtonDown = 513;
 inline constexpr int kWmRButtonDown = 516;
 
@@ -161,7 +173,12 @@ class Platform : public ui::TextCodec {
   virtual void popupMenu(ui::PopupMenu& menu, Point at) = 0;
   // Screen position of a control's client origin.
   virtual Point clientToScreen(const ui::Control& control, Point p) const = 0;
+  // Width of the primary screen in pixels; its top-left corner is (0, 0), and other screens may
+  // lie at negative coordinates, above it or to its left.
   virtual int screenWidth() const = 0;
+  // Pixels that `units` of the form's 96-DPI layout cover on the screen the form is on: forms
+  // are placed in pixels, their sizes are layout units the backend scales.
+  virtual int layoutPixels(const ui::Form& form, int units) const = 0;
   // Application-wide tooltip timing.
   virtual void setHintTiming(int pauseMs, int hideMs) = 0;
   // Runs the message loop until the main form closes.
@@ -223,6 +240,8 @@ class Platform : public ui::TextCodec {
   virtual void sleep(int ms) = 0;
 
   // --- files in the current directory ---
+  // Reading, writing and replacing wait up to kFileBusyWaitMs for a file another program holds
+  // (the wait blocks like sleep).
   virtual bool fileExists(std::string_view name) const = 0;
   // The whole file; nullopt when it is missing, locked or unreadable.
   virtual std::optional<std::string> readFile(std::string_view name) = 0;

@@ -513,6 +513,9 @@ class Form : public Control {
   void userSetMaximized(bool m) { maximized_ = m; }
 
   bool keyPreview = false;
+  // Keys reach the form as the keys they are: no input method composes text in it or in any of
+  // its controls (a panel worked by letter keys, which takes no text).
+  bool noInputMethod = false;
   bool toolWindow = false;
   // Never activated: not when shown, not even by a click on it.
   bool noActivate = false;

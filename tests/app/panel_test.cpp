@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <tuple>
 
 #include "sequence/insertion_support.h"
 #include "support/sim_fixture.h"
@@ -65,16 +66,52 @@ TEST_F(Panel, HotkeyWhileThePanelIsActiveDoesNotMoveTheCursorOrRejoin) {
   EXPECT_EQ(platform->listenRenewals(), renewals);
 }
 
-TEST_F(Panel, HotkeyPutsADraggedUpPanelBackAtTheTopButLeavesALowerOne) {
-  f().setTop(-20);
-  platform->hotkey();
-  EXPECT_EQ(f().top(), -3);
-  platform->titleBarPress();  // fold up
-  f().setTop(100);
-  desktop->activateOther(other);
-  platform->hotkey();
-  EXPECT_EQ(f().top(), 100);
+// Where the user dragged the panel (left, top) -> where the hotkey leaves it. The primary screen
+// is 1280 pixels wide from (0, 0); other screens lie above it or to its left.
+struct Drag {
+  const char* name;
+  platform::Point to, after;
+};
+void PrintTo(const Drag& d, std::ostream* os) {
+  *os << d.name;
 }
+class DraggedPanel : public Panel, public ::testing::WithParamInterface<Drag> {};
+
+TEST_P(DraggedPanel, HotkeyPutsAPanelDraggedUpBackOnThePrimaryScreensTopEdge) {
+  const Drag& d = GetParam();
+  f().setBounds({d.to.x, d.to.y, f().width(), f().height()});
+  platform->hotkey();
+  EXPECT_EQ(f().left(), d.after.x);
+  EXPECT_EQ(f().top(), d.after.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panel, DraggedPanel,
+    ::testing::Values(Drag{"AboveTheTop", {490, -20}, {490, -3}},
+                      Drag{"DownTheScreen", {490, 100}, {490, 100}},
+                      Drag{"OntoAScreenAboveAndToTheLeft", {-900, -700}, {0, -3}},
+                      Drag{"OntoAScreenAboveBeyondTheRightEdge", {1200, -400}, {1280 - 335, -3}},
+                      Drag{"OntoTheScreenToTheLeftBelowTheTop", {-900, 100}, {-900, 100}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The place at start: right of the middle of the primary screen by 150 layout pixels, scaled.
+class StartPlace : public SimFixture,
+                   public ::testing::WithParamInterface<std::tuple<int, int, int>> {};
+
+TEST_P(StartPlace, TheOffsetFromTheMiddleScalesWithTheScreen) {
+  const auto [dpi, width, left] = GetParam();
+  desktop->dpi = dpi;
+  desktop->screenWidth = width;
+  start();
+  EXPECT_EQ(panel().form.left(), left);
+  EXPECT_EQ(panel().form.top(), -3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Panel, StartPlace,
+                         ::testing::Values(std::make_tuple(96, 1280, 640 - 150),
+                                           std::make_tuple(120, 1920, 960 - 188),
+                                           std::make_tuple(144, 2560, 1280 - 225),
+                                           std::make_tuple(192, 3840, 1920 - 300)));
 
 TEST_F(Panel, RefusedForegroundChangeKeepsTheOldReturnWindow) {
   platform->hotkey();

@@ -19,6 +19,8 @@
 //                        whether each has an input context, the input events with the pointer
 //                        shape at each button release (until STOPFILE.unhook exists), then (at
 //                        STOPFILE) their texts as hex bytes of the system code page
+//   panel-input LOG      start the real program in the current folder and log how many of the
+//                        panel's windows (the panel and its controls) have an input context
 //   burst LOG            install the input hook, block the UI thread (as the paste does) while
 //                        another thread injects rounds of many pointer moves, each round
 //                        followed by a key tap and a click; then log how many moves and which
@@ -35,6 +37,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/program.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -49,6 +52,7 @@ class Recorder : public platform::ShellEvents {
   void ncLButtonDblClk(int) override {}
   void powerBroadcast(int) override {}
   void applicationDeactivate() override {}
+  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     using K = platform::InputEvent::Kind;
     switch (e.kind) {
@@ -173,6 +177,7 @@ class BurstRecorder : public platform::ShellEvents {
   void ncLButtonDblClk(int) override {}
   void powerBroadcast(int) override {}
   void applicationDeactivate() override {}
+  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     using K = platform::InputEvent::Kind;
     switch (e.kind) {
@@ -308,6 +313,27 @@ int burst(const std::wstring& logPath) {
   return 0;
 }
 
+int panelInput(const std::wstring& logPath) {
+  win32::Win32Platform p(GetModuleHandleW(nullptr));
+  app::Program program(p);
+  if (!program.start()) return 1;
+  HWND panel = reinterpret_cast<HWND>(p.handleOf(program.mainForm().form));
+  std::vector<HWND> windows{panel};
+  ::EnumChildWindows(
+      panel,
+      [](HWND w, LPARAM all) {
+        reinterpret_cast<std::vector<HWND>*>(all)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  int with = 0;
+  for (HWND w : windows)
+    with += hasInputContext(w) ? 1 : 0;
+  std::ofstream(logPath.c_str(), std::ios::binary)
+      << "panel windows " << windows.size() << " with an input context " << with << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -315,6 +341,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argv[1];
   if (mode == L"burst") return burst(argv[2]);
   if (mode == L"fields" && argc >= 4) return fields(argv[2], argv[3]);
+  if (mode == L"panel-input") return panelInput(argv[2]);
   win32::Win32Platform p(GetModuleHandleW(nullptr));
   p.setupApplicationWindow("Kolvex20 check");
   Recorder recorder(p, argv[2]);

@@ -2,7 +2,8 @@
 # Kolvex20.exe imports system DLLs only. The loader resolves an import that is not one of the
 # system's known DLLs from the exe's own folder first, so one imported DLL outside this list
 # would let a file planted beside the exe (in Downloads, say) run with the user's rights.
-# (imm32, for switching the input method off in the settings fields, is a known DLL too.)
+# (imm32, for switching the input method off in the settings fields and on the panel, is a
+# known DLL too.)
 # comctl32 is the one exception: the manifest binds it to the side-by-side system copy.
 set -euo pipefail
 exe="${KOLVEX_EXE:?}"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Fields with a 3-byte limit and the input method off (the settings window's start and end
-# fields and its sequence choice): they have no input context, and the limit counts bytes of
-# CP932, so a double-byte character counts twice, both when typed and when pasted. A field
-# without either takes whatever is typed. The pointer is reported as the shared I-beam over a
+# fields and its sequence choice), and the panel with all its controls: they have no input
+# context. The limit counts bytes of CP932, so a double-byte character counts twice, both when
+# typed and when pasted. A field without either takes whatever is typed. The pointer is reported as the shared I-beam over a
 # field and as another shape over the window's background.
 . "$(dirname "$0")/lib.sh"
 kx_setup
@@ -14,6 +14,13 @@ check_pid=$!
 kx_wait 30 "the fields window" grep -qx ready "$log"
 grep -qx 'input method edit off combo off free on' "$log" ||
   kx_fail "input contexts: $(grep '^input method' "$log")"
+# The panel takes no text: neither it nor any of its controls has an input context, so under a
+# Japanese input method its letter keys and Z still arrive as keys (not as VK_PROCESSKEY).
+mkdir -p "$KX_WORK/panel"
+(cd "$KX_WORK/panel" && wine "$KOLVEX_CHECK" panel-input "$KX_WORK/panel.log") >>"$KX_WORK/check.log" 2>&1 ||
+  kx_fail "the program did not start for the panel's check"
+grep -Eqx 'panel windows [0-9]{2,} with an input context 0' "$KX_WORK/panel.log" ||
+  kx_fail "$(cat "$KX_WORK/panel.log")"
 
 # Xvfb has no window manager: the keyboard focus follows the pointer, the field takes it by a click.
 click_field() { # click_field X Y (client coordinates of the fields window)

@@ -103,6 +103,35 @@ kx_panel_height() {
 
 kx_panel_expanded() { [ "$(kx_panel_height)" -gt 50 ]; }
 
+# A point in the middle of the panel's part of the screen: "x y".
+kx_panel_middle() {
+  local l t r b
+  read -r l t r b <<<"$(kx_probe rect TForm3)"
+  [ "$t" -ge 0 ] || t=0
+  echo "$(( (l + r) / 2 )) $(( (t + b) / 2 ))"
+}
+
+# The window of CLASS lies over the middle of the panel's place (so that it would cover the
+# panel if the panel were not top-most).
+kx_over_panel() {
+  local x y l t r b
+  read -r x y <<<"$(kx_panel_middle)"
+  read -r l t r b <<<"$(kx_probe rect "$1")"
+  [ "$l" -le "$x" ] && [ "$x" -lt "$r" ] && [ "$t" -le "$y" ] && [ "$y" -lt "$b" ] ||
+    kx_fail "$1 ($l $t $r $b) does not lie over the panel's middle $x,$y"
+}
+
+# The panel has the top-most style and nothing covers it at its middle in the z-order, as
+# WindowFromPoint reads it. (Without a window manager Wine's X11 driver maps a window shown later
+# above all others on the display, whatever the z-order says: there the X11 pointer still reaches
+# that window until the panel is raised again, by a tray click for one.)
+kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
+  kx_probe topmost TForm3 || kx_fail "the panel is not top-most after $1"
+  local at
+  at=$(kx_probe window-at $(kx_panel_middle))
+  [ "$at" = TForm3 ] || kx_fail "$at covers the panel after $1"
+}
+
 # Saves a screenshot of the whole screen and of the panel alone.
 kx_screenshot() {
   local name=$1 r

@@ -6,6 +6,8 @@
 //   wait-window CLASS [TIMEOUT_MS]     wait until a visible top-level window of CLASS exists
 //   title CLASS                        print the window title
 //   rect CLASS                         print "left top right bottom" of the window
+//   topmost CLASS                      exit 0 when the window has the top-most style
+//   window-at X Y                      print the class of the top-level window at a screen point
 //   client-rect CLASS                  print the client area in screen coordinates
 //   controls CLASS                     print "class<TAB>visible<TAB>text" for every child
 //   click CLASS TEXT                   click the child button captioned TEXT
@@ -13,6 +15,14 @@
 //   click-checkbox CLASS N             click the N-th check box (1-based, creation order)
 //   tray CLASS LPARAM                  post the tray-icon callback (1124) with LPARAM
 //   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
+//   tray-icon CLASS                    exit 0 when the window has its notification-area icon
+//   taskbar-restarted CLASS            as a restarted taskbar: the window's icon is gone, and
+//                                      "TaskbarCreated" goes to every top-level window
+//   busy-taskbar READYFILE STOPFILE    stand in front of the taskbar as one that is not ready
+//                                      yet and refuses every icon (READYFILE appears once it
+//                                      does) until STOPFILE exists
+//   hotkey-taken                       exit 0 when another program holds the hotkey Ctrl+Shift
+//                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
 //                                      window's thread
 //   caret CLASS                        print "class<TAB>text" of the window that holds the caret
@@ -42,6 +52,10 @@
 //   clip-hex                           print the clipboard's CF_TEXT as hex
 //   hold-clipboard READYFILE STOPFILE  keep the clipboard open (READYFILE appears once it is
 //                                      held) until STOPFILE exists
+//   hold-file FILE READYFILE UNTIL MS  open FILE letting nobody else read, write or replace it
+//                                      (READYFILE appears once it is held), wait until UNTIL
+//                                      exists (a file, or window:CLASS for a window), then hold
+//                                      it MS milliseconds more; exit 1 when UNTIL never came
 //   copy-marked TEXT FORMAT [DWORD]    copy TEXT (CF_TEXT) with the registered FORMAT beside
 //                                      it, holding DWORD (4 bytes) or else one zero byte, as a
 //                                      password manager marks what it copies
@@ -49,6 +63,7 @@
 //   listener LOG STOPFILE              register a clipboard format listener and log every change
 #include <windows.h>
 // After windows.h.
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -285,6 +300,14 @@ int wmain(int argc, wchar_t** argv) {
           " " + std::to_string(r.bottom));
     return 0;
   }
+  if (cmd == L"topmost")
+    return (GetWindowLongW(mustFind(arg(2)), GWL_EXSTYLE) & WS_EX_TOPMOST) ? 0 : 1;
+  if (cmd == L"window-at") {
+    HWND w = WindowFromPoint(POINT{intArg(2, 0), intArg(3, 0)});
+    if (!w) return 1;
+    print(toUtf8(classOf(GetAncestor(w, GA_ROOT))));
+    return 0;
+  }
   if (cmd == L"controls") {
     for (HWND c : children(mustFind(arg(2))))
       print(toUtf8(classOf(c)) + "\t" + (IsWindowVisible(c) ? "1" : "0") + "\t" +
@@ -325,6 +348,51 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"hotkey") {
     PostMessageW(mustFind(arg(2)), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, VK_SHIFT));
+    return 0;
+  }
+  if (cmd == L"hotkey-taken") {
+    if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT, VK_SHIFT)) return 0;
+    UnregisterHotKey(nullptr, 1);
+    return 1;
+  }
+  if (cmd == L"tray-icon") {
+    // Changing nothing of an icon succeeds only when the icon is there.
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = mustFind(arg(2));
+    nid.uID = 1;
+    return Shell_NotifyIconW(NIM_MODIFY, &nid) ? 0 : 1;
+  }
+  if (cmd == L"taskbar-restarted") {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = mustFind(arg(2));
+    nid.uID = 1;
+    if (!Shell_NotifyIconW(NIM_DELETE, &nid)) return 1;
+    return SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0
+                                                                                               : 1;
+  }
+  if (cmd == L"busy-taskbar") {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (msg == WM_COPYDATA) return FALSE;
+      return DefWindowProcW(w, msg, wParam, lParam);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, nullptr, WS_POPUP,
+                             0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w || FindWindowW(L"Shell_TrayWnd", nullptr) != w) return 1;
+    CloseHandle(CreateFileW(arg(2).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    while (GetFileAttributesW(arg(3).c_str()) == INVALID_FILE_ATTRIBUTES) {
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+      Sleep(20);
+    }
+    DestroyWindow(w);
     return 0;
   }
   if (cmd == L"focus") {
@@ -531,6 +599,26 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(50);
     CloseClipboard();
     return 0;
+  }
+  if (cmd == L"hold-file") {
+    HANDLE held = CreateFileW(arg(2).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return 1;
+    CloseHandle(CreateFileW(arg(3).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring until = arg(4);
+    const std::wstring windowClass = until.rfind(L"window:", 0) == 0 ? until.substr(7) : L"";
+    auto came = [&] {
+      return windowClass.empty() ? GetFileAttributesW(until.c_str()) != INVALID_FILE_ATTRIBUTES
+                                 : !topWindows(windowClass, nullptr, false).empty();
+    };
+    const ULONGLONG end = GetTickCount64() + 30000;
+    while (!came() && GetTickCount64() < end)
+      Sleep(5);
+    const bool ok = came();
+    if (ok) Sleep(static_cast<DWORD>(intArg(5, 0)));
+    CloseHandle(held);
+    return ok ? 0 : 1;
   }
   if (cmd == L"copy-marked") {
     HWND w = CreateWindowW(L"STATIC", L"probe copier", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,

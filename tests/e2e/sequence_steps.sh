@@ -2,17 +2,18 @@
 # into, the settings window filled in from the panel's "連番入力" like a user does, and reading
 # back what notepad holds. Sourced after lib.sh.
 
-# Starts notepad, then Kolvex20; the panel is dropped down from the tray icon.
+# Starts notepad where Wine puts it (at the top left, partly under the panel), then Kolvex20;
+# the panel is dropped down from the tray icon.
 sq_start() {
   wine notepad >/dev/null 2>&1 &
   KX_PIDS+=($!)
   kx_wait 30 "notepad" kx_probe wait-window Notepad 1000
-  # Down at the left, clear of the settings window (centred) and the panel (top).
-  kx_probe move Notepad 0 330 420 440
   kx_start_app
   kx_wait_panel
   kx_wait 30 "21 files" test -f "$KX_DATA/Kolvex20.txt"
   kx_expand_from_tray
+  kx_over_panel Notepad
+  kx_panel_on_top "the tray click"
 }
 
 # Clicks at a point of a window's client area given in 96-DPI layout units.

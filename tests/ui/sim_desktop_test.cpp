@@ -21,6 +21,7 @@ struct Recorder : platform::ShellEvents {
   void ncLButtonDblClk(int) override {}
   void powerBroadcast(int) override {}
   void applicationDeactivate() override { log->push_back("deactivate"); }
+  void endSession() override { log->push_back("end session"); }
   void inputEvent(const platform::InputEvent&) override {}
 };
 

@@ -91,6 +91,7 @@ struct Hooked : platform::ShellEvents {
   void ncLButtonDblClk(int) override {}
   void powerBroadcast(int) override {}
   void applicationDeactivate() override {}
+  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     log->push_back(std::to_string(static_cast<int>(e.kind)) + ":" + std::to_string(e.vk));
   }

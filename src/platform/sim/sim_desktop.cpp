@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -191,6 +192,11 @@ void SimDesktop::failWrite(const std::string& name, bool fail) {
     failWrite_.insert(name);
   else
     failWrite_.erase(name);
+}
+
+bool SimDesktop::fileHeld(const std::string& name) const {
+  auto it = fileHeldUntil_.find(name);
+  return it != fileHeldUntil_.end() && now_ < it->second;
 }
 
 std::optional<std::string> SimDesktop::fileBytes(const std::string& name) const {
@@ -747,9 +753,22 @@ bool SimPlatform::fileExists(std::string_view name) const {
   return fs::exists(desktop_.directory() / std::string(name));
 }
 
+bool SimPlatform::waitForFiles(std::initializer_list<std::string_view> names) {
+  const std::int64_t deadline = desktop_.now() + platform::kFileBusyWaitMs;
+  auto held = [&] {
+    return std::any_of(names.begin(), names.end(),
+                       [&](std::string_view n) { return desktop_.fileHeld(std::string(n)); });
+  };
+  while (held()) {
+    if (desktop_.now() >= deadline) return false;
+    desktop_.sleepFor(platform::kFileBusyRetryMs);
+  }
+  return true;
+}
+
 std::optional<std::string> SimPlatform::readFile(std::string_view name) {
   std::string n(name);
-  if (desktop_.readFails(n)) return std::nullopt;
+  if (desktop_.readFails(n) || !waitForFiles({n})) return std::nullopt;
   const fs::path path = desktop_.directory() / n;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -777,7 +796,7 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   std::string n(name);
   const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
   if (desktop_.onWriteAttempt) desktop_.onWriteAttempt(n);
-  if (desktop_.writeFails(n)) throw Error(failure);
+  if (desktop_.writeFails(n) || !waitForFiles({n})) throw Error(failure);
   // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
   const fs::path target = desktop_.directory() / n;
   const fs::path temp = desktop_.directory() / temporaryName(n);
@@ -799,7 +818,7 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
 void SimPlatform::replaceFileWithCopyOf(std::string_view targetName, std::string_view sourceName) {
   const std::string n(targetName);
   const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
-  if (desktop_.writeFails(n)) throw Error(failure);
+  if (desktop_.writeFails(n) || !waitForFiles({sourceName, n})) throw Error(failure);
   const fs::path source = desktop_.directory() / std::string(sourceName);
   const fs::path target = desktop_.directory() / n;
   const fs::path temp = desktop_.directory() / temporaryName(n);
@@ -950,6 +969,15 @@ void SimPlatform::titleBarDoubleClick(int hitTest) {
 
 void SimPlatform::power(int event) {
   if (events_) dispatch([&] { events_->powerBroadcast(event); });
+}
+
+int SimPlatform::layoutPixels(const ui::Form&, int units) const {
+  // Rounded to the nearest pixel, as the system's MulDiv does.
+  return static_cast<int>(std::lround(units * desktop_.dpi / 96.0));
+}
+
+void SimPlatform::endSession() {
+  if (events_) dispatch([this] { events_->endSession(); });
 }
 
 void SimPlatform::activate(ui::Form& f) {

@@ -8,11 +8,13 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -81,6 +83,10 @@ class SimDesktop {
   // the desktop in the middle of an operation.
   std::function<void(const std::string&)> onWriteAttempt;
   bool readFails(const std::string& name) const { return failRead_.count(name) > 0; }
+  // Another program (a virus scanner, a sync client) holds the file open for ms of virtual time
+  // from now and lets nobody read, write or replace it meanwhile.
+  void otherHoldsFileFor(const std::string& name, int ms) { fileHeldUntil_[name] = now_ + ms; }
+  bool fileHeld(const std::string& name) const;
   // Whether saves flush to disk before the rename (as the real program does).
   bool syncWrites = true;
   std::optional<std::string> fileBytes(const std::string& name) const;
@@ -148,6 +154,8 @@ class SimDesktop {
   // Modifier held while key is tapped (Ctrl+C is userChord(17, 67)).
   void userChord(int modifier, int key);
   int screenWidth = 1280;
+  // Dots per inch of the screen (96 is 100 %).
+  int dpi = 96;
   // Refuses foreground changes, as the system does for a program in the background.
   bool refuseForeground = false;
   std::map<platform::WindowHandle, platform::Rect> windowRects;
@@ -218,6 +226,7 @@ class SimDesktop {
   std::int64_t heldUntil_ = 0;
   std::uint64_t clipSequence_ = 0;
   std::set<std::string> failRead_, failWrite_;
+  std::map<std::string, std::int64_t> fileHeldUntil_;
   std::map<std::string, int> writes_;
   std::map<std::string, int> links_;
   int totalWrites_ = 0;
@@ -282,6 +291,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool titleBarPress(int hitTest = platform::kHtCaption);
   void titleBarDoubleClick(int hitTest = platform::kHtCaption);
   void power(int event);
+  // The user's session ends (sign-out, restart, shut-down).
+  void endSession();
   void activate(ui::Form& f);
   void input(platform::InputEvent e);
   // Closes a form by its close box; nothing for a form without one (no frame, no system menu).
@@ -305,6 +316,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void popupMenu(ui::PopupMenu& menu, platform::Point at) override;
   platform::Point clientToScreen(const ui::Control& control, platform::Point p) const override;
   int screenWidth() const override { return desktop_.screenWidth; }
+  int layoutPixels(const ui::Form& form, int units) const override;
   void setHintTiming(int pauseMs, int hideMs) override;
   void run() override;
   void quit() override { quit_ = true; }
@@ -352,6 +364,9 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void renderText(const ui::Control& control, ui::Property what);
   void dispatch(const std::function<void()>& fn) { platform::runHandler(*this, fn); }
   void ensureOpenable();
+  // Waits, as the real backend does, while another program holds one of the files; false when
+  // one is still held after platform::kFileBusyWaitMs.
+  bool waitForFiles(std::initializer_list<std::string_view> names);
   void scheduleTimer(ui::Timer& t);
   ui::Form* formOf(platform::WindowHandle w) const;
 

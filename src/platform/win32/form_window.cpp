@@ -1,6 +1,7 @@
 #include "platform/win32/form_window.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -47,7 +48,9 @@ FormWindow::FormWindow(FormHost& host, ui::Form& form, HWND owner) : host_(host)
   const std::wstring className = utf8ToWide(form.name().empty() ? "KolvexForm" : form.name());
   registerWindowClass(host.instance(), className, windowProc, CS_DBLCLKS);
 
-  HWND w = ::CreateWindowExW(0, className.c_str(), shown(form, ui::Property::Caption).c_str(),
+  // Top-most is a place in the z-order: given at creation, later only by SetWindowPos.
+  const DWORD exStyle = form.topmost() ? WS_EX_TOPMOST : 0;
+  HWND w = ::CreateWindowExW(exStyle, className.c_str(), shown(form, ui::Property::Caption).c_str(),
                              WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, form.left(), form.top(),
                              std::max(form.width(), 1), std::max(form.height(), 1), owner, nullptr,
                              host.instance(), this);
@@ -61,6 +64,7 @@ FormWindow::FormWindow(FormHost& host, ui::Form& form, HWND owner) : host_(host)
   // the settings window's controls alone hold over a megabyte, and it may never be opened.
   childWindows_ = form.visible();
   createControls(form, w);
+  applyInputMethod();
   applyStyles();
   applyFonts();
   applyColor();
@@ -75,6 +79,7 @@ void FormWindow::ensureChildWindows() {
   if (childWindows_) return;
   childWindows_ = true;
   createChildWindows(*form_, hwnd());
+  applyInputMethod();
   for (ui::Control* c : std::exchange(visibilityChanges_, {}))
     if (NativeControl* nc = find(*c)) nc->apply(*this, ui::Property::Visible);
   applyFonts();
@@ -264,7 +269,7 @@ void FormWindow::applyStyles() {
   if (f.maximizeBox) style |= WS_MAXIMIZEBOX;
   if (f.toolWindow) exStyle |= WS_EX_TOOLWINDOW;
   if (f.noActivate) exStyle |= WS_EX_NOACTIVATE;
-  if (f.topmost()) exStyle |= WS_EX_TOPMOST;
+  // The top-most bit stays as it is: SetWindowLong cannot change it (see applyTopmost).
   ::SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>(style));
   ::SetWindowLongW(hwnd(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
   ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
@@ -459,6 +464,14 @@ void FormWindow::applyTopmost() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void FormWindow::applyInputMethod() {
+  if (!form_->noInputMethod) return;
+  // Without an input context a key comes as itself (not as VK_PROCESSKEY) whatever input method
+  // the user has switched on. The association covers only the windows that exist now.
+  ::ImmAssociateContextEx(hwnd(), nullptr, IACE_CHILDREN);
+  ::ImmAssociateContextEx(hwnd(), nullptr, 0);
+}
+
 void FormWindow::applyTransparent() {
   // A transparent form is not seen at all; one with a see-through colour shows what is behind
   // it wherever it is painted in that colour.
@@ -537,6 +550,8 @@ void FormWindow::showNoActivate() {
   centerOnFirstShow();
   applyFormBounds();
   ::ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  // Above whatever top-most windows came up before it.
+  if (form_->topmost()) applyTopmost();
 }
 
 // --- keys ---

@@ -86,6 +86,8 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   void applyFonts();
   void applyColor();
   void applyTopmost();
+  // Detaches the input method from the form and its controls when the model asks for it.
+  void applyInputMethod();
   void applyTransparent();
   void applyHint(NativeControl& nc);
   void applyFocus();

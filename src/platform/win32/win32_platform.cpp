@@ -13,6 +13,10 @@ namespace {
 constexpr wchar_t kApplicationClass[] = L"TApplication";
 constexpr UINT kTrayCallback = WM_USER + 100;
 constexpr UINT kTrayId = 1;
+// At logon the taskbar may not be there yet, or too busy to answer: the icon is asked for again
+// at this pace until it is in place.
+constexpr UINT_PTR kTrayRetryTimer = 0x4B58;
+constexpr UINT kTrayRetryMs = 1000;
 // Posted to the application window: pass its activation on to the form the user works in.
 constexpr UINT kForwardActivation = WM_APP + 30;
 // On the application window: the activation went to the notification area and has not come back.
@@ -224,6 +228,10 @@ void Win32Platform::setMainForm(ui::Form& form, platform::ShellEvents& events) {
   main_ = windowOf(form);
   events_ = &events;
   taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+  // Started as administrator, the program still hears from the taskbar (a process with fewer
+  // rights) that it came back and the icon must be added again.
+  if (main_ && taskbarCreatedMessage_)
+    ::ChangeWindowMessageFilterEx(main_->hwnd(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
 }
 
 void Win32Platform::showNoActivate(ui::Form& form) {
@@ -287,6 +295,11 @@ platform::Point Win32Platform::clientToScreen(const ui::Control& control, platfo
 
 int Win32Platform::screenWidth() const {
   return ::GetSystemMetrics(SM_CXSCREEN);
+}
+
+int Win32Platform::layoutPixels(const ui::Form& form, int units) const {
+  const FormWindow* f = windowOf(form);
+  return scaleToDpi(units, f ? f->dpi() : ::GetDpiForSystem());
 }
 
 void Win32Platform::setHintTiming(int pauseMs, int hideMs) {
@@ -587,6 +600,13 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
       platform::runHandler(*this, [&] { events_->powerBroadcast(event); });
       return true;
     }
+    case WM_QUERYENDSESSION:
+      // The session may end: saving waits for WM_ENDSESSION, which tells that it really does.
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (wParam) platform::runHandler(*this, [this] { events_->endSession(); });
+      return true;
     case WM_ACTIVATEAPP:
       if (wParam) {
         if (appWindow_) ::KillTimer(appWindow_.get(), kDeactivationTimer);
@@ -607,10 +627,14 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
         platform::runHandler(*this, [this, &e] { events_->inputEvent(*e); });
       }
       return true;
+    case WM_TIMER:
+      if (wParam != kTrayRetryTimer) return false;
+      tryAddTrayIcon();
+      return true;
     default:
-      if (taskbarCreatedMessage_ && msg == taskbarCreatedMessage_ && trayAdded_) {
+      if (taskbarCreatedMessage_ && msg == taskbarCreatedMessage_ && trayWanted_) {
         trayAdded_ = false;
-        addTrayIcon(wideToAnsi(trayTip_));
+        tryAddTrayIcon();
       }
       return false;
   }
@@ -622,8 +646,10 @@ void Win32Platform::registerHotkey() {
   HWND m = mainHwnd();
   if (!m) return;
   if (!hotkeyAtom_) hotkeyAtom_.reset(::GlobalAddAtomW(L"Myhotkey1"));
-  hotkeyRegistered_ =
-      ::RegisterHotKey(m, hotkeyAtom_.get(), MOD_CONTROL | MOD_SHIFT, VK_SHIFT) != FALSE;
+  // Once per press: held down, the keyboard's repeat would run the whole summoning again and
+  // again.
+  hotkeyRegistered_ = ::RegisterHotKey(m, hotkeyAtom_.get(), MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT,
+                                       VK_SHIFT) != FALSE;
 }
 
 void Win32Platform::unregisterHotkey() {
@@ -639,6 +665,17 @@ void Win32Platform::addTrayIcon(std::string_view tip) {
         ::LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                      ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
   trayTip_ = ansiToWide(tip);
+  trayWanted_ = true;
+  tryAddTrayIcon();
+}
+
+void Win32Platform::tryAddTrayIcon() {
+  HWND m = mainHwnd();
+  if (!m) return;
+  if (!trayWanted_ || trayAdded_) {
+    ::KillTimer(m, kTrayRetryTimer);
+    return;
+  }
   NOTIFYICONDATAW nid{};
   nid.cbSize = sizeof(nid);
   nid.hWnd = m;
@@ -647,13 +684,19 @@ void Win32Platform::addTrayIcon(std::string_view tip) {
   nid.uCallbackMessage = kTrayCallback;
   nid.hIcon = trayIcon_.get();
   trayTip_.copy(nid.szTip, std::size(nid.szTip) - 1);
-  ::Shell_NotifyIconW(NIM_ADD, &nid);
-  trayAdded_ = true;
+  // An add that timed out may still have arrived: then the icon is there to be modified.
+  trayAdded_ = ::Shell_NotifyIconW(NIM_ADD, &nid) || ::Shell_NotifyIconW(NIM_MODIFY, &nid);
+  if (trayAdded_)
+    ::KillTimer(m, kTrayRetryTimer);
+  else
+    ::SetTimer(m, kTrayRetryTimer, kTrayRetryMs, nullptr);
 }
 
 void Win32Platform::removeTrayIcon() {
+  trayWanted_ = false;
   HWND m = mainHwnd();
   if (!m) return;
+  ::KillTimer(m, kTrayRetryTimer);
   NOTIFYICONDATAW nid{};
   nid.cbSize = sizeof(nid);
   nid.hWnd = m;
@@ -735,11 +778,37 @@ bool Win32Platform::fileExists(std::string_view name) const {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+// The time one file operation may spend waiting for a file another program holds for a moment.
+class FileBusyWait {
+ public:
+  // After a step failed with `error`: true, after a pause, while trying it again is worthwhile.
+  bool again(DWORD error) const {
+    // ERROR_ACCESS_DENIED also stands for a file that is being deleted or replaced by another
+    // program, and for a file open elsewhere that MoveFileEx cannot replace.
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE;
+    if (!held || ::GetTickCount64() >= deadline_) return false;
+    ::Sleep(platform::kFileBusyRetryMs);
+    return true;
+  }
+
+ private:
+  ULONGLONG deadline_ = ::GetTickCount64() + platform::kFileBusyWaitMs;
+};
+}  // namespace
+
 std::optional<std::string> Win32Platform::readFile(std::string_view name) {
   // Other readers may share the file; a writer may not change it under us.
-  UniqueHandle file =
-      fileHandle(::CreateFileW(ansiToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::wstring path = ansiToWide(name);
+  auto open = [&path] {
+    return fileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  const FileBusyWait wait;
+  UniqueHandle file = open();
+  while (!file && wait.again(::GetLastError()))
+    file = open();
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
@@ -763,6 +832,19 @@ namespace {
 std::wstring temporaryNameFor(const std::wstring& target) {
   return target + L".tmp";
 }
+
+// Puts the complete temporary file in the target's place, waiting while the target is held.
+bool replaceWhenFree(const std::wstring& temporary, const std::wstring& target,
+                     const FileBusyWait& wait) {
+  auto move = [&] {
+    return ::MoveFileExW(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  };
+  bool moved = move();
+  while (!moved && wait.again(::GetLastError()))
+    moved = move();
+  return moved;
+}
 }  // namespace
 
 void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
@@ -772,9 +854,15 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   // writing through it would change that file too.
   ::DeleteFileW(temporary.c_str());
   bool written = false;
+  const FileBusyWait wait;
   {
-    UniqueHandle file = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    auto create = [&temporary] {
+      return fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueHandle file = create();
+    while (!file && wait.again(::GetLastError()))
+      file = create();
     if (file) {
       std::size_t done = 0;
       while (done < bytes.size()) {
@@ -789,9 +877,7 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
       written = done == bytes.size() && ::FlushFileBuffers(file.get());
     }
   }
-  if (written && ::MoveFileExW(temporary.c_str(), target.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return;
+  if (written && replaceWhenFree(temporary, target, wait)) return;
   ::DeleteFileW(temporary.c_str());
   std::string message = fromUtf8("ファイル ");
   message.append(name);
@@ -804,20 +890,28 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
   const std::wstring target = ansiToWide(targetName);
   const std::wstring source = ansiToWide(sourceName);
   const std::wstring temporary = temporaryNameFor(target);
+  const FileBusyWait wait;
   // A second name for the source's bytes costs nothing, whatever their size. A temporary file
   // left over by an earlier try is in the way only then.
-  bool ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  auto link = [&] {
+    return ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+  };
+  bool ready = link();
   if (!ready && ::GetLastError() == ERROR_ALREADY_EXISTS && ::DeleteFileW(temporary.c_str()))
-    ready = ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
-  if (!ready && ::CopyFileW(source.c_str(), temporary.c_str(), FALSE)) {
+    ready = link();
+  while (!ready && wait.again(::GetLastError()))
+    ready = link();
+  auto copyBytes = [&] { return ::CopyFileW(source.c_str(), temporary.c_str(), FALSE) != FALSE; };
+  bool copied = !ready && copyBytes();
+  while (!ready && !copied && wait.again(::GetLastError()))
+    copied = copyBytes();
+  if (copied) {
     // FAT and exFAT have no links: the copy must be on the disk before it replaces the target.
     UniqueHandle copy = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ready = copy && ::FlushFileBuffers(copy.get());
   }
-  if (ready && ::MoveFileExW(temporary.c_str(), target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return;
+  if (ready && replaceWhenFree(temporary, target, wait)) return;
   ::DeleteFileW(temporary.c_str());
   std::string message = fromUtf8("ファイル ");
   message.append(targetName);

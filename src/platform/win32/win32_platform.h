@@ -36,6 +36,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   void popupMenu(ui::PopupMenu& menu, platform::Point at) override;
   platform::Point clientToScreen(const ui::Control& control, platform::Point p) const override;
   int screenWidth() const override;
+  int layoutPixels(const ui::Form& form, int units) const override;
   void setHintTiming(int pauseMs, int hideMs) override;
   void run() override;
   // The message loop ends (for the forms as for the program).
@@ -103,6 +104,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   HWND clipboardOwnerWindow() const;
   void notifyOwnClipboardChange();
   void trayIconCommand(DWORD message);
+  // Adds the icon the program asked for; while the notification area refuses it, tries again.
+  void tryAddTrayIcon();
 
   HINSTANCE instance_;
   UniqueHandle instanceMutex_;
@@ -120,6 +123,8 @@ class Win32Platform : public platform::Platform, public FormHost {
 
   UniqueIcon trayIcon_;
   std::wstring trayTip_;
+  // The program asked for its icon (and has not removed it), and whether the icon is there.
+  bool trayWanted_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreatedMessage_ = 0;
 

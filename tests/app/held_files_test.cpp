@@ -1,0 +1,67 @@
+// Slot files another program holds: for a moment (a virus scanner, the search indexer, a sync
+// client looking at a fresh file), which the program waits out, or for longer, which must cost
+// no history.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/sim_fixture.h"
+
+namespace {
+
+using testing_support::bytes;
+using testing_support::SimFixture;
+
+class HeldFiles : public SimFixture {
+ protected:
+  // Summoned with the hotkey and put away by releasing Shift, which saves everything.
+  void summonAndRelease() {
+    platform->hotkey();
+    desktop->advance(100);
+    platform->keyUp(panel().form, 16);
+    desktop->advance(100);
+  }
+};
+
+TEST_F(HeldFiles, AFileHeldForAMomentIsLoadedAndSavedAfterTheWait) {
+  writeSlotFiles({"a", "b", "c"});
+  desktop->otherHoldsFileFor("Kolvex2.txt", 300);
+  start();
+  EXPECT_EQ(slotText(2), "b");
+  desktop->otherHoldsFileFor("Kolvex4.txt", 300);
+  copy("d");
+  EXPECT_EQ(slotFile(4), "d");
+  EXPECT_EQ(errorCount(), 0);
+}
+
+TEST_F(HeldFiles, ASlotFileThatCouldNotBeReadAtStartKeepsItsHistoryUntilTheSlotGetsAText) {
+  writeSlotFiles({"a", "b", "c"});
+  desktop->otherHoldsFileFor("Kolvex2.txt", 5000);
+  start();
+  ASSERT_EQ(slotText(2), "\r\n");  // what a box holds before anything is loaded into it
+  EXPECT_EQ(errorCount(), 0);
+  desktop->advance(5000);
+
+  // Every save of everything: the Shift release, the session's end.
+  summonAndRelease();
+  EXPECT_EQ(slotFile(2), "b");
+  EXPECT_EQ(slotFile(3), "c");
+  platform->endSession();
+  EXPECT_EQ(slotFile(2), "b");
+
+  // A text of its own (here the editor's) reaches the file as any slot's does.
+  store().setText(2, bytes("b corrected"));
+  store().syncFiles();
+  EXPECT_EQ(slotFile(2), "b corrected");
+  EXPECT_EQ(errorCount(), 0);
+}
+
+TEST_F(HeldFiles, AMissingSlotFileIsNoHistoryToKeep) {
+  writeSlotFiles({"a", "b", "c"});
+  std::filesystem::remove(dir / "Kolvex2.txt");
+  start();
+  summonAndRelease();
+  EXPECT_EQ(slotFile(2), "\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The session ends (Wine's `wineboot -e -f`, as a sign-out or restart of Windows does) after the
+# user corrected a slot in the editor, deleted one and kept one, none of which has reached all
+# files yet: afterwards every file holds exactly what the panel showed, and the program has
+# ended.
+. "$(dirname "$0")/lib.sh"
+kx_setup
+
+kx_start_app
+kx_wait_panel
+kx_copy_into_slots 1 one two three four five
+
+# A slot's menu item: 削除 is the first of two, 編集 the second.
+menu_item() { # menu_item SLOT_TEXT 1|2
+  local x y ml mt mr mb
+  read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no slot text '$1'"
+  xdotool mousemove $((x + 6)) $((y + 6)) click 3
+  read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+  xdotool mousemove $(((ml + mr) / 2)) $((mt + (2 * $2 - 1) * (mb - mt) / 4))
+  sleep 0.2
+  xdotool click 1
+}
+shown_slots() { kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3 | tr '\n' ' '; }
+
+# Correct C in the editor: " fixed" typed at the end of its text.
+kx_expand_from_tray
+menu_item three 2
+kx_wait 10 "the editor window" kx_probe wait-window TForm1 100
+read -r l t r b <<<"$(kx_probe client-rect TForm1)"
+xdotool mousemove $((l + 60)) $((t + 60))
+sleep 0.3
+xdotool click 1 key ctrl+End
+xdotool type --delay 40 " fixed"
+read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
+xdotool mousemove "$x" "$y" click 1
+kx_probe dialog-action Kolvex20 yes || kx_fail "no question at the editor's close"
+kx_wait 10 "the corrected text captured into F" kx_file_is "$KX_DATA/Kolvex6.txt" "three fixed"
+
+# Delete B, then keep A.
+kx_expand_from_tray
+menu_item two 1
+kx_probe dialog-action Kolvex20 yes || kx_fail "no question before deleting"
+kx_wait 10 "B deleted" eval '[ "$(shown_slots)" = "one three fixed four five three fixed " ]'
+sleep 0.7  # past the guard window of the deletion
+kx_probe click-checkbox TForm3 1
+kx_wait 10 "A kept" eval '[ "$(kx_probe checkboxes TForm3 | head -1 | cut -f2)" = 1 ]'
+sleep 0.3
+mapfile -t shown < <(kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3)
+kx_file_is "$KX_DATA/Kolvex2.txt" two || kx_fail "B's file was written before the session's end"
+
+wineboot -e -f
+kx_wait 20 "Kolvex20 to end with the session" kx_not_running "$KX_APP_PID"
+
+[ "${#shown[@]}" -eq 5 ] || kx_fail "the panel showed ${#shown[@]} slots: ${shown[*]}"
+for i in 1 2 3 4 5; do
+  kx_file_is "$KX_DATA/Kolvex$i.txt" "${shown[i - 1]}" ||
+    kx_fail "Kolvex$i.txt holds '$(cat "$KX_DATA/Kolvex$i.txt")', the panel showed '${shown[i - 1]}'"
+done
+for i in $(seq 6 20); do
+  kx_file_is "$KX_DATA/Kolvex$i.txt" "" || kx_fail "Kolvex$i.txt is not empty"
+done
+kx_file_is "$KX_DATA/Kolvex20.ini" "A" || kx_fail "keep state '$(cat "$KX_DATA/Kolvex20.ini")'"
