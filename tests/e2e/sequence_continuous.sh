@@ -21,9 +21,13 @@ log="$KX_WORK/clipboard.log"
 wine "$KOLVEX_PROBE" listener "$log" "$KX_WORK/stop-listener" >/dev/null 2>&1 &
 KX_PIDS+=($!)
 kx_wait 30 "the clipboard listener" test -s "$log"
+# Notepad was opened after the panel and lies over its strip: under Wine that covers even a
+# top-most window (see lib.sh). A tray click brings the panel up, as a user would.
+kx_expand_from_tray
 read -r left top _ <<<"$(kx_probe rect TForm3)"
 xdotool mousemove $((left + 60)) $((top + 8)) click 1
 sleep 1
+kx_expand_from_tray
 sq_click_child TForm3 "連番中止"
 sq_run_ended
 sleep 1
