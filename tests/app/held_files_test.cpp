@@ -56,6 +56,19 @@ TEST_F(HeldFiles, ASlotFileThatCouldNotBeReadAtStartKeepsItsHistoryUntilTheSlotG
   EXPECT_EQ(errorCount(), 0);
 }
 
+TEST_F(HeldFiles, ADefinitionFileThatCouldNotBeReadAtStartKeepsItsDefinitions) {
+  const std::string ini = "A\r\n" + cp932("定義1") + ",x,y";
+  writeSlotFiles({"a", "b"}, ini);
+  desktop->otherHoldsFileFor("Kolvex20.ini", 5000);
+  start();
+  desktop->advance(5000);
+  platform->click(store().box(1));  // a keep change
+  desktop->advance(600);
+  summonAndRelease();
+  platform->endSession();
+  EXPECT_EQ(file("Kolvex20.ini"), ini);
+}
+
 TEST_F(HeldFiles, AMissingSlotFileIsNoHistoryToKeep) {
   writeSlotFiles({"a", "b", "c"});
   std::filesystem::remove(dir / "Kolvex2.txt");
