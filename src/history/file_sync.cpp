@@ -1,5 +1,7 @@
 #include "history/file_sync.h"
 
+#include <algorithm>
+
 #include "files/companion.h"
 
 namespace history {
@@ -9,6 +11,16 @@ constexpr int kSlots = files::kSlotCount;
 
 std::size_t k(int i) {
   return static_cast<std::size_t>(i);
+}
+
+// Equal texts: the ends are compared first, where texts of the same length most often differ
+// (a log's last line, a counter at the end).
+bool sameContent(const ui::Text& a, const ui::Text& b) {
+  const std::string& x = a.bytes();
+  const std::string& y = b.bytes();
+  if (x.size() != y.size()) return false;
+  const std::size_t tail = std::min<std::size_t>(x.size(), 64);
+  return x.compare(x.size() - tail, tail, y, y.size() - tail, tail) == 0 && a == b;
 }
 
 // Names a parked copy of slot i's file and companion go by while a rotation goes on; a kill
@@ -25,10 +37,18 @@ SlotFileSync::Loaded SlotFileSync::load(int i) const {
   const std::string name = files::slotFileName(i);
   std::optional<std::string> bytes = p_.readFile(name);
   if (!bytes) return {p_.fileExists(name) ? Found::Unreadable : Found::Missing, {}};
-  std::string text = files::normalizeLoadedText(*bytes, p_);
-  if (text != *bytes) return {Found::Text, ui::Text::fromBytes(std::move(text)), false};
+  const std::size_t onDisk = bytes->size();
+  std::string text = files::normalizeLoadedText(std::move(*bytes), p_);
+  // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
+  // the same bytes.
+  if (text.size() != onDisk) return {Found::Text, ui::Text::fromBytes(std::move(text)), false};
   if (text.empty()) return {Found::Text, {}};
-  // A file as the program writes it may have its exact form beside it.
+  // A file as the program writes it may have its exact form beside it; its bytes are hashed
+  // only when the slot has any.
+  bool any = false;
+  for (const std::string& name : p_.listFiles(files::companionPrefix(i)))
+    any = any || files::companionHash(i, name).has_value();
+  if (!any) return {Found::Text, ui::Text::fromBytes(std::move(text))};
   const std::optional<std::string> companion =
       p_.readFile(files::companionName(i, files::bytesHash(text)));
   if (companion)
@@ -154,10 +174,9 @@ void SlotFileSync::sync(const Texts& texts, bool keepGoing) {
     const ui::Text& t = texts(i);
     FileState& f = state(i);
     if (f.unread && t.sameAs(f.placeholder)) continue;
-    if (f.known && (f.held.sameAs(t) || f.held == t)) {
-      f.held = t;  // the same characters from now on, so the next look is quick
-      continue;
-    }
+    // Identity alone: comparing the contents of every slot after every change would read
+    // megabytes each time.
+    if (f.known && f.held.sameAs(t)) continue;
     pending[k(i)] = any = true;
   }
   if (!any) return;
@@ -168,7 +187,7 @@ void SlotFileSync::sync(const Texts& texts, bool keepGoing) {
     for (int j = 1; j <= kSlots && !source[k(i)]; ++j)
       if (j != i && holds(j, texts(i))) source[k(i)] = j;
     for (int j = 1; j <= kSlots && !source[k(i)]; ++j)
-      if (j != i && state(j).known && state(j).held == texts(i)) source[k(i)] = j;
+      if (j != i && state(j).known && sameContent(state(j).held, texts(i))) source[k(i)] = j;
   }
   auto needed = [&](int i) {
     for (int m = 1; m <= kSlots; ++m)

@@ -2,6 +2,16 @@
 
 namespace ui {
 
+namespace {
+// ASCII is the same in code page 932 and in UTF-8: no conversion needed either way.
+bool isAscii(std::string_view s) {
+  unsigned char any = 0;
+  for (char c : s)
+    any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+}  // namespace
+
 const std::string& Text::none() {
   static const std::string empty;
   return empty;
@@ -25,6 +35,7 @@ Text TextCodec::make(std::string bytes, std::string utf8) const {
 }
 
 Text TextCodec::fromUnicode(std::string_view utf8) const {
+  if (isAscii(utf8)) return Text::fromBytes(std::string(utf8));
   std::string bytes = encode(utf8);
   if (decode(bytes) == utf8) return Text::fromBytes(std::move(bytes));
   return make(std::move(bytes), std::string(utf8));
@@ -33,12 +44,14 @@ Text TextCodec::fromUnicode(std::string_view utf8) const {
 Text TextCodec::fromBytesAndUnicode(std::string bytes, std::string_view utf8) const {
   // A Unicode text the bytes were not made from (one the system derived through the wrong code
   // page, say) would put another text beside them: the bytes are what the program gave.
-  if (decode(bytes) == utf8 || encode(utf8) != bytes) return Text::fromBytes(std::move(bytes));
+  if ((isAscii(bytes) && bytes == utf8) || decode(bytes) == utf8 || encode(utf8) != bytes)
+    return Text::fromBytes(std::move(bytes));
   return make(std::move(bytes), std::string(utf8));
 }
 
 std::string TextCodec::unicodeOf(const Text& t) const {
-  return t.hasExact() ? t.exact() : decode(t.bytes());
+  if (t.hasExact()) return t.exact();
+  return isAscii(t.bytes()) ? t.bytes() : decode(t.bytes());
 }
 
 Text TextCodec::join(std::initializer_list<const Text*> parts) const {

@@ -65,6 +65,14 @@ class Converter {
   iconv_t cd_;
 };
 
+// ASCII is the same in both.
+bool ascii(std::string_view s) {
+  unsigned char any = 0;
+  for (char c : s)
+    any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
 std::size_t utf8Length(std::string_view s) {
   const auto b = static_cast<unsigned char>(s[0]);
   const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
@@ -74,6 +82,7 @@ std::size_t utf8Length(std::string_view s) {
 }  // namespace
 
 std::string simDecode(std::string_view bytes) {
+  if (ascii(bytes)) return std::string(bytes);
   static const Converter toUtf8("UTF-8", "CP932");
   return toUtf8.convert(bytes, "\xE3\x83\xBB", [](std::string_view rest) {
     const auto b = static_cast<unsigned char>(rest[0]);
@@ -82,6 +91,7 @@ std::string simDecode(std::string_view bytes) {
 }
 
 std::string simEncode(std::string_view utf8) {
+  if (ascii(utf8)) return std::string(utf8);
   static const Converter toCp932("CP932", "UTF-8");
   return toCp932.convert(utf8, "?", utf8Length);
 }
@@ -145,10 +155,14 @@ void SimDesktop::setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
 
 namespace {
 SimDesktop::ClipText ansiText(std::string bytes) {
-  std::string unicode = simDecode(std::string_view(bytes).substr(0, bytes.find('\0')));
-  return {std::move(bytes), std::move(unicode), true, true};
+  return {std::move(bytes), {}, true, true, true};
 }
 }  // namespace
+
+std::string SimDesktop::clipboardUnicode() const {
+  if (!clip_.unicodeDerived) return clip_.unicode;
+  return simDecode(std::string_view(clip_.bytes).substr(0, clip_.bytes.find('\0')));
+}
 
 void SimDesktop::otherCopiesText(std::string bytes) {
   setClipboard(ClipKind::Text, ansiText(std::move(bytes)), nullptr);
@@ -651,7 +665,8 @@ ui::Text SimPlatform::readClipboardText() {
   const SimDesktop::ClipText& c = desktop_.clipboardText();
   platform::ClipboardFormats f;
   f.ansi = c.bytes.substr(0, c.bytes.find('\0'));
-  f.unicode = c.unicode.substr(0, c.unicode.find('\0'));
+  // A Unicode text the system derived from the bytes says nothing beyond them.
+  if (!(c.ansiFirst && c.unicodeDerived)) f.unicode = c.unicode.substr(0, c.unicode.find('\0'));
   f.ansiFirst = c.ansiFirst;
   f.ansiIsCp932 = c.ansiIsCp932;
   return platform::clipboardText(f, *this);

@@ -47,7 +47,7 @@ class SimDesktop {
   // The stored CF_TEXT bytes (possibly with a zero byte inside).
   const std::string& clipboardBytes() const { return clipBytes_; }
   // The CF_UNICODETEXT (as UTF-8): what a Unicode program pastes.
-  const std::string& clipboardUnicode() const { return clipUnicode_; }
+  std::string clipboardUnicode() const;
   // A program that writes code page 932 bytes (CF_TEXT); the system derives the Unicode text.
   void otherCopiesText(std::string bytes);
   // A Unicode program (CF_UNICODETEXT, UTF-8 here); the system derives the bytes.
@@ -182,9 +182,11 @@ class SimDesktop {
   // The text formats as a writer left them.
   struct ClipText {
     std::string bytes;    // CF_TEXT
-    std::string unicode;  // CF_UNICODETEXT, UTF-8
+    std::string unicode;  // CF_UNICODETEXT, UTF-8 (unless derived)
     bool ansiFirst = true;
     bool ansiIsCp932 = true;
+    // The system derives CF_UNICODETEXT from the bytes when asked (nothing beyond them).
+    bool unicodeDerived = false;
   };
   void setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
                     std::vector<ClipFormat> formats = {});
@@ -220,7 +222,6 @@ class SimDesktop {
   ClipKind clipKind_ = ClipKind::Empty;
   ClipText clip_;
   const std::string& clipBytes_ = clip_.bytes;
-  const std::string& clipUnicode_ = clip_.unicode;
   std::vector<ClipFormat> clipFormats_;
   bool clipHeld_ = false;
   std::int64_t heldUntil_ = 0;
