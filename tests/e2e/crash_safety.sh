@@ -252,10 +252,23 @@ restart_after_change() {
   kx_expand_from_tray
 }
 restart_after_change
+slot_holds() { [ "$(kx_slot_ids | cut -d' ' -f"$1")" = "$2" ]; }
+changed=0
 for c in $(seq 1 "$changes"); do
-  before=("${state[@]}")
   filled=0
-  for id in "${before[@]}"; do [ "$id" = empty ] || filled=$((filled + 1)); done
+  for id in "${state[@]}"; do [ "$id" = empty ] || filled=$((filled + 1)); done
+  # Deletions empty the store: new copies fill it again.
+  if [ "$filled" -lt 6 ]; then
+    while [ "$filled" -lt 12 ]; do
+      kx_copy_file "$(kx_text $next "$size")"
+      filled=$((filled + 1))
+      kx_wait 60 "text $next in slot $filled" slot_holds "$filled" "$next"
+      next=$((next + 1))
+    done
+    read -r -a state <<<"$(kx_slot_ids)"
+    kx_expand_from_tray
+  fi
+  before=("${state[@]}")
   kept=$(kept_count)
   after=("${before[@]}")
   # These saves move files by links and write no text: a few milliseconds in all.
@@ -309,8 +322,10 @@ now:    ${now[*]}"
   fi
   outcomes["$kind $outcome"]=$((${outcomes["$kind $outcome"]:-0} + 1))
   echo "change $c ($kind of slot $d, killed ${delay_us} us into the save): $outcome"
+  changed=$((changed + 1))
   restart_after_change
 done
+[ "$changed" -eq "$changes" ] || kx_fail "only $changed of $changes changes were made"
 kill_now
 
 cut=0
@@ -320,6 +335,6 @@ for key in "${!outcomes[@]}"; do
     cut=$((cut + outcomes[$key])) ;;
   esac
 done
-echo "$((kills + changes)) kills survived, $cut of them inside a save (seed $seed)"
+echo "$((kills + changed)) kills survived, $cut of them inside a save (seed $seed)"
 # Kills that all fall after the saves would prove little.
 [ "$cut" -gt 0 ] || kx_fail "no kill fell inside a save (seed $seed)"
