@@ -465,14 +465,27 @@ UINT clipboardCodePage() {
   return codePage;
 }
 
-// Whether the copying program set CF_TEXT itself before any CF_UNICODETEXT: the system lists
-// the formats in the order they were set, the ones it derives after them.
-bool ansiSetFirst() {
+// The order in which the copying program set the text formats: the system lists them in that
+// order, and the ones it derives (from the bytes, or the locale it adds when the clipboard is
+// closed) after them.
+struct TextFormatOrder {
+  bool ansiFirst = false;   // CF_TEXT set before any CF_UNICODETEXT
+  bool unicodeSet = false;  // CF_UNICODETEXT set by the program, not derived from the bytes
+};
+TextFormatOrder textFormatOrder() {
+  TextFormatOrder order;
+  bool ansi = false, locale = false;
   for (UINT f = ::EnumClipboardFormats(0); f; f = ::EnumClipboardFormats(f)) {
-    if (f == CF_TEXT) return true;
-    if (f == CF_UNICODETEXT) return false;
+    if (f == CF_TEXT) {
+      ansi = order.ansiFirst = true;
+    } else if (f == CF_LOCALE) {
+      locale = true;
+    } else if (f == CF_UNICODETEXT) {
+      order.unicodeSet = !ansi || !locale;
+      return order;
+    }
   }
-  return false;
+  return order;
 }
 
 }  // namespace
@@ -481,9 +494,14 @@ ui::Text Win32Platform::readClipboardText() {
   ClipboardSession session(clipboardOwnerWindow(), *this);
   if (platform::isPrivateContent(clipboardMarks())) return {};
   platform::ClipboardFormats f;
+  const TextFormatOrder order = textFormatOrder();
   f.ansi = clipboardChars<char>(CF_TEXT);
-  std::optional<std::wstring> wide = clipboardChars<wchar_t>(CF_UNICODETEXT);
-  f.ansiFirst = ansiSetFirst();
+  f.ansiFirst = order.ansiFirst;
+  // A Unicode text the system derives from the bytes says nothing beyond them; it is not read
+  // (Wine keeps each one it derives in the reading program until that program next empties the
+  // clipboard).
+  std::optional<std::wstring> wide;
+  if (!f.ansiFirst || order.unicodeSet) wide = clipboardChars<wchar_t>(CF_UNICODETEXT);
   const UINT codePage = clipboardCodePage();
   // A program that writes bytes writes them in the system's code page; the locale the system
   // puts beside them follows the keyboard layout of the moment, so on a code page 932 system it
