@@ -108,8 +108,6 @@ class SlotStore {
   // Line 0 of the definition file := the keep state, and the file written (when `always`, also
   // if the line is as it was). Never over a definition file that could not be read at start.
   void saveKeepLine(bool always);
-  // Slot i's file holds exactly the slot's text.
-  bool fileCurrent(int i) const { return files_.holds(i, text(i)); }
   // Line 0 of the definition file as it is on disk (nullopt: unknown, so written at the next
   // sync); `unreadable` keeps the file from being written over.
   void noteKeepLineOnDisk(std::optional<std::string> line, bool unreadable = false) {

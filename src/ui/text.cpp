@@ -68,8 +68,4 @@ Text TextCodec::join(std::initializer_list<const Text*> parts) const {
   return make(std::move(bytes), std::move(utf8));
 }
 
-bool TextCodec::encodable(std::string_view utf8) const {
-  return decode(encode(utf8)) == utf8;
-}
-
 }  // namespace ui

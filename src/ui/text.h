@@ -63,8 +63,6 @@ class TextCodec {
   std::string unicodeOf(const Text& t) const;
   // The texts one after the other.
   Text join(std::initializer_list<const Text*> parts) const;
-  // Whether every character has its own code (nothing would be lost in the bytes).
-  bool encodable(std::string_view utf8) const;
 
  private:
   Text make(std::string bytes, std::string utf8) const;

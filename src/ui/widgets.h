@@ -222,13 +222,9 @@ class TextBox : public Control {
   void setText(Text t) {
     text_ = std::move(t);  // always notify: a backend may have edited its copy
     selStart_ = selLength_ = 0;
-    ++revision_;
     notify(Property::Text);
   }
   void clear() { setText(Text()); }
-  // Changes with every change of the text, so a copy of it elsewhere can tell whether it is
-  // still current.
-  std::uint64_t revision() const { return revision_; }
   bool empty() const { return text_.empty(); }
 
   // Caret at the start and scrolled into view, so a short box shows the first line.
@@ -250,10 +246,7 @@ class TextBox : public Control {
     selStart_ = pos;
     selLength_ = 0;
   }
-  void userSetText(Text t) {
-    text_ = std::move(t);
-    ++revision_;
-  }
+  void userSetText(Text t) { text_ = std::move(t); }
 
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool r) { readOnly_ = r; }
@@ -272,7 +265,6 @@ class TextBox : public Control {
 
  private:
   Text text_;
-  std::uint64_t revision_ = 0;
   int selStart_ = 0;
   int selLength_ = 0;
   bool readOnly_ = false;
