@@ -86,6 +86,9 @@ inline constexpr const char* kExcludeFromMonitorFormat =
     "ExcludeClipboardContentFromMonitorProcessing";
 inline constexpr const char* kHistoryPermissionFormat = "CanIncludeInClipboardHistory";
 inline constexpr const char* kViewerIgnoreFormat = "Clipboard Viewer Ignore";
+// With kHistoryPermissionFormat, a DWORD 0 in each keeps a text out of Windows' own clipboard
+// history and cloud clipboard.
+inline constexpr const char* kCloudPermissionFormat = "CanUploadToCloudClipboard";
 
 // The marks found on the clipboard beside its text.
 struct ClipboardMarks {
@@ -203,6 +206,10 @@ class Platform : public ui::TextCodec {
   // locale), so every program pastes the exact text, whatever the keyboard layout; reading it
   // back gives the same text.
   virtual void writeClipboardText(const ui::Text& text) = 0;
+  // The same for a text that is on the clipboard only to be pasted at once (a value of a
+  // sequence run), marked so that Windows' clipboard history and cloud clipboard leave it out.
+  // The marks are the program's own: reading it back gives the text all the same.
+  virtual void writePasteText(const ui::Text& text) = 0;
   virtual void clearClipboard() = 0;
   // Clipboard change notifications to the main form; starting delivers one notification at once.
   virtual void startClipboardListening() = 0;

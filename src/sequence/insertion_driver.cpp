@@ -122,7 +122,7 @@ void InsertionDriver::insert() {
   ui::Text text = composed({}, settings.lineBreak ? lineBreak : ui::Text());
   // The clipboard first: when another program holds it open the write fails here, and nothing
   // has happened yet - the field keeps its content and the same value goes in at the next click.
-  p_.writeClipboardText(text);
+  p_.writePasteText(text);
   state_.lastInsertedText = std::move(text);
 
   const bool over = run_.CompleteInsertion(settings);

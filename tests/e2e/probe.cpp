@@ -395,6 +395,12 @@ int wmain(int argc, wchar_t** argv) {
     DestroyWindow(w);
     return 0;
   }
+  if (cmd == L"foreground") {
+    HWND w = GetForegroundWindow();
+    if (!w) return 1;
+    print(toUtf8(classOf(w)));
+    return 0;
+  }
   if (cmd == L"focus") {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
@@ -587,6 +593,20 @@ int wmain(int argc, wchar_t** argv) {
     std::string text;
     if (!readClipboard(nullptr, text)) return 1;
     print(hex(text));
+    return 0;
+  }
+  if (cmd == L"clip-dword") {  // the DWORD of a registered format; "none" when it is absent
+    const UINT format = RegisterClipboardFormatW(arg(2).c_str());
+    if (!format || !OpenClipboard(nullptr)) return 1;
+    std::string out = "none";
+    if (HANDLE h = GetClipboardData(format); h && GlobalSize(h) >= sizeof(DWORD)) {
+      DWORD value = 0;
+      memcpy(&value, GlobalLock(h), sizeof value);
+      GlobalUnlock(h);
+      out = std::to_string(value);
+    }
+    CloseClipboard();
+    print(out);
     return 0;
   }
   if (cmd == L"hold-clipboard") {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # "連続挿入": one lone Ctrl tap arms the run for good, and every click over notepad then pastes
-# the next value (the paste's own Ctrl chord does not disarm). The program's own windows are
-# never a target, though any window is allowed: still armed, a click on the panel's title bar
-# and then one on "連番中止", which stops the run, put no value on the clipboard.
+# the next value (the paste's own Ctrl chord does not disarm), at a user's pace. The program's
+# own windows are never a target, though any window is allowed: still armed, a click on the
+# panel's title bar and then one on "連番中止", which stops the run, put no value on the
+# clipboard.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/sequence_steps.sh"
 kx_setup
@@ -12,10 +13,13 @@ sq_set_up_run "v" 1 4 ";" "連続挿入"
 sq_start_run
 sq_point_at_notepad
 sq_ctrl_tap
-sq_click_inserts "v1;"
-sq_click_inserts "v1;v2;"
+# Three clicks at a user's pace, none waiting for its value to arrive.
+for _ in 1 2 3; do
+  xdotool click 1
+  sleep 1.5
+done
+kx_wait 5 "notepad to read three values" sq_notepad_is "v1;v2;v3;"
 sq_hint_screenshot sequence-continuous-hint
-sq_click_inserts "v1;v2;v3;"
 
 log="$KX_WORK/clipboard.log"
 wine "$KOLVEX_PROBE" listener "$log" "$KX_WORK/stop-listener" >/dev/null 2>&1 &

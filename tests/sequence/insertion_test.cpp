@@ -37,6 +37,12 @@ TEST_F(Insertion, ARunOneToThreePastesEachValueOnceAndThenEnds) {
   EXPECT_EQ(field->text, "No.1)No.2)No.3)");
   EXPECT_EQ(desktop->clipboardBytes(), "No.3)");
   EXPECT_EQ(flags().lastInsertedText, "No.3)");
+  // A value pasted at once stays out of Windows' clipboard history and cloud clipboard.
+  using sim::SimDesktop;
+  EXPECT_EQ(desktop->clipboardFormats(),
+            (std::vector<SimDesktop::ClipFormat>{
+                SimDesktop::dwordFormat(platform::kHistoryPermissionFormat, 0),
+                SimDesktop::dwordFormat(platform::kCloudPermissionFormat, 0)}));
   // The run is over.
   EXPECT_FALSE(hint().isOpen());
   EXPECT_EQ(sequenceCaption(), cp932("連番入力"));

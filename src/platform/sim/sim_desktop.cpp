@@ -116,6 +116,8 @@ void SimDesktop::cancelPosts(SimPlatform* target) {
 void SimDesktop::detach(SimPlatform* p) {
   cancelPosts(p);
   std::erase(processes_, p);
+  // As the system forgets the owner whose window is gone.
+  if (clipWriter_ == p) clipWriter_ = nullptr;
 }
 
 bool SimDesktop::runOne(std::int64_t limit) {
@@ -143,6 +145,7 @@ void SimDesktop::setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
   clipKind_ = kind;
   clip_ = std::move(text);
   clipFormats_ = std::move(formats);
+  clipWriter_ = writer;
   ++clipSequence_;
   // The writer's own listener runs nested inside the write; everyone else hears it later.
   for (SimPlatform* p : std::vector<SimPlatform*>(processes_)) {
@@ -661,7 +664,10 @@ platform::ClipboardMarks marksOf(const std::vector<SimDesktop::ClipFormat>& form
 ui::Text SimPlatform::readClipboardText() {
   ensureOpenable();
   if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return {};
-  if (platform::isPrivateContent(marksOf(desktop_.clipboardFormats()))) return {};
+  // The marks on the program's own paste text are for Windows' history, not for the program.
+  if (desktop_.clipboardWriter() != this &&
+      platform::isPrivateContent(marksOf(desktop_.clipboardFormats())))
+    return {};
   const SimDesktop::ClipText& c = desktop_.clipboardText();
   platform::ClipboardFormats f;
   f.ansi = c.bytes.substr(0, c.bytes.find('\0'));
@@ -676,6 +682,14 @@ void SimPlatform::writeClipboardText(const ui::Text& text) {
   ensureOpenable();
   desktop_.setClipboard(SimDesktop::ClipKind::Text, {text.bytes(), unicodeOf(text), true, true},
                         this);
+}
+
+void SimPlatform::writePasteText(const ui::Text& text) {
+  ensureOpenable();
+  desktop_.setClipboard(SimDesktop::ClipKind::Text, {text.bytes(), unicodeOf(text), true, true},
+                        this,
+                        {SimDesktop::dwordFormat(platform::kHistoryPermissionFormat, 0),
+                         SimDesktop::dwordFormat(platform::kCloudPermissionFormat, 0)});
 }
 
 void SimPlatform::clearClipboard() {

@@ -66,6 +66,8 @@ class SimDesktop {
   // Another program copies a text together with further formats (a password manager's marks).
   void otherCopiesMarkedText(std::string bytes, std::vector<ClipFormat> formats);
   const std::vector<ClipFormat>& clipboardFormats() const { return clipFormats_; }
+  // The program whose write is on the clipboard; null when another program's is.
+  const SimPlatform* clipboardWriter() const { return clipWriter_; }
   void otherCopiesNonText();
   void otherEmptiesClipboard();
   void otherHoldsClipboard(bool held) { clipHeld_ = held; }
@@ -223,6 +225,7 @@ class SimDesktop {
   ClipText clip_;
   const std::string& clipBytes_ = clip_.bytes;
   std::vector<ClipFormat> clipFormats_;
+  const SimPlatform* clipWriter_ = nullptr;
   bool clipHeld_ = false;
   std::int64_t heldUntil_ = 0;
   std::uint64_t clipSequence_ = 0;
@@ -326,6 +329,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void showError(std::string_view text) override;
   ui::Text readClipboardText() override;
   void writeClipboardText(const ui::Text& text) override;
+  void writePasteText(const ui::Text& text) override;
   void clearClipboard() override;
   void startClipboardListening() override;
   void renewClipboardListening() override;

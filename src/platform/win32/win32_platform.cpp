@@ -492,7 +492,10 @@ TextFormatOrder textFormatOrder() {
 
 ui::Text Win32Platform::readClipboardText() {
   ClipboardSession session(clipboardOwnerWindow(), *this);
-  if (platform::isPrivateContent(clipboardMarks())) return {};
+  // The marks on the program's own paste text are for Windows' history, not for the program.
+  if (::GetClipboardOwner() != clipboardOwnerWindow() &&
+      platform::isPrivateContent(clipboardMarks()))
+    return {};
   platform::ClipboardFormats f;
   const TextFormatOrder order = textFormatOrder();
   f.ansi = clipboardChars<char>(CF_TEXT);
@@ -514,6 +517,14 @@ ui::Text Win32Platform::readClipboardText() {
 }
 
 void Win32Platform::writeClipboardText(const ui::Text& text) {
+  writeText(text, false);
+}
+
+void Win32Platform::writePasteText(const ui::Text& text) {
+  writeText(text, true);
+}
+
+void Win32Platform::writeText(const ui::Text& text, bool outOfSystemHistory) {
   {
     ClipboardSession session(clipboardOwnerWindow(), *this);
     ::EmptyClipboard();
@@ -526,6 +537,13 @@ void Win32Platform::writeClipboardText(const ui::Text& text) {
     // gives them to a Unicode program.
     const LCID locale = kModelLocale;
     setClipboardBytes(CF_LOCALE, &locale, sizeof locale);
+    if (outOfSystemHistory) {
+      static const UINT history = registeredFormat(platform::kHistoryPermissionFormat);
+      static const UINT cloud = registeredFormat(platform::kCloudPermissionFormat);
+      const DWORD no = 0;
+      if (history) setClipboardBytes(history, &no, sizeof no);
+      if (cloud) setClipboardBytes(cloud, &no, sizeof no);
+    }
   }
   notifyOwnClipboardChange();
 }

@@ -48,6 +48,7 @@ class Win32Platform : public platform::Platform, public FormHost {
 
   ui::Text readClipboardText() override;
   void writeClipboardText(const ui::Text& text) override;
+  void writePasteText(const ui::Text& text) override;
   void clearClipboard() override;
   void startClipboardListening() override;
   void renewClipboardListening() override;
@@ -103,6 +104,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   bool preTranslateKey(MSG& msg);
   HWND clipboardOwnerWindow() const;
   void notifyOwnClipboardChange();
+  // The text in its three formats, and the two marks that keep it out of Windows' history.
+  void writeText(const ui::Text& text, bool outOfSystemHistory);
   void trayIconCommand(DWORD message);
   // Adds the icon the program asked for; while the notification area refuses it, tries again.
   void tryAddTrayIcon();
