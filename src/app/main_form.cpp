@@ -474,6 +474,8 @@ void MainForm::button23Click() {
     // Everything is on disk before the user goes on elsewhere.
     saveAll();
   }
+  // The settings window shows the definitions: those of the file, if it can be read by now.
+  store_->definitionsCurrent();
   if (sequenceSettings) sequenceSettings->showForSequence();
 }
 

@@ -46,6 +46,7 @@ void Program::wireSequenceInsertion() {
   s.panel = &main_->form;
   s.panelDelete = &main_->n1;
   s.panelEdit = &main_->n2;
+  s.definitionsCurrent = [this] { return main_->store().definitionsCurrent(); };
   sequence::InsertionDriver::Controls c;
   c.replaceWarning = p_.fromUtf8(
       "　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"

@@ -67,13 +67,26 @@ void SlotStore::syncFiles(bool keepGoing) {
 
 void SlotStore::saveKeepLine(bool always) {
   // Written over a file that could not be read, the line would be all its definitions had left.
-  if (definitionsUnread_ || !c_.definitions) return;
+  if (!c_.definitions || !definitionsCurrent()) return;
   std::string letter = keepStateLetter();
   if (!always && keepLineOnDisk_ == letter) return;
   ui::Memo& d = *c_.definitions;
   d.setText(ui::Text::fromBytes(ui::replaceTextLine(d.text().bytes(), 0, letter)));
   files::saveBox(p_, files::kDefinitionFile, d);
   keepLineOnDisk_ = std::move(letter);
+}
+
+bool SlotStore::definitionsCurrent() {
+  if (!definitionsUnread_) return true;
+  if (!c_.definitions) return false;
+  if (files::loadBox(p_, files::kDefinitionFile, *c_.definitions))
+    keepLineOnDisk_ = ui::textLine(c_.definitions->text().bytes(), 0);
+  else if (p_.fileExists(files::kDefinitionFile))
+    return false;
+  else
+    keepLineOnDisk_.reset();
+  definitionsUnread_ = false;
+  return true;
 }
 
 void SlotStore::updateSlotRows() {

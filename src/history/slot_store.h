@@ -114,6 +114,10 @@ class SlotStore {
     keepLineOnDisk_ = std::move(line);
     definitionsUnread_ = unreadable;
   }
+  // Whether the definitions in the program are the file's: a file that could not be read at
+  // start is read again (another program may have held it for a moment). False while it still
+  // cannot be read; nothing may be written over it then.
+  bool definitionsCurrent();
   // Hides the rows of empty slots (unchecking them) and sets the height.
   void updateSlotRows();
   // Timer2: colours every text box and names the clipboard slot in the caption.

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/platform.h"
 #include "sequence/definition_lines.h"
 #include "sequence/values.h"
 
@@ -38,12 +39,15 @@ void DefinitionEditor::choose(int n) {
 }
 
 void DefinitionEditor::store() {
+  // A file not read at start is read first: the stored definition joins the file's others.
+  const bool current = !c_.definitionsCurrent || c_.definitionsCurrent();
   ui::Memo& buffer = *c_.definitions;
   // Padding comes first and happens even with no definition chosen, so lines 1 to 10 exist.
   std::string padded = padDefinitionBuffer(buffer.text().bytes());
   if (padded != buffer.text().bytes()) buffer.setText(ui::Text::fromBytes(std::move(padded)));
   const int n = checkedDefinition();
   if (n == 0) return;
+  if (!current) throw platform::Error(c_.unreadableMessage);
   // The box takes only characters of the code page: its bytes are the whole text.
   const std::string& edited = c_.values->text().bytes();
   radio(n).setCaption(ui::Text::fromBytes(storedCaption(edited)));

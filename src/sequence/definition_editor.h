@@ -26,6 +26,10 @@ class DefinitionEditor {
     ui::Edit* end = nullptr;                          // Edit2
     // Writes the definition buffer to its file; throws platform::Error when it cannot.
     std::function<void()> saveDefinitions;
+    // Reads the definition file again when it could not be read at start; false while it still
+    // cannot, since the buffer is then not the file's and writing it would lose the rest.
+    std::function<bool()> definitionsCurrent;
+    std::string unreadableMessage;  // the error while it cannot
   };
 
   explicit DefinitionEditor(Controls controls);

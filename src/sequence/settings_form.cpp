@@ -75,6 +75,9 @@ SettingsForm::SettingsForm(platform::Platform& p, ui::Memo& definitions)
   c.start = &comboBox1;
   c.end = &edit2;
   c.saveDefinitions = [this] { files::saveBox(p_, files::kDefinitionFile, definitions_); };
+  c.definitionsCurrent = [this] { return !definitionsCurrent || definitionsCurrent(); };
+  c.unreadableMessage = p_.fromUtf8("ファイル ") + std::string(files::kDefinitionFile) +
+                        p_.fromUtf8(" を読み込むことができません");
   editor_ = std::make_unique<DefinitionEditor>(std::move(c));
   routeEvents();
 }

@@ -55,6 +55,8 @@ class SettingsForm {
   ui::Form* panel = nullptr;
   ui::MenuItem* panelDelete = nullptr;
   ui::MenuItem* panelEdit = nullptr;
+  // Whether the definition buffer is the file's (read again if it could not be read at start).
+  std::function<bool()> definitionsCurrent;
 
   ui::Form form{"TForm1"};
   ui::Label label1{"Label1"};  // 前置文字列

@@ -69,6 +69,44 @@ TEST_F(HeldFiles, ADefinitionFileThatCouldNotBeReadAtStartKeepsItsDefinitions) {
   EXPECT_EQ(file("Kolvex20.ini"), ini);
 }
 
+// The settings window reads a definition file that was held at start again, so a definition
+// stored there joins the file's others; while the file still cannot be read, storing one says so
+// and writes nothing over it.
+class HeldDefinitionFile : public HeldFiles, public testing::WithParamInterface<int> {};
+
+TEST_P(HeldDefinitionFile, ADefinitionStoredAfterAnUnreadStartKeepsTheOtherDefinitions) {
+  const int heldMs = GetParam();
+  const std::string ini = "\r\n" + cp932("定義1") + ",x,y";
+  writeSlotFiles({"a"}, ini);
+  desktop->otherHoldsFileFor("Kolvex20.ini", heldMs);
+  start();
+  desktop->advance(2000);
+  platform->hotkey();
+  desktop->advance(200);
+  platform->click(panel().button23);
+  desktop->advance(200);
+  sequence::SettingsForm& w = program->settings();
+  platform->click(w.speedButton1);
+  for (int n : {2, 3}) {
+    platform::runHandler(*platform, [&] { w.form.setFocus(&w.radioButton(n)); });
+    platform->click(w.radioButton(n));
+    if (n == 2) w.memo1.userSetText(bytes("p\r\nq"));
+  }
+  desktop->advance(100);
+  if (heldMs > 2000) {
+    ASSERT_EQ(errorCount(), 1);
+    EXPECT_EQ(desktop->errors()[0].text, cp932("ファイル Kolvex20.ini を読み込むことができません"));
+    desktop->advance(heldMs);
+    EXPECT_EQ(file("Kolvex20.ini"), ini);
+  } else {
+    EXPECT_EQ(errorCount(), 0);
+    EXPECT_EQ(ui::textLine(file("Kolvex20.ini"), 1), cp932("定義1") + ",x,y");
+    EXPECT_EQ(ui::textLine(file("Kolvex20.ini"), 2), cp932("定義2") + ",p,q");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(HeldFor, HeldDefinitionFile, testing::Values(1500, 60000));
+
 TEST_F(HeldFiles, AMissingSlotFileIsNoHistoryToKeep) {
   writeSlotFiles({"a", "b", "c"});
   std::filesystem::remove(dir / "Kolvex2.txt");
