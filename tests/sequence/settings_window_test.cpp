@@ -160,6 +160,7 @@ TEST_F(SettingsWindow, ShiftOrActivationFoldsAnOpenPanel) {
   platform->hotkey();
   desktop->runPending();
   ASSERT_TRUE(store().expanded());
+  platform->activate(panel().form);
   panel().form.setTopmost(false);
   platform->activate(w().form);
   EXPECT_FALSE(store().expanded());
