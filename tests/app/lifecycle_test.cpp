@@ -142,6 +142,7 @@ TEST_F(Lifecycle, StartupClipboardTextNoSlotHoldsEntersTheHistory) {
   EXPECT_EQ(slotFile(2), "fresh");
   EXPECT_EQ(clipboard(), "fresh");
   EXPECT_EQ(panel().form.caption(), "B" + cp932("：") + "fresh");
+  EXPECT_EQ(store().memo(2).color(), history::kMatchColour);
 }
 
 TEST_F(Lifecycle, NonTextClipboardSurvivesStartAndClose) {
