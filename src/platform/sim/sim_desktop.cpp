@@ -909,8 +909,7 @@ ui::Shown SimPlatform::nativeShown(const ui::Control& c, ui::Property what) cons
 void SimPlatform::changed(ui::Control& control, ui::Property what) {
   // Showing a window activates it, unless it is shown without activation.
   if (what == ui::Property::Visible && control.kind() == ui::Control::Kind::Form &&
-      control.visible() && showingNoActivate_ == 0 &&
-      !static_cast<ui::Form&>(control).noActivate)
+      control.visible() && showingNoActivate_ == 0 && !static_cast<ui::Form&>(control).noActivate)
     setForegroundWindow(handleOf(static_cast<ui::Form&>(control)));
   if (what == ui::Property::Text || what == ui::Property::Caption || what == ui::Property::Hint)
     renderText(control, what);
