@@ -31,7 +31,8 @@ void place(ui::Control& c, int left, int top, int width, int height) {
   c.setBounds({left, top, width, height});
 }
 
-void entryFont(ui::TextBox& box) {
+template <class Box>
+void entryFont(Box& box) {
   box.fontName = kTahoma;
   box.fontHeight = kEntryFontHeight;
 }
@@ -111,6 +112,7 @@ void SettingsForm::buildControls() {
   comboBox2.maxLength = kEntryMaxLength;
   comboBox2.imeOff = true;
   comboBox2.setHandCursor(true);
+  entryFont(comboBox2);
   form.addControl(comboBox2);
 
   label3.setCaption(text("始値"));
@@ -120,6 +122,7 @@ void SettingsForm::buildControls() {
   comboBox1.maxLength = kEntryMaxLength;
   comboBox1.imeOff = true;
   comboBox1.setHandCursor(true);
+  entryFont(comboBox1);
   form.addControl(comboBox1);
 
   label4.setCaption(text("終値"));

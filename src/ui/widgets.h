@@ -369,6 +369,9 @@ class ComboBox : public Control {
   }
   // Most bytes the user may type or paste into the edit field (0: no limit).
   int maxLength = 0;
+  // Font of the box, when it differs from its form's.
+  std::string fontName;
+  int fontHeight = 0;
   std::function<void()> onChange;
   // From the backend: the user chose an item.
   void userSelect(int i) {

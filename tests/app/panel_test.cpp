@@ -185,9 +185,9 @@ TEST_F(Panel, LosingActivationFoldsTheExpandedPanelAndDropsTheSelection) {
 }
 
 TEST_F(Panel, LosingActivationWithTheSettingsWindowOpenLeavesThePanel) {
+  program->settingsForm().show();
   platform->trayIcon(platform::kWmLButtonDown);
   desktop->runPending();
-  program->settingsForm().show();
   desktop->activateOther(other);
   EXPECT_EQ(f().outerHeight(), 130);
 }

@@ -95,6 +95,14 @@ open_editor_on beta
 kx_wait 10 "the editor's caption" editor_title_is "Kolvex20:編集B"
 kx_wait 10 "the slot's text in the editor" memo_shows beta
 kx_panel_expanded && kx_fail "the panel stayed dropped down with the editor open"
+# Summoned and let go while the editor is open: the program comes forward with the editor in
+# front and active, not the panel.
+kx_probe hotkey TForm3
+sleep 0.5
+xdotool key shift
+editor_in_front() { [ "$(kx_probe active TForm1)" = "TForm1	TForm1" ]; }
+kx_wait 10 "the editor in front and active after the Shift release" editor_in_front
+kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release"
 read -r l t r b <<<"$(kx_probe rect TForm1)"
 [ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
   kx_fail "editor size $((r - l))x$((b - t))"

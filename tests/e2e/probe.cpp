@@ -25,6 +25,8 @@
 //                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
 //                                      window's thread
+//   active CLASS                       print the classes of the foreground window and of the
+//                                      active window of the window's thread: "FG<TAB>ACTIVE"
 //   caret CLASS                        print "class<TAB>text" of the window that holds the caret
 //                                      of the window's thread; exit 1 when it has none
 //   child-origin CLASS TEXT            print the screen position of the child's client origin
@@ -408,6 +410,15 @@ int wmain(int argc, wchar_t** argv) {
         !info.hwndFocus)
       return 1;
     print(toUtf8(classOf(info.hwndFocus)) + "\t" + toUtf8(textOf(info.hwndFocus)));
+    return 0;
+  }
+  if (cmd == L"active") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info)) return 1;
+    HWND fg = GetForegroundWindow();
+    print(toUtf8(fg ? classOf(fg) : L"") + "\t" +
+          toUtf8(info.hwndActive ? classOf(info.hwndActive) : L""));
     return 0;
   }
   if (cmd == L"caret") {

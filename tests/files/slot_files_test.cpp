@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
     Bytes, LoadNormalisation,
     ::testing::Values(NormCase{"abc", "abc"}, NormCase{"", ""}, NormCase{"a\r\nb", "a\r\nb"},
                       NormCase{"a\nb", "a\r\nb"}, NormCase{"a\rb", "a\r\nb"},
-                      NormCase{"a\n\rb", "a\r\n\r\nb"}, NormCase{"\r\n", "\r\n"},
+                      NormCase{"a\n\rb", "a\r\n\r\nb"},
+                      NormCase{"a\r\nb\nc\r\n", "a\r\nb\r\nc\r\n"}, NormCase{"\r\n", "\r\n"},
                       NormCase{"end\r", "end\r\n"}, NormCase{"\n\n", "\r\n\r\n"},
                       // the text ends at the first zero byte
                       NormCase{"ab\0cd\ne"s, "ab"}, NormCase{"\0abc"s, ""},

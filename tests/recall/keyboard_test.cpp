@@ -130,9 +130,21 @@ TEST_F(Keyboard, ZPerformsTheSequenceButtonOnlyWhileItIsEnabled) {
   EXPECT_EQ(f().outerHeight(), kStrip);  // the button's own work: fold, save, then the window
 }
 
-TEST_F(Keyboard, ShiftReleaseWithTheSettingsWindowShownBringsTheProgramForward) {
+TEST_F(Keyboard, ShiftReleaseWithTheSettingsWindowShownKeepsTheProgramInFront) {
+  ui::Form& settings = program->settingsForm();
+  settings.show();
   summon({10, 20});
-  program->settingsForm().show();
+  // Activation went back to the settings window, active last: the release reaches it.
+  ASSERT_GT(f().outerHeight(), 50);
+  platform->keyUp(settings, kShift);
+  desktop->runPending();
+  EXPECT_EQ(f().outerHeight(), kStrip);
+  EXPECT_EQ(desktop->foreground(), platform->handleOf(settings));
+  EXPECT_TRUE(settings.active());
+  EXPECT_FALSE(f().active());
+
+  summon({10, 20});
+  platform->activate(f());  // the user clicked the panel
   platform->keyUp(f(), kShift);
   EXPECT_EQ(desktop->foreground(), platform->applicationWindow());
   EXPECT_EQ(f().outerHeight(), kStrip);

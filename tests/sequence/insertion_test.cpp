@@ -25,6 +25,7 @@ TEST_F(Insertion, ARunOneToThreePastesEachValueOnceAndThenEnds) {
   EXPECT_FALSE(w().form.visible());
   EXPECT_EQ(sequenceCaption(), cp932("連番中止"));
   EXPECT_EQ(desktop->foreground(), other);
+  EXPECT_EQ(desktop->cursor, kInField);  // back where it was when the panel was summoned
   EXPECT_TRUE(platform->inputHookInstalled());
 
   for (int n = 1; n <= 3; ++n) {
@@ -248,11 +249,15 @@ TEST_F(Insertion, CtrlCWhileArmedIsRecordedAndDisarms) {
   EXPECT_TRUE(field->pastes.empty());
 }
 
-TEST_F(Insertion, ACtrlChordDoesNotArm) {
+TEST_F(Insertion, ACtrlChordOrATapWhileThePanelIsActiveDoesNotArm) {
   startRun();
   desktop->userMoveMouse(kInField);
   desktop->userChord(kCtrl, 'S');
   EXPECT_FALSE(flags().insertArmed);
+  platform->activate(panel().form);
+  desktop->userTap(kCtrl);
+  EXPECT_FALSE(flags().insertArmed);
+  desktop->activateOther(other);
   desktop->userTap(kCtrl);
   EXPECT_TRUE(flags().insertArmed);
 }

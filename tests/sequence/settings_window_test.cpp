@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sequence/insertion_support.h"
@@ -160,18 +161,24 @@ TEST_F(SettingsWindow, ShiftOrActivationFoldsAnOpenPanel) {
   platform->hotkey();
   desktop->runPending();
   ASSERT_TRUE(store().expanded());
+  platform->activate(panel().form);
   panel().form.setTopmost(false);
   platform->activate(w().form);
   EXPECT_FALSE(store().expanded());
   EXPECT_TRUE(panel().form.topmost());
 }
 
-TEST_F(SettingsWindow, TheEntryFieldsTakeOnlyAsciiAndThreeBytes) {
+TEST_F(SettingsWindow, TheEntryFieldsTakeOnlyAsciiAndThreeBytesInOneFont) {
   for (ui::Control* c : std::vector<ui::Control*>{&w().comboBox2, &w().comboBox1, &w().edit2})
     EXPECT_TRUE(c->imeOff) << c->name();
   EXPECT_FALSE(w().edit1.imeOff);
   EXPECT_EQ(w().edit2.maxLength(), 3);
   EXPECT_EQ(w().comboBox1.maxLength, 3);
+  // The entry fields share one font, larger than the labels'.
+  auto font = [](const auto& c) { return std::pair{c.fontName, c.fontHeight}; };
+  for (const auto& f : {font(w().edit1), font(w().comboBox2), font(w().comboBox1), font(w().edit2),
+                        font(w().edit3)})
+    EXPECT_EQ(f, std::pair(std::string("Tahoma"), 13));
 }
 
 // The focus order of the fields on Enter and the arrow keys.

@@ -147,11 +147,12 @@ void SimDesktop::setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
   clipFormats_ = std::move(formats);
   clipWriter_ = writer;
   ++clipSequence_;
-  // The writer's own listener runs nested inside the write; everyone else hears it later.
+  // The writer's own listener runs nested inside the write; everyone else hears it later. Only
+  // the listeners registered now hear of it: one that registers later gets no notification.
   for (SimPlatform* p : std::vector<SimPlatform*>(processes_)) {
     if (p == writer)
       p->clipboardChanged(writer);
-    else
+    else if (p->listening())
       post(p, 0, [p, writer] { p->clipboardChanged(writer); });
   }
 }
@@ -573,7 +574,9 @@ void SimPlatform::setMainForm(ui::Form& form, platform::ShellEvents& events) {
 }
 
 void SimPlatform::showNoActivate(ui::Form& form) {
+  ++showingNoActivate_;
   form.show();
+  --showingNoActivate_;
 }
 
 WindowHandle SimPlatform::handleOf(const ui::Form& form) const {
@@ -728,18 +731,17 @@ void SimPlatform::deliverActivation(WindowHandle w) {
   for (ui::Form* f : forms_)
     wasOurs = wasOurs || f->active();
   if (w == appWindow_) {
-    // Bringing the application window forward passes activation on to the main form, one
-    // message later.
+    // Bringing the application window forward passes activation on, one message later, to the
+    // form that was active last (the main form when that one is hidden or disabled).
     desktop_.post(this, 0, [this] {
-      if (mainForm_ && desktop_.foreground() == appWindow_)
-        dispatch([this] {
-          for (ui::Form* f : forms_)
-            if (f != mainForm_) f->setActiveFromBackend(false);
-          mainForm_->setActiveFromBackend(true);
-        });
+      if (desktop_.foreground() != appWindow_) return;
+      ui::Form* target = lastActive_;
+      if (!target || !target->visible() || !target->enabled()) target = mainForm_;
+      if (target && target->visible()) desktop_.setForeground(handleOf(*target));
     });
     return;
   }
+  if (ui::Form* f = formOf(w)) lastActive_ = f;
   dispatch([&] {
     for (ui::Form* f : forms_)
       if (handleOf(*f) != w) f->setActiveFromBackend(false);
@@ -919,6 +921,10 @@ ui::Shown SimPlatform::nativeShown(const ui::Control& c, ui::Property what) cons
 }
 
 void SimPlatform::changed(ui::Control& control, ui::Property what) {
+  // Showing a window activates it, unless it is shown without activation.
+  if (what == ui::Property::Visible && control.kind() == ui::Control::Kind::Form &&
+      control.visible() && showingNoActivate_ == 0 && !static_cast<ui::Form&>(control).noActivate)
+    setForegroundWindow(handleOf(static_cast<ui::Form&>(control)));
   if (what == ui::Property::Text || what == ui::Property::Caption || what == ui::Property::Hint)
     renderText(control, what);
   if (what == ui::Property::TimerState) {

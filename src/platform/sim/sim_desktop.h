@@ -379,6 +379,9 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   std::vector<ui::Form*> forms_;
   std::map<const ui::Form*, platform::WindowHandle> handles_;
   ui::Form* mainForm_ = nullptr;
+  // The form that was active last: activation returns to it when the application comes forward.
+  ui::Form* lastActive_ = nullptr;
+  int showingNoActivate_ = 0;
   platform::ShellEvents* events_ = nullptr;
   std::vector<std::string> mutexes_;
   std::string appTitle_;

@@ -11,6 +11,7 @@ class ComboBoxAdapter : public ControlAdapter {
   void applyItems(ControlSite& site) override;
   void place(ControlSite& site, int left, int top, int width, int height) override;
   bool ownsChildWindows() const override { return true; }
+  Font ownFont() const override { return {combo().fontName, combo().fontHeight}; }
   void caretToModel(int bytes) override;
   void command(ControlSite& site, int code, HWND child) override;
   std::optional<LRESULT> message(ControlSite& site, HWND w, UINT msg, WPARAM wParam,
