@@ -397,37 +397,20 @@ int wmain(int argc, wchar_t** argv) {
     DestroyWindow(w);
     return 0;
   }
-  if (cmd == L"foreground") {
-    HWND w = GetForegroundWindow();
-    if (!w) return 1;
-    print(toUtf8(classOf(w)));
-    return 0;
-  }
-  if (cmd == L"focus") {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info) ||
-        !info.hwndFocus)
-      return 1;
-    print(toUtf8(classOf(info.hwndFocus)) + "\t" + toUtf8(textOf(info.hwndFocus)));
-    return 0;
-  }
-  if (cmd == L"active") {
+  if (cmd == L"focus" || cmd == L"caret" || cmd == L"active") {
+    // The focus, the caret or the active window of the thread that owns the window.
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info)) return 1;
-    HWND fg = GetForegroundWindow();
-    print(toUtf8(fg ? classOf(fg) : L"") + "\t" +
-          toUtf8(info.hwndActive ? classOf(info.hwndActive) : L""));
-    return 0;
-  }
-  if (cmd == L"caret") {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mustFind(arg(2)), nullptr), &info) ||
-        !info.hwndCaret)
-      return 1;
-    print(toUtf8(classOf(info.hwndCaret)) + "\t" + toUtf8(textOf(info.hwndCaret)));
+    if (cmd == L"active") {
+      HWND fg = GetForegroundWindow();
+      print(toUtf8(fg ? classOf(fg) : L"") + "\t" +
+            toUtf8(info.hwndActive ? classOf(info.hwndActive) : L""));
+      return 0;
+    }
+    HWND w = cmd == L"focus" ? info.hwndFocus : info.hwndCaret;
+    if (!w) return 1;
+    print(toUtf8(classOf(w)) + "\t" + toUtf8(textOf(w)));
     return 0;
   }
   if (cmd == L"child-origin") {

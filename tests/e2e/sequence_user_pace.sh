@@ -11,10 +11,10 @@ kx_setup
 sq_start
 sq_set_up_run "No." 1 4 ")"
 sq_start_run
-# After スタート the panel is not the active window (here Wine's tray window, which the tray
-# click activated, is): the first tap arms.
-fg=$(kx_probe foreground)
-[ "$fg" != TForm3 ] || kx_fail "the panel is still active after スタート"
+# After スタート the panel is not the active window (Wine's tray window, which the tray click
+# activated, is the foreground): the first tap arms.
+active=$(kx_probe active TForm3 | cut -f2)
+[ "$active" != TForm3 ] || kx_fail "the panel is still active after スタート"
 sq_point_at_notepad
 for cycle in 1 2 3 4; do
   xdotool mousemove $((SQ_X + cycle * 3)) $SQ_Y

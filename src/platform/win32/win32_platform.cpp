@@ -977,17 +977,16 @@ std::vector<std::string> Win32Platform::listFiles(std::string_view prefix) const
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
   const std::wstring pattern = ansiToWide(prefix) + L"*";
-  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const UniqueFind search = findHandle(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                                          FindExSearchNameMatch, nullptr, 0));
+  if (!search) return names;
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
       continue;
     // A name the code page cannot say is none of ours.
     const std::wstring name = found.cFileName;
     if (win32::encodable(name)) names.push_back(wideToAnsi(name));
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.get(), &found));
   return names;
 }
 

@@ -64,6 +64,9 @@ inline void unhook(HHOOK h) {
 inline void deleteAtom(ATOM a) {
   ::GlobalDeleteAtom(a);
 }
+inline void findClose(HANDLE h) {
+  ::FindClose(h);
+}
 }  // namespace detail
 
 using UniqueHandle = Owned<HANDLE, detail::closeHandle>;
@@ -74,10 +77,15 @@ using UniqueMenu = Owned<HMENU, detail::destroyMenu>;
 using UniqueIcon = Owned<HICON, detail::destroyIcon>;
 using UniqueHook = Owned<HHOOK, detail::unhook>;
 using UniqueAtom = Owned<ATOM, detail::deleteAtom>;
+using UniqueFind = Owned<HANDLE, detail::findClose>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE rather than null.
 inline UniqueHandle fileHandle(HANDLE h) {
   return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+// FindFirstFile's search likewise.
+inline UniqueFind findHandle(HANDLE h) {
+  return UniqueFind(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 // The model's code page, whatever the system's ANSI code page is (1252, or UTF-8 with the beta
