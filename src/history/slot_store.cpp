@@ -67,7 +67,9 @@ void SlotStore::syncFiles(bool keepGoing) {
 
 void SlotStore::saveKeepLine(bool always) {
   // Written over a file that could not be read, the line would be all its definitions had left.
-  if (!c_.definitions || !definitionsCurrent()) return;
+  // Such a file is read again only at the saves of everything, not after every change: a read
+  // waits up to a second for a file another program holds.
+  if (!c_.definitions || (definitionsUnread_ && !always) || !definitionsCurrent()) return;
   std::string letter = keepStateLetter();
   if (!always && keepLineOnDisk_ == letter) return;
   ui::Memo& d = *c_.definitions;

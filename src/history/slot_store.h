@@ -106,7 +106,8 @@ class SlotStore {
     syncFiles(keepGoing);
   }
   // Line 0 of the definition file := the keep state, and the file written (when `always`, also
-  // if the line is as it was). Never over a definition file that could not be read at start.
+  // if the line is as it was). Never over a definition file that could not be read at start;
+  // `always` (the saves of everything) first tries to read it again.
   void saveKeepLine(bool always);
   // Line 0 of the definition file as it is on disk (nullopt: unknown, so written at the next
   // sync); `unreadable` keeps the file from being written over.
