@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 fonts-wine xvfb xclip xdotool imagemagick fonts-ipafont-gothic locales python3
+  wine wine64 fonts-wine xvfb xclip xdotool openbox x11-utils imagemagick fonts-ipafont-gothic locales python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -67,6 +67,27 @@ kx_wait() {
 
 kx_wait_panel() { kx_wait 30 "the panel window" kx_probe wait-window TForm3 1000; }
 
+# Driving the desktop as a user does. Scenarios use only these (and kx_copy), so that how input
+# reaches the desktop is decided in one place. Key names are X keysym names ("ctrl+v", "Return",
+# "Control_L", "shift").
+kx_move() { xdotool mousemove "$1" "$2"; }
+kx_click() { # kx_click X Y [BUTTON]: moves there, pauses as a hand does, clicks
+  xdotool mousemove "$1" "$2"
+  sleep 0.15
+  xdotool click "${3:-1}"
+}
+kx_key() { xdotool key "$@"; }
+kx_keydown() { xdotool keydown "$1"; }
+kx_keyup() { xdotool keyup "$1"; }
+kx_type() { xdotool type --delay 60 "$1"; }
+
+# Starts a window manager on the scenario's display, as every desktop has one.
+kx_start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  KX_PIDS+=("$!")
+  kx_wait 10 "the window manager" xprop -root _NET_SUPPORTING_WM_CHECK
+}
+
 # Copies a text to the X11 clipboard (xclip serves it until the next copy).
 kx_copy() { printf '%s' "$1" | xclip -selection clipboard 2>/dev/null; }
 
