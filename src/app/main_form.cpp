@@ -200,7 +200,7 @@ history::PanelControls MainForm::panelControls() {
   c.guardTimer = &timer1;
   c.colourTimer = &timer2;
   c.clipboardClear = &speedButton1;
-  c.definitions = &memo21;
+  c.definitions = &definitionFile_;
   return c;
 }
 
@@ -229,16 +229,13 @@ void MainForm::formCreate() {
   form.setWidth(335);
 
   files::discardUnfinishedSaves(p_);
+  definitionFile_.discardUnfinishedSave();
   std::vector<ui::Text> parked;
   try {
     if (p_.fileExists(files::slotFileName(1))) {
       for (int i = 1; i <= files::kSlotCount; ++i)
         store_->loadSlot(i);
-      const bool read = files::loadBox(p_, files::kDefinitionFile, memo21);
-      // A definition file that is there but could not be read is not written over.
-      store_->noteKeepLineOnDisk(
-          read ? std::optional(ui::textLine(memo21.text().bytes(), 0)) : std::nullopt,
-          !read && p_.fileExists(files::kDefinitionFile));
+      definitionFile_.load();
       parked = store_->parkedTexts();
     } else {
       for (int i = 1; i <= files::kSlotCount; ++i)
@@ -300,7 +297,6 @@ void MainForm::n3Click() {
 }
 
 void MainForm::saveAll() {
-  store_->saveKeepLine(true);
   // Every change of the slots has already reached the files; whatever did not (a save that
   // failed, a file removed behind the program's back) goes now.
   store_->syncAllFiles();
@@ -441,15 +437,11 @@ void MainForm::endSession() {
   // What the close saves, with nobody to answer: every file is tried however another fails,
   // nothing is shown, the clipboard is left alone, and files that already hold their slot's
   // text are not written again (the system ends the process soon after this returns).
-  auto quietly = [](auto save) {
-    try {
-      save();
-    } catch (const std::exception&) {
-      // Not saved; nothing more can be done now.
-    }
-  };
-  quietly([this] { store_->saveKeepLine(true); });
-  quietly([this] { store_->syncAllFiles(true); });
+  try {
+    store_->syncAllFiles(true);
+  } catch (const std::exception&) {
+    // Not saved; nothing more can be done now.
+  }
   p_.quit();
 }
 
@@ -475,7 +467,7 @@ void MainForm::button23Click() {
     saveAll();
   }
   // The settings window shows the definitions: those of the file, if it can be read by now.
-  store_->definitionsCurrent();
+  definitionFile_.current();
   if (sequenceSettings) sequenceSettings->showForSequence();
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/program_state.h"
 #include "app/strings.h"
+#include "files/definition_file.h"
 #include "history/capture.h"
 #include "history/keep_marks.h"
 #include "history/slot_store.h"
@@ -81,6 +82,7 @@ class MainForm : public platform::ShellEvents {
   ui::Timer timer2{"Timer2", 50};
 
   history::SlotStore& store() { return *store_; }
+  files::DefinitionFile& definitionFile() { return definitionFile_; }
   history::KeepMarks& keepMarks() { return *keepMarks_; }
   recall::Recall& recall() { return *recall_; }
 
@@ -102,6 +104,7 @@ class MainForm : public platform::ShellEvents {
   platform::Platform& p_;
   const Texts& texts_;
   ProgramState& state_;
+  files::DefinitionFile definitionFile_{p_, memo21};
   std::unique_ptr<history::SlotStore> store_;
   std::unique_ptr<history::Capture> capture_;
   std::unique_ptr<history::KeepMarks> keepMarks_;

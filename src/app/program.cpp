@@ -18,7 +18,7 @@ bool Program::start() {
   main_ = std::make_unique<MainForm>(p_, texts_, state_);
   // The other two windows' controls exist from here on, so the panel may consult them at any
   // time; their creation handlers run after the main window's, which loads the definitions.
-  settings_ = std::make_unique<sequence::SettingsForm>(p_, main_->memo21);
+  settings_ = std::make_unique<sequence::SettingsForm>(p_, main_->definitionFile());
   hint_ = std::make_unique<sequence::HintForm>(p_);
   main_->settingsForm = &settings_->form;
   main_->hintForm = &hint_->form;
@@ -46,7 +46,6 @@ void Program::wireSequenceInsertion() {
   s.panel = &main_->form;
   s.panelDelete = &main_->n1;
   s.panelEdit = &main_->n2;
-  s.definitionsCurrent = [this] { return main_->store().definitionsCurrent(); };
   sequence::InsertionDriver::Controls c;
   c.replaceWarning = p_.fromUtf8(
       "　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"

@@ -35,7 +35,6 @@ void saveBox(platform::Platform& p, std::string_view fileName, const ui::TextBox
 void discardUnfinishedSaves(platform::Platform& p) {
   for (int i = 1; i <= kSlotCount; ++i)
     p.discardUnfinishedWrite(slotFileName(i));
-  p.discardUnfinishedWrite(kDefinitionFile);
 }
 
 }  // namespace files

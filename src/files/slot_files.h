@@ -24,7 +24,7 @@ bool loadBox(platform::Platform& p, std::string_view fileName, ui::TextBox& box)
 // Save the box's exact text; throws platform::Error when the file cannot be written.
 void saveBox(platform::Platform& p, std::string_view fileName, const ui::TextBox& box);
 
-// Removes the temporary files that saves of the 21 files interrupted by a crash or a kill left
+// Removes the temporary files that saves of the slot files interrupted by a crash or a kill left
 // behind; the files themselves always hold their old or their new bytes.
 void discardUnfinishedSaves(platform::Platform& p);
 

@@ -1,5 +1,7 @@
 #include "history/slot_store.h"
 
+#include <exception>
+
 #include "files/slot_files.h"
 
 namespace history {
@@ -62,33 +64,20 @@ bool SlotStore::loadSlot(int i) {
 
 void SlotStore::syncFiles(bool keepGoing) {
   files_.sync([this](int i) -> const ui::Text& { return text(i); }, keepGoing);
-  saveKeepLine(false);
+  if (c_.definitions) c_.definitions->saveKeepLine(keepStateLetter(), false);
 }
 
-void SlotStore::saveKeepLine(bool always) {
-  // Written over a file that could not be read, the line would be all its definitions had left.
-  // Such a file is read again only at the saves of everything, not after every change: a read
-  // waits up to a second for a file another program holds.
-  if (!c_.definitions || (definitionsUnread_ && !always) || !definitionsCurrent()) return;
-  std::string letter = keepStateLetter();
-  if (!always && keepLineOnDisk_ == letter) return;
-  ui::Memo& d = *c_.definitions;
-  d.setText(ui::Text::fromBytes(ui::replaceTextLine(d.text().bytes(), 0, letter)));
-  files::saveBox(p_, files::kDefinitionFile, d);
-  keepLineOnDisk_ = std::move(letter);
-}
-
-bool SlotStore::definitionsCurrent() {
-  if (!definitionsUnread_) return true;
-  if (!c_.definitions) return false;
-  if (files::loadBox(p_, files::kDefinitionFile, *c_.definitions))
-    keepLineOnDisk_ = ui::textLine(c_.definitions->text().bytes(), 0);
-  else if (p_.fileExists(files::kDefinitionFile))
-    return false;
-  else
-    keepLineOnDisk_.reset();
-  definitionsUnread_ = false;
-  return true;
+void SlotStore::syncAllFiles(bool keepGoing) {
+  std::exception_ptr failed;
+  try {
+    if (c_.definitions) c_.definitions->saveKeepLine(keepStateLetter(), true);
+  } catch (const platform::Error&) {
+    if (!keepGoing) throw;
+    failed = std::current_exception();
+  }
+  files_.noteRemovedFiles();
+  files_.sync([this](int i) -> const ui::Text& { return text(i); }, keepGoing);
+  if (failed) std::rethrow_exception(failed);
 }
 
 void SlotStore::updateSlotRows() {

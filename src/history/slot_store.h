@@ -5,10 +5,10 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "files/definition_file.h"
 #include "history/file_sync.h"
 #include "history/slot_marks.h"
 #include "platform/platform.h"
@@ -34,7 +34,7 @@ struct PanelControls {
   ui::Timer* guardTimer = nullptr;                    // Timer1
   ui::Timer* colourTimer = nullptr;                   // Timer2
   ui::SpeedButton* clipboardClear = nullptr;
-  ui::Memo* definitions = nullptr;  // Memo21: line 0 holds the keep state
+  files::DefinitionFile* definitions = nullptr;  // line 0 holds the keep state
 };
 
 class SlotStore {
@@ -97,28 +97,12 @@ class SlotStore {
   std::vector<ui::Text> parkedTexts() const { return files_.parkedTexts(); }
   void discardFileLeftovers() { files_.discardLeftovers(); }
   // Every slot file comes to hold its slot's text, and line 0 of the definition file the keep
-  // state; moved texts are linked into place. Throws at the first file that cannot be written,
-  // or with keepGoing once every other file was tried.
+  // state (written when it changed); moved texts are linked into place. Throws at the first file
+  // that cannot be written, or with keepGoing once every other file was tried.
   void syncFiles(bool keepGoing = false);
-  // The same, also for files removed behind the program's back (the saves of everything).
-  void syncAllFiles(bool keepGoing = false) {
-    files_.noteRemovedFiles();
-    syncFiles(keepGoing);
-  }
-  // Line 0 of the definition file := the keep state, and the file written (when `always`, also
-  // if the line is as it was). Never over a definition file that could not be read at start;
-  // `always` (the saves of everything) first tries to read it again.
-  void saveKeepLine(bool always);
-  // Line 0 of the definition file as it is on disk (nullopt: unknown, so written at the next
-  // sync); `unreadable` keeps the file from being written over.
-  void noteKeepLineOnDisk(std::optional<std::string> line, bool unreadable = false) {
-    keepLineOnDisk_ = std::move(line);
-    definitionsUnread_ = unreadable;
-  }
-  // Whether the definitions in the program are the file's: a file that could not be read at
-  // start is read again (another program may have held it for a moment). False while it still
-  // cannot be read; nothing may be written over it then.
-  bool definitionsCurrent();
+  // A save of everything: line 0 and the definition file written first, then the slot files as
+  // syncFiles brings them, also those removed behind the program's back.
+  void syncAllFiles(bool keepGoing = false);
   // Hides the rows of empty slots (unchecking them) and sets the height.
   void updateSlotRows();
   // Timer2: colours every text box and names the clipboard slot in the caption.
@@ -134,8 +118,6 @@ class SlotStore {
   SlotMarks& marks_;
   ui::Text fullColon_;
   SlotFileSync files_;
-  std::optional<std::string> keepLineOnDisk_;
-  bool definitionsUnread_ = false;
   bool holdingPanelDown_ = false;
 };
 

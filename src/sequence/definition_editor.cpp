@@ -14,17 +14,17 @@ DefinitionEditor::DefinitionEditor(Controls controls) : c_(std::move(controls)) 
 void DefinitionEditor::buildKinds() {
   ui::ComboBox& kinds = *c_.kinds;
   kinds.clearItems();
-  for (const std::string& item : kindItems(c_.definitions->text().bytes()))
+  for (const std::string& item : kindItems(buffer().text().bytes()))
     kinds.addItem(item);
   kinds.setItemIndex(kStandardKind);
 }
 
 void DefinitionEditor::open() {
-  const std::string& buffer = c_.definitions->text().bytes();
+  const std::string& lines = buffer().text().bytes();
   // Captions of empty definitions stay as they are: an emptied definition was already given an
   // empty caption when it was stored.
   for (int n = 1; n <= kDefinitionCount; ++n) {
-    std::string line = bufferLine(buffer, n);
+    std::string line = bufferLine(lines, n);
     if (isDefinitionLine(line)) radio(n).setCaption(ui::Text::fromBytes(definitionLabel(line)));
   }
   c_.panel->show();
@@ -34,25 +34,25 @@ void DefinitionEditor::choose(int n) {
   ui::Memo& values = *c_.values;
   values.clear();
   if (!radio(n).caption().empty())
-    values.setText(ui::Text::fromBytes(editorText(bufferLine(c_.definitions->text().bytes(), n))));
+    values.setText(ui::Text::fromBytes(editorText(bufferLine(buffer().text().bytes(), n))));
   c_.form->setFocus(&values);
 }
 
 void DefinitionEditor::store() {
   // A file not read at start is read first: the stored definition joins the file's others.
-  const bool current = !c_.definitionsCurrent || c_.definitionsCurrent();
-  ui::Memo& buffer = *c_.definitions;
+  const bool current = c_.file->current();
+  ui::Memo& buffer = this->buffer();
   // Padding comes first and happens even with no definition chosen, so lines 1 to 10 exist.
   std::string padded = padDefinitionBuffer(buffer.text().bytes());
   if (padded != buffer.text().bytes()) buffer.setText(ui::Text::fromBytes(std::move(padded)));
   const int n = checkedDefinition();
   if (n == 0) return;
-  if (!current) throw platform::Error(c_.unreadableMessage);
+  if (!current) throw c_.file->unreadable();
   // The box takes only characters of the code page: its bytes are the whole text.
   const std::string& edited = c_.values->text().bytes();
   radio(n).setCaption(ui::Text::fromBytes(storedCaption(edited)));
   buffer.setText(ui::Text::fromBytes(storeDefinition(buffer.text().bytes(), n, edited)));
-  c_.saveDefinitions();
+  c_.file->save();
 }
 
 void DefinitionEditor::close() {
@@ -67,7 +67,7 @@ void DefinitionEditor::close() {
 }
 
 void DefinitionEditor::chooseKind() {
-  KindChoice choice = sequence::chooseKind(c_.definitions->text().bytes(), c_.kinds->itemIndex());
+  KindChoice choice = sequence::chooseKind(buffer().text().bytes(), c_.kinds->itemIndex());
   clearStartAndEnd();
   ui::ComboBox& start = *c_.start;
   for (const std::string& value : choice.items)

@@ -7,8 +7,8 @@
 #pragma once
 
 #include <array>
-#include <functional>
 
+#include "files/definition_file.h"
 #include "ui/widgets.h"
 
 namespace sequence {
@@ -17,19 +17,14 @@ class DefinitionEditor {
  public:
   struct Controls {
     ui::Form* form = nullptr;
-    ui::Memo* definitions = nullptr;                  // Memo21: line n is definition n
     ui::Panel* panel = nullptr;                       // Panel1, the editor
     ui::Memo* values = nullptr;                       // Memo1, one value per line
     std::array<ui::RadioButton*, 10> radioButtons{};  // RadioButton1..10
     ui::ComboBox* kinds = nullptr;                    // ComboBox2
     ui::ComboBox* start = nullptr;                    // ComboBox1
     ui::Edit* end = nullptr;                          // Edit2
-    // Writes the definition buffer to its file; throws platform::Error when it cannot.
-    std::function<void()> saveDefinitions;
-    // Reads the definition file again when it could not be read at start; false while it still
-    // cannot, since the buffer is then not the file's and writing it would lose the rest.
-    std::function<bool()> definitionsCurrent;
-    std::string unreadableMessage;  // the error while it cannot
+    // The definition file and its buffer (Memo21: line n is definition n), written at every store.
+    files::DefinitionFile* file = nullptr;
   };
 
   explicit DefinitionEditor(Controls controls);
@@ -50,6 +45,7 @@ class DefinitionEditor {
   void showCaptionHint(int n);
 
  private:
+  ui::Memo& buffer() const { return c_.file->buffer(); }
   ui::RadioButton& radio(int n) { return *c_.radioButtons[static_cast<std::size_t>(n - 1)]; }
   // 1..10 of the checked radio button, 0 when none is checked.
   int checkedDefinition() const;

@@ -3,7 +3,6 @@
 #include <initializer_list>
 #include <string>
 
-#include "files/slot_files.h"
 #include "sequence/values.h"
 
 namespace sequence {
@@ -62,12 +61,11 @@ void checkOnLeave(ui::Form& form, Field& field, int kind) {
 
 }  // namespace
 
-SettingsForm::SettingsForm(platform::Platform& p, ui::Memo& definitions)
-    : p_(p), definitions_(definitions) {
+SettingsForm::SettingsForm(platform::Platform& p, files::DefinitionFile& definitions) : p_(p) {
   buildControls();
   DefinitionEditor::Controls c;
   c.form = &form;
-  c.definitions = &definitions_;
+  c.file = &definitions;
   c.panel = &panel1;
   c.values = &memo1;
   for (int n = 1; n <= 10; ++n)
@@ -75,10 +73,6 @@ SettingsForm::SettingsForm(platform::Platform& p, ui::Memo& definitions)
   c.kinds = &comboBox2;
   c.start = &comboBox1;
   c.end = &edit2;
-  c.saveDefinitions = [this] { files::saveBox(p_, files::kDefinitionFile, definitions_); };
-  c.definitionsCurrent = [this] { return !definitionsCurrent || definitionsCurrent(); };
-  c.unreadableMessage = p_.fromUtf8("ファイル ") + std::string(files::kDefinitionFile) +
-                        p_.fromUtf8(" を読み込むことができません");
   editor_ = std::make_unique<DefinitionEditor>(std::move(c));
   routeEvents();
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "files/definition_file.h"
 #include "platform/platform.h"
 #include "sequence/definition_editor.h"
 #include "ui/widgets.h"
@@ -16,9 +17,9 @@ namespace sequence {
 
 class SettingsForm {
  public:
-  // definitions: the main window's definition buffer (Memo21), loaded before this window is
-  // created and saved to the definition file whenever a definition is stored.
-  SettingsForm(platform::Platform& p, ui::Memo& definitions);
+  // definitions: the definition file and its buffer (the main window's Memo21), loaded before
+  // this window is created and saved whenever a definition is stored.
+  SettingsForm(platform::Platform& p, files::DefinitionFile& definitions);
   SettingsForm(const SettingsForm&) = delete;
   SettingsForm& operator=(const SettingsForm&) = delete;
 
@@ -55,8 +56,6 @@ class SettingsForm {
   ui::Form* panel = nullptr;
   ui::MenuItem* panelDelete = nullptr;
   ui::MenuItem* panelEdit = nullptr;
-  // Whether the definition buffer is the file's (read again if it could not be read at start).
-  std::function<bool()> definitionsCurrent;
 
   ui::Form form{"TForm1"};
   ui::Label label1{"Label1"};  // 前置文字列
@@ -111,7 +110,6 @@ class SettingsForm {
   void collapsePanel();
 
   platform::Platform& p_;
-  ui::Memo& definitions_;
   std::unique_ptr<DefinitionEditor> editor_;  // made once the controls exist
 };
 
