@@ -9,7 +9,7 @@
 
 namespace sequence {
 
-DefinitionEditor::DefinitionEditor(Controls controls) : c_(std::move(controls)) {}
+DefinitionEditor::DefinitionEditor(Controls controls) : c_(controls) {}
 
 void DefinitionEditor::buildKinds() {
   ui::ComboBox& kinds = *c_.kinds;

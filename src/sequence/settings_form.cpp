@@ -36,6 +36,18 @@ void entryFont(Box& box) {
   box.fontHeight = kEntryFontHeight;
 }
 
+// A caption label and the entry field it names, side by side, in tab order.
+template <class Field>
+void addEntry(ui::Form& form, ui::Label& label, const ui::Text& caption, ui::Bounds labelAt,
+              Field& field, ui::Bounds fieldAt) {
+  label.setCaption(caption);
+  label.setBounds(labelAt);
+  form.addControl(label);
+  field.setBounds(fieldAt);
+  entryFont(field);
+  form.addControl(field);
+}
+
 // Leave check of a start or end field: an invalid standard entry is erased and the focus put
 // back, without a message. Erasing first means the refocus cannot bounce back here.
 // The start and end fields take only characters of the code page.
@@ -73,7 +85,7 @@ SettingsForm::SettingsForm(platform::Platform& p, files::DefinitionFile& definit
   c.kinds = &comboBox2;
   c.start = &comboBox1;
   c.end = &edit2;
-  editor_ = std::make_unique<DefinitionEditor>(std::move(c));
+  editor_ = std::make_unique<DefinitionEditor>(c);
   routeEvents();
 }
 
@@ -92,49 +104,19 @@ void SettingsForm::buildControls() {
   form.centerOnScreen = true;
 
   // Added in tab order; labels, flat buttons and panels take no focus.
-  label1.setCaption(text("前置文字列"));
-  place(label1, 6, 13, 55, 13);
-  form.addControl(label1);
-  edit1.setBounds({72, 8, 238, 24});
-  entryFont(edit1);
-  form.addControl(edit1);
-
-  label5.setCaption(text("連番選択"));
-  place(label5, 6, 48, 44, 13);
-  form.addControl(label5);
-  place(comboBox2, 72, 42, 113, 24);
-  comboBox2.maxLength = kEntryMaxLength;
-  comboBox2.imeOff = true;
-  comboBox2.setHandCursor(true);
-  entryFont(comboBox2);
-  form.addControl(comboBox2);
-
-  label3.setCaption(text("始値"));
-  place(label3, 192, 47, 22, 13);
-  form.addControl(label3);
-  place(comboBox1, 222, 42, 55, 24);
-  comboBox1.maxLength = kEntryMaxLength;
-  comboBox1.imeOff = true;
-  comboBox1.setHandCursor(true);
-  entryFont(comboBox1);
-  form.addControl(comboBox1);
-
-  label4.setCaption(text("終値"));
-  place(label4, 284, 47, 22, 13);
-  form.addControl(label4);
-  place(edit2, 317, 42, 45, 24);
+  addEntry(form, label1, text("前置文字列"), {6, 13, 55, 13}, edit1, {72, 8, 238, 24});
+  addEntry(form, label5, text("連番選択"), {6, 48, 44, 13}, comboBox2, {72, 42, 113, 24});
+  addEntry(form, label3, text("始値"), {192, 47, 22, 13}, comboBox1, {222, 42, 55, 24});
+  addEntry(form, label4, text("終値"), {284, 47, 22, 13}, edit2, {317, 42, 45, 24});
+  addEntry(form, label2, text("後置文字列"), {6, 83, 55, 13}, edit3, {72, 78, 238, 24});
+  for (ui::ComboBox* c : {&comboBox2, &comboBox1}) {
+    c->maxLength = kEntryMaxLength;
+    c->imeOff = true;
+    c->setHandCursor(true);
+  }
   edit2.setMaxLength(kEntryMaxLength);
   edit2.imeOff = true;
   edit2.codePageOnly = true;
-  entryFont(edit2);
-  form.addControl(edit2);
-
-  label2.setCaption(text("後置文字列"));
-  place(label2, 6, 83, 55, 13);
-  form.addControl(label2);
-  place(edit3, 72, 78, 238, 24);
-  entryFont(edit3);
-  form.addControl(edit3);
 
   button1.setCaption(text("スタート"));
   place(button1, 224, 118, 60, 25);

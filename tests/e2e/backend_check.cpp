@@ -39,20 +39,13 @@
 
 #include "app/program.h"
 #include "platform/win32/win32_platform.h"
+#include "support/ignored_events.h"
 
 namespace {
 
-class Recorder : public platform::ShellEvents {
+class Recorder : public testing_support::IgnoredShellEvents {
  public:
   Recorder(platform::Platform& p, std::wstring log) : p_(p), log_(std::move(log)) {}
-  void drawClipboard() override {}
-  void hotKey() override {}
-  void trayIcon(int) override {}
-  bool ncLButtonDown(int) override { return true; }
-  void ncLButtonDblClk(int) override {}
-  void powerBroadcast(int) override {}
-  void applicationDeactivate() override {}
-  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     using K = platform::InputEvent::Kind;
     switch (e.kind) {
@@ -168,16 +161,8 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
 }
 
 // Events as the logic would see them, kept in memory (a burst brings many).
-class BurstRecorder : public platform::ShellEvents {
+class BurstRecorder : public testing_support::IgnoredShellEvents {
  public:
-  void drawClipboard() override {}
-  void hotKey() override {}
-  void trayIcon(int) override {}
-  bool ncLButtonDown(int) override { return true; }
-  void ncLButtonDblClk(int) override {}
-  void powerBroadcast(int) override {}
-  void applicationDeactivate() override {}
-  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     using K = platform::InputEvent::Kind;
     switch (e.kind) {

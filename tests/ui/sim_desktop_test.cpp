@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/sim/sim_desktop.h"
+#include "support/ignored_events.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -11,18 +12,12 @@ namespace {
 using testing_support::bytes;
 using testing_support::SimFixture;
 
-struct Recorder : platform::ShellEvents {
+struct Recorder : testing_support::IgnoredShellEvents {
   std::vector<std::string>* log;
   platform::Platform* p;
   void drawClipboard() override { log->push_back("clip:" + p->readClipboardText().bytes()); }
-  void hotKey() override {}
-  void trayIcon(int) override {}
-  bool ncLButtonDown(int) override { return true; }
-  void ncLButtonDblClk(int) override {}
-  void powerBroadcast(int) override {}
   void applicationDeactivate() override { log->push_back("deactivate"); }
   void endSession() override { log->push_back("end session"); }
-  void inputEvent(const platform::InputEvent&) override {}
 };
 
 class Desktop : public SimFixture {

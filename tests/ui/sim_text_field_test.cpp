@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sim/sim_desktop.h"
+#include "support/ignored_events.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -82,16 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct Hooked : platform::ShellEvents {
+struct Hooked : testing_support::IgnoredShellEvents {
   std::vector<std::string>* log;
-  void drawClipboard() override {}
-  void hotKey() override {}
-  void trayIcon(int) override {}
-  bool ncLButtonDown(int) override { return true; }
-  void ncLButtonDblClk(int) override {}
-  void powerBroadcast(int) override {}
-  void applicationDeactivate() override {}
-  void endSession() override {}
   void inputEvent(const platform::InputEvent& e) override {
     log->push_back(std::to_string(static_cast<int>(e.kind)) + ":" + std::to_string(e.vk));
   }
