@@ -7,6 +7,16 @@
 #include "sequence/settings_form.h"
 
 namespace app {
+namespace {
+
+// Power events (WM_POWERBROADCAST's wParam): a suspend or standby is asked for or was refused
+// (0..3), or the system resumes (6..8). Suspend and standby themselves (4, 5) change nothing.
+constexpr int kPbtApmQuerySuspend = 0;
+constexpr int kPbtApmQueryStandbyFailed = 3;
+constexpr int kPbtApmResumeCritical = 6;
+constexpr int kPbtApmResumeStandby = 8;
+
+}  // namespace
 
 MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& state)
     : p_(p), texts_(texts), state_(state) {
@@ -224,7 +234,7 @@ void MainForm::formCreate() {
   p_.setHintTiming(0, 10000);
   // Just right of the middle of the primary screen, at its top edge; the 150 is a distance of
   // the layout, as wide as the screen scales it.
-  form.setTop(-3);
+  form.setTop(history::kPanelTop);
   form.setLeft(p_.screenWidth() / 2 - p_.layoutPixels(form, 150));
   form.setWidth(335);
 
@@ -290,7 +300,7 @@ void MainForm::formShow() {
 
 void MainForm::n3Click() {
   if (form.outerHeight() == 0) {
-    form.setOuterHeight(33);
+    form.setOuterHeight(history::kTitleBarHeight);
     store_->toStrip();
   }
   if (form.close()) p_.quit();
@@ -356,14 +366,14 @@ void MainForm::hotKey() {
   p_.bringApplicationToFront();
   const platform::WindowHandle after = p_.foregroundWindow();
   if (before != after) state_.summon.returnWindow = before;
-  if (form.top() < -3) {
+  if (form.top() < history::kPanelTop) {
     // Back at the primary screen's top edge, and wholly over that screen: a panel dragged up
     // onto a screen above it or to its side would otherwise hang where no screen shows it.
     const int room = p_.screenWidth() - p_.layoutPixels(form, form.width());
-    form.setBounds(
-        {std::clamp(form.left(), 0, std::max(0, room)), -3, form.width(), form.height()});
+    form.setBounds({std::clamp(form.left(), 0, std::max(0, room)), history::kPanelTop, form.width(),
+                    form.height()});
   }
-  if (form.outerHeight() < 50) timer2.start();
+  if (form.outerHeight() < history::kExpandedThreshold) timer2.start();
   if (!form.active()) {
     p_.renewClipboardListening();
     state_.summon.returnCursorPos = p_.cursorPos();
@@ -418,9 +428,9 @@ void MainForm::ncLButtonDblClk(int hitTest) {
 }
 
 void MainForm::powerBroadcast(int event) {
-  if (event >= 0 && event <= 3)
+  if (event >= kPbtApmQuerySuspend && event <= kPbtApmQueryStandbyFailed)
     timer1.stop();
-  else if (event >= 6 && event <= 8)
+  else if (event >= kPbtApmResumeCritical && event <= kPbtApmResumeStandby)
     p_.renewClipboardListening();
 }
 

@@ -42,8 +42,8 @@ std::string SlotStore::keepStateLetter() const {
 int SlotStore::expandedHeight() const {
   // Only the left column counts: a filled right slot always has a filled left one beside it.
   for (int i = files::kSlotCount - 1; i >= 1; i -= 2)
-    if (!isEmpty(i)) return 55 + 25 * ((i + 1) / 2);
-  return 55;
+    if (!isEmpty(i)) return kHeaderHeight + kRowHeight * ((i + 1) / 2);
+  return kHeaderHeight;
 }
 
 void SlotStore::updateClearButton() {

@@ -21,6 +21,17 @@ inline constexpr ui::Color kMatchColour = 12639424;  // the slot holding the cli
 inline constexpr ui::Color kKeptColour = 11195903;   // a kept slot not on the clipboard
 inline constexpr ui::Color kSelectedColour = 12910591;
 
+// The panel's geometry. It hangs from the top edge of the screen with its top 3 pixels above it;
+// the strip shows the title bar alone (a client height of -3). A panel at zero height is first
+// given the outer height of its title bar and frame, so that the strip steps work on it.
+inline constexpr int kPanelTop = -3;
+inline constexpr int kStripClientHeight = -3;
+inline constexpr int kTitleBarHeight = 33;
+// Expanded: the header and one row for every two slots; taller than the threshold counts as so.
+inline constexpr int kHeaderHeight = 55;
+inline constexpr int kRowHeight = 25;
+inline constexpr int kExpandedThreshold = 50;
+
 struct SlotRow {
   ui::Memo* memo = nullptr;
   ui::CheckBox* check = nullptr;
@@ -73,10 +84,10 @@ class SlotStore {
   void expand() { c_.form->setOuterHeight(expandedHeight()); }
   void toStrip() {
     c_.form->setClientHeight(0);
-    c_.form->setClientHeight(-3);
+    c_.form->setClientHeight(kStripClientHeight);
   }
   void zeroHeight() { c_.form->setOuterHeight(0); }
-  bool expanded() const { return c_.form->outerHeight() > 50; }
+  bool expanded() const { return c_.form->outerHeight() > kExpandedThreshold; }
   // The colour pass is emptying the clipboard under a dropped-down panel, which stays down.
   bool holdingPanelDown() const { return holdingPanelDown_; }
   // Whether a clipboard text that no slot holds is the program's own leftover (a sequence run's
