@@ -5,7 +5,7 @@ namespace history {
 void Capture::foldToStripFromZero() {
   ui::Form& f = store_.form();
   if (f.outerHeight() == 0) {
-    f.setOuterHeight(33);
+    f.setOuterHeight(kTitleBarHeight);
     store_.toStrip();
   }
 }
