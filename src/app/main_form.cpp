@@ -16,6 +16,14 @@ constexpr int kPbtApmQueryStandbyFailed = 3;
 constexpr int kPbtApmResumeCritical = 6;
 constexpr int kPbtApmResumeStandby = 8;
 
+// Slot i's row on the panel: two slots a row, A, C, E, ... on the left, B, D, F, ... on the right.
+bool inLeftColumn(int i) {
+  return i % 2 == 1;
+}
+int rowTop(int i) {
+  return 28 + history::kRowHeight * ((i - 1) / 2);
+}
+
 }  // namespace
 
 MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& state)
@@ -117,12 +125,10 @@ void MainForm::buildControls() {
   form.addControl(label1);
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    const int r = (i + 1) / 2;
-    const bool odd = i % 2 == 1;
     letterButtons[k] = std::make_unique<ui::SpeedButton>("SpeedButton" + std::to_string(20 + i));
     ui::SpeedButton& b = *letterButtons[k];
     b.setCaption(ui::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
-    b.setBounds({odd ? 8 : 172, 28 + 25 * (r - 1), 25, 20});
+    b.setBounds({inLeftColumn(i) ? 8 : 172, rowTop(i), 25, 20});
     b.setHandCursor(true);
     b.hide();
     form.addControl(b);
@@ -137,11 +143,9 @@ void MainForm::buildControls() {
   form.addControl(speedButton1);
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    const int r = (i + 1) / 2;
-    const bool odd = i % 2 == 1;
     memos[k] = std::make_unique<ui::Memo>("Memo" + std::to_string(i));
     ui::Memo& m = *memos[k];
-    m.setBounds({odd ? 39 : 203, 28 + 25 * (r - 1), 100, 20});
+    m.setBounds({inLeftColumn(i) ? 39 : 203, rowTop(i), 100, 20});
     m.setReadOnly(true);
     m.setTabStop(false);
     m.setHandCursor(true);
@@ -163,10 +167,8 @@ void MainForm::buildControls() {
   }
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    const int r = (i + 1) / 2;
-    const bool odd = i % 2 == 1;
     checkBoxes[k] = std::make_unique<ui::CheckBox>("CheckBox" + std::to_string(i));
-    checkBoxes[k]->setBounds({odd ? 145 : 309, 30 + 25 * (r - 1), 15, 17});
+    checkBoxes[k]->setBounds({inLeftColumn(i) ? 145 : 309, rowTop(i) + 2, 15, 17});
     checkBoxes[k]->hide();
     form.addControl(*checkBoxes[k]);
   }
