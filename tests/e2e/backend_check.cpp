@@ -46,6 +46,7 @@ class Recorder : public platform::ShellEvents {
  public:
   Recorder(platform::Platform& p, std::wstring log) : p_(p), log_(std::move(log)) {}
   void drawClipboard() override {}
+  void clipboardRead(const platform::ClipboardRead&) override {}
   void hotKey() override {}
   void trayIcon(int) override {}
   bool ncLButtonDown(int) override { return true; }
@@ -171,6 +172,7 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
 class BurstRecorder : public platform::ShellEvents {
  public:
   void drawClipboard() override {}
+  void clipboardRead(const platform::ClipboardRead&) override {}
   void hotKey() override {}
   void trayIcon(int) override {}
   bool ncLButtonDown(int) override { return true; }

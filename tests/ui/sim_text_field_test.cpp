@@ -85,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct Hooked : platform::ShellEvents {
   std::vector<std::string>* log;
   void drawClipboard() override {}
+  void clipboardRead(const platform::ClipboardRead&) override {}
   void hotKey() override {}
   void trayIcon(int) override {}
   bool ncLButtonDown(int) override { return true; }
