@@ -465,9 +465,9 @@ bool Win32Platform::clipboardReadPending() const {
 
 void Win32Platform::deliverClipboardReads() {
   while (std::optional<ClipboardCopy> c = clipboardReader_.next()) {
-    // Overtaken meanwhile (by another copy, or by the program's own write): the newer change
-    // is the one that counts.
-    if (!listening_ || !events_ || c->sequence != ::GetClipboardSequenceNumber()) continue;
+    // Every copy that was read is stored, in order, also when another followed it meanwhile;
+    // one the program's own write followed is over: the write has been captured already.
+    if (!listening_ || !events_ || static_cast<LONG>(ownSequence_ - c->sequence) > 0) continue;
     platform::ClipboardRead read;
     switch (c->state) {
       case ClipboardCopy::State::Copied:
@@ -532,7 +532,7 @@ void Win32Platform::clearClipboard() {
 void Win32Platform::notifyOwnClipboardChange() {
   // Our own change reaches the capture now, nested in the write; the listener notification the
   // system posts for it later is recognised by its sequence number and dropped.
-  seenClipboardSequence_ = ::GetClipboardSequenceNumber();
+  seenClipboardSequence_ = ownSequence_ = ::GetClipboardSequenceNumber();
   if (listening_ && events_) platform::runHandler(*this, [this] { events_->drawClipboard(); });
 }
 

@@ -132,6 +132,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   ClipboardReader clipboardReader_;
   // The last clipboard content the program read (or failed to): never asked for twice.
   DWORD knownSequence_ = 0;
+  DWORD ownSequence_ = 0;  // of the program's own last write
   std::optional<ui::Text> knownText_;
   // An error box is showing: a timer that fails meanwhile adds no second one.
   bool errorShowing_ = false;
