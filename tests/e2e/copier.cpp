@@ -201,7 +201,7 @@ std::wstring utf8File(const std::string& path) {
 }
 
 void logLine(const std::string& log, const std::string& line) {
-  std::ofstream(log, std::ios::app) << line << '\n' << std::flush;
+  std::ofstream(log, std::ios::app | std::ios::binary) << line << '\n' << std::flush;
 }
 
 bool stopRequested(const std::string& log) {

@@ -28,7 +28,8 @@ kx_wait 30 "the program to ask the late source" grep -q '^render ' "$late_log"
 ms=$(wine "$KOLVEX_COPIER" panel-drop TForm3 800) ||
   kx_fail "the panel dropped down after ${ms:-no} ms while the source rendered (last: $(tail -1 "$late_log"))"
 echo "panel dropped down after $ms ms during the rendering"
-kx_wait 30 "the late text in slot B" kx_file_is "$KX_DATA/Kolvex2.txt" '遅れて届く text'
+# Slot files hold the code page's bytes.
+kx_wait 30 "the late text in slot B" kx_file_is "$KX_DATA/Kolvex2.txt" "$(printf '%s' '遅れて届く text' | iconv -f UTF-8 -t CP932)"
 kx_title_is "B：遅れて届く text" || kx_fail "caption '$(kx_probe title TForm3)' after the late text"
 # Looks at the clipboard afterwards (a summon, its colour pass) ask nothing more of the source.
 kx_expand_from_tray
