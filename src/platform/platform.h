@@ -3,7 +3,9 @@
 //
 // Guarantees the logic relies on:
 // - A clipboard write or clear made by the program calls ShellEvents::drawClipboard before the
-//   write returns (nested); another program's change arrives later through the message loop.
+//   write returns (nested); another program's change arrives later through the message loop,
+//   already read (ShellEvents::clipboardRead): the user-interface thread never waits for a
+//   source that renders late or for another reader that holds the clipboard.
 // - sleep() blocks the caller: no timer or message is handled during it.
 // - Errors are thrown as platform::Error; the backend's message loop catches an error that ends
 //   a handler, shows the standard error box and goes on (runHandler below).
