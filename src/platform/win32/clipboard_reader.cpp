@@ -125,7 +125,9 @@ void ClipboardReader::start(HWND target, HWND own) {
 void ClipboardReader::request(DWORD sequence) {
   {
     std::lock_guard lock(mutex_);
-    wanted_ = sequence;
+    // The wait counts from the notification, not from when the reader is free: a copy that
+    // replaced one being read is read as soon after its own copying as any other.
+    wanted_ = Request{sequence, ::GetTickCount64() + platform::kClipboardSettleMs};
   }
   wake_.notify_one();
 }
@@ -162,15 +164,15 @@ void ClipboardReader::threadMain(HINSTANCE instance) {
   UniqueWindow window(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                         instance, nullptr));
   for (;;) {
-    DWORD sequence = 0;
+    Request request{};
     {
       std::unique_lock lock(mutex_);
       wake_.wait(lock, [this] { return stopping_ || wanted_; });
       if (stopping_) return;
-      sequence = *wanted_;
+      request = *wanted_;
       wanted_.reset();
     }
-    std::optional<ClipboardCopy> c = read(window.get(), sequence);
+    std::optional<ClipboardCopy> c = read(window.get(), request.sequence, request.due);
     if (!c) continue;
     {
       std::lock_guard lock(mutex_);
@@ -181,9 +183,10 @@ void ClipboardReader::threadMain(HINSTANCE instance) {
   }
 }
 
-std::optional<ClipboardCopy> ClipboardReader::read(HWND window, DWORD sequence) {
+std::optional<ClipboardCopy> ClipboardReader::read(HWND window, DWORD sequence, ULONGLONG due) {
   // A copy may still be settling (an X11 copy can first read as no text).
-  if (!pause(platform::kClipboardSettleMs)) return std::nullopt;
+  if (const ULONGLONG now = ::GetTickCount64(); now < due && !pause(static_cast<int>(due - now)))
+    return std::nullopt;
   const ULONGLONG deadline = ::GetTickCount64() + platform::kClipboardBusyWaitMs;
   const auto overtaken = [&] {
     std::lock_guard lock(mutex_);

@@ -51,8 +51,8 @@ class ClipboardReader {
 
   // Starts the thread (once); results are announced to target. own as for copyOpenClipboard.
   void start(HWND target, HWND own);
-  // Reads the change with this sequence number (the newest one replaces one not yet begun). A
-  // read that a later change overtakes gives no result.
+  // Reads the change with this sequence number, kClipboardSettleMs after now (the newest one
+  // replaces one not yet begun). A read that a later change overtakes gives no result.
   void request(DWORD sequence);
   // Ends the thread; a read under way (a late source rendering) is waited for.
   void stop();
@@ -63,13 +63,17 @@ class ClipboardReader {
  private:
   void threadMain(HINSTANCE instance);
   // Reader thread: the copy of the change, or nothing when a later change overtook it.
-  std::optional<ClipboardCopy> read(HWND window, DWORD sequence);
+  std::optional<ClipboardCopy> read(HWND window, DWORD sequence, ULONGLONG due);
   // Reader thread: waits ms; false when the reader is stopping.
   bool pause(int ms);
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::optional<DWORD> wanted_;
+  struct Request {
+    DWORD sequence;
+    ULONGLONG due;  // GetTickCount64 time at which the copy has settled
+  };
+  std::optional<Request> wanted_;
   bool stopping_ = false;
   std::deque<ClipboardCopy> results_;
   HWND target_ = nullptr;
