@@ -282,7 +282,7 @@ void MainForm::formCreate() {
 
   // A start-up text is still aside: the panel stands as for an empty clipboard until the text
   // is captured.
-  if (startupText.empty() && !p_.readClipboardText().empty())
+  if (startupText.empty() && p_.clipboardHasText())
     store_->toStrip();
   else
     store_->zeroHeight();
@@ -361,6 +361,10 @@ void MainForm::drawClipboard() {
     capture_->wmDrawClipboard();
 }
 
+void MainForm::clipboardRead(const platform::ClipboardRead& read) {
+  capture_->clipboardRead(read);
+}
+
 void MainForm::hotKey() {
   store_->updateClearButton();
   if (store_->expanded()) return;
@@ -412,7 +416,7 @@ bool MainForm::ncLButtonDown(int hitTest) {
   if (store_->expanded()) {
     form.setFocus(&button24);
     form.setTopmost(true);
-    if (p_.readClipboardText().empty()) store_->zeroHeight();
+    if (!p_.clipboardHasText()) store_->zeroHeight();
     store_->toStrip();
     if (settingsForm && settingsForm->visible()) p_.bringApplicationToFront();
     return false;
@@ -437,7 +441,7 @@ void MainForm::powerBroadcast(int event) {
 }
 
 void MainForm::applicationDeactivate() {
-  if (p_.readClipboardText().empty()) store_->zeroHeight();
+  if (!p_.clipboardHasText()) store_->zeroHeight();
   if (store_->expanded() && !(settingsForm && settingsForm->visible())) {
     form.setTopmost(true);
     store_->toStrip();

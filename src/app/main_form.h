@@ -41,6 +41,7 @@ class MainForm : public platform::ShellEvents {
 
   // Messages of the desktop.
   void drawClipboard() override;
+  void clipboardRead(const platform::ClipboardRead& read) override;
   void hotKey() override;
   void trayIcon(int mouseMessage) override;
   bool ncLButtonDown(int hitTest) override;

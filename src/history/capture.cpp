@@ -16,6 +16,21 @@ void Capture::wmDrawClipboard() {
   captureText(p_.readClipboardText());
 }
 
+void Capture::clipboardRead(const platform::ClipboardRead& read) {
+  using Outcome = platform::ClipboardRead::Outcome;
+  switch (read.outcome) {
+    case Outcome::Text:
+      captureText(read.text);
+      break;
+    case Outcome::Held:
+      foldToStripFromZero();
+      store_.form().setCaption(p_.text("クリップボードを開くことができません"));
+      break;
+    case Outcome::Failed:
+      break;
+  }
+}
+
 void Capture::captureText(const ui::Text& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 

@@ -18,8 +18,12 @@ class Capture {
   Capture(platform::Platform& p, SlotStore& store, std::function<bool()> isInsertionValue)
       : p_(p), store_(store), isInsertionValue_(std::move(isInsertionValue)) {}
 
-  // The clipboard changed (another program's copy, or the program's own write, nested).
+  // The program's own write or clear changed the clipboard (nested in it).
   void wmDrawClipboard();
+  // Another program's change, as the backend read it: a text is captured; a clipboard another
+  // program still held is reported in the caption (the user may be typing elsewhere: no box
+  // takes the keyboard); a text its program never handed over leaves everything as it was.
+  void clipboardRead(const platform::ClipboardRead& read);
   // The handling of a clipboard text t already read (the start-up text, for one).
   void captureText(const ui::Text& t);
   // The clipboard's text, when captured last, was the sequence insertion's own value.

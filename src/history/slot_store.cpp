@@ -47,7 +47,7 @@ int SlotStore::expandedHeight() const {
 }
 
 void SlotStore::updateClearButton() {
-  c_.clipboardClear->setVisible(!p_.readClipboardText().empty());
+  c_.clipboardClear->setVisible(p_.clipboardHasText());
 }
 
 bool SlotStore::loadSlot(int i) {
@@ -93,10 +93,15 @@ void SlotStore::updateSlotRows() {
 }
 
 void SlotStore::colourPass() {
+  // Stopped before the clipboard is looked at: a clipboard another program holds is reported
+  // once, not at every tick while the error box shows.
+  c_.colourTimer->stop();
   for (int i = 1; i <= files::kSlotCount; ++i)
     memo(i).setColor(ui::kClWindow);
-  // One read serves the whole pass: nothing else runs on this thread meanwhile.
-  const ui::Text c = p_.readClipboardText();
+  // Another program's copy still on its way (a source that renders late, a clipboard held) is
+  // not waited for: the pass leaves caption and clipboard to its capture. One read serves the
+  // whole pass: nothing else runs on this thread meanwhile.
+  const ui::Text c = p_.clipboardReadPending() ? ui::Text{} : p_.readClipboardText();
   for (int i = 1; i <= files::kSlotCount; ++i) {
     if (checked(i) && !isEmpty(i)) memo(i).setColor(c == text(i) ? kMatchColour : kKeptColour);
   }
@@ -124,7 +129,6 @@ void SlotStore::colourPass() {
   }
   for (int i = 1; i <= files::kSlotCount; ++i)
     if (marks_.slotSelection[static_cast<std::size_t>(i)] == 1) memo(i).setColor(kSelectedColour);
-  c_.colourTimer->stop();
 }
 
 void SlotStore::endGuardWindow() {

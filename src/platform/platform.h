@@ -3,7 +3,9 @@
 //
 // Guarantees the logic relies on:
 // - A clipboard write or clear made by the program calls ShellEvents::drawClipboard before the
-//   write returns (nested); another program's change arrives later through the message loop.
+//   write returns (nested); another program's change arrives later through the message loop,
+//   already read (ShellEvents::clipboardRead): the user-interface thread never waits for a
+//   source that renders late or for another reader that holds the clipboard.
 // - sleep() blocks the caller: no timer or message is handled during it.
 // - Errors are thrown as platform::Error; the backend's message loop catches an error that ends
 //   a handler, shows the standard error box and goes on (runHandler below).
@@ -58,11 +60,28 @@ struct InputEvent {
   int vk = 0;
 };
 
+// What reading another program's clipboard change gave.
+struct ClipboardRead {
+  enum class Outcome {
+    Text,    // text holds the clipboard's text (empty: no text, or private content)
+    Held,    // another program still held the clipboard open after kClipboardBusyWaitMs
+    Failed,  // the copying program did not hand its text over (a delayed rendering that failed
+             // or timed out): nothing is known of the content
+  };
+  Outcome outcome = Outcome::Text;
+  ui::Text text;
+};
+
 // Messages the desktop sends to the main window.
 class ShellEvents {
  public:
   virtual ~ShellEvents() = default;
+  // The program's own clipboard write or clear (nested in it), or the start of listening.
   virtual void drawClipboard() = 0;
+  // Another program changed the clipboard: what the backend read of it, off the user-interface
+  // thread, delivered in the order of the changes. Only the newest change is delivered: one that
+  // a later change overtook while it was being read is dropped.
+  virtual void clipboardRead(const ClipboardRead& read) = 0;
   virtual void hotKey() = 0;
   // mouseMessage: 513 left button down, 516 right button down, others ignored.
   virtual void trayIcon(int mouseMessage) = 0;
@@ -113,6 +132,14 @@ inline constexpr int kHtCaption = 2;
 // clipboard counts as held.
 inline constexpr int kClipboardOpenWaitMs = 100;
 inline constexpr int kClipboardOpenRetryMs = 5;
+// Right after a copy, other readers (Windows' own clipboard history, the Office clipboard, a
+// remote session's clipboard, other clipboard tools) often hold the clipboard for some hundreds
+// of milliseconds: reading another program's change waits this long for it, without blocking
+// the panel, before the clipboard counts as held.
+inline constexpr int kClipboardBusyWaitMs = 2000;
+// Another program's change is read this long after its notification: a copy may still be
+// settling (an X11 copy can first read as no text).
+inline constexpr int kClipboardSettleMs = 50;
 // Virus scanners, the search indexer, backup and sync clients open a freshly written file for a
 // moment, mostly for some tens of milliseconds, now and then for a few hundred: a file operation
 // that such a hold refuses (sharing, lock or access errors) is tried again for this long, at this
@@ -200,8 +227,18 @@ class Platform : public ui::TextCodec {
   // The text (clipboardText above); empty when the clipboard holds no text, and empty when its
   // content is marked private (isPrivateContent): such content is no text to the program.
   // Throws Error when another program holds the clipboard open longer than kClipboardOpenWaitMs
-  // (the wait blocks like sleep); writing and clearing likewise.
+  // (the wait blocks like sleep); writing and clearing likewise. A content once read is not read
+  // again (the clipboard's sequence number tells): the same text comes back without opening it.
+  // Of a copying program's formats only the one that says its text best is asked for: its
+  // Unicode text, or its bytes when it put those first (with its own Unicode text beside them
+  // only when it put one there too), so a source that renders late renders once.
   virtual ui::Text readClipboardText() = 0;
+  // Whether the clipboard holds a text (not marked private), asked without reading it where the
+  // system can tell.
+  virtual bool clipboardHasText() = 0;
+  // Another program's change is being read (clipboardRead follows): a look at the clipboard now
+  // would wait for the copying program.
+  virtual bool clipboardReadPending() const = 0;
   // CF_TEXT (the bytes), CF_UNICODETEXT (the exact text) and CF_LOCALE (a code page 932
   // locale), so every program pastes the exact text, whatever the keyboard layout; reading it
   // back gives the same text.

@@ -17,7 +17,7 @@ void Keyboard::formKeyDown(int vk) {
 void Keyboard::formKeyUp(int vk) {
   if (vk == kVkShift && c_.store->expanded()) handBack();
   // Whatever the key: with nothing on the clipboard the panel has nothing to show.
-  if (c_.platform->readClipboardText().empty()) c_.store->zeroHeight();
+  if (!c_.platform->clipboardHasText()) c_.store->zeroHeight();
 }
 
 void Keyboard::handBack() {

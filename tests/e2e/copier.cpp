@@ -1,5 +1,6 @@
-// kolvex-copier: another program inside Wine that copies prepared texts (CF_TEXT) at a steady
-// pace, for the burst test and the latency benchmark. Paths are Unix paths (Wine maps them).
+// kolvex-copier: other programs inside Wine that copy as real ones do: prepared texts (CF_TEXT)
+// at a steady pace (the burst test, the latency benchmark), a source that renders late, a
+// reader that holds the clipboard right after a copy. Paths are Unix paths (Wine maps them).
 //
 //   burst LIST SPACING_MS LOG
 //       copies the files named in LIST (one path a line) one after another, one every
@@ -189,6 +190,132 @@ int latency(HWND owner, const std::string& list, int from, int to, int settle, i
   return 0;
 }
 
+std::wstring utf8File(const std::string& path) {
+  std::string bytes;
+  if (!readAll(path, bytes) || bytes.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  return wide;
+}
+
+void logLine(const std::string& log, const std::string& line) {
+  std::ofstream(log, std::ios::app | std::ios::binary) << line << '\n' << std::flush;
+}
+
+bool stopRequested(const std::string& log) {
+  const std::wstring stop = std::wstring(log.begin(), log.end()) + L".stop";
+  return GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct LateSource {
+  std::wstring text;
+  int delay = 0;
+  bool fail = false;
+  std::string log;
+};
+LateSource* g_late = nullptr;
+
+HGLOBAL globalCopy(const void* data, std::size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!memory) return nullptr;
+  memcpy(GlobalLock(memory), data, size);
+  GlobalUnlock(memory);
+  return memory;
+}
+
+LRESULT CALLBACK lateProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_RENDERFORMAT && g_late) {
+    const UINT format = static_cast<UINT>(wParam);
+    const std::string name = format == CF_UNICODETEXT ? "CF_UNICODETEXT" : "CF_TEXT";
+    logLine(g_late->log, "render " + name);
+    // Busy, answering nothing, as a source making a large text is.
+    Sleep(static_cast<DWORD>(g_late->delay));
+    if (g_late->fail) {
+      logLine(g_late->log, "failed " + name);
+      return 0;
+    }
+    HGLOBAL data = nullptr;
+    if (format == CF_UNICODETEXT) {
+      data = globalCopy(g_late->text.c_str(), (g_late->text.size() + 1) * sizeof(wchar_t));
+    } else if (format == CF_TEXT) {
+      const int n =
+          WideCharToMultiByte(932, 0, g_late->text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+      std::string bytes(static_cast<std::size_t>(n), '\0');
+      WideCharToMultiByte(932, 0, g_late->text.c_str(), -1, bytes.data(), n, nullptr, nullptr);
+      data = globalCopy(bytes.data(), bytes.size());
+    }
+    if (data && !SetClipboardData(format, data)) GlobalFree(data);
+    logLine(g_late->log, "rendered " + name);
+    return 0;
+  }
+  if (msg == WM_RENDERALLFORMATS) return 0;  // leaving: the offer goes with it
+  return DefWindowProcW(w, msg, wParam, lParam);
+}
+
+int late(const std::string& textPath, int delay, const std::string& log, bool fail) {
+  LateSource source{utf8File(textPath), delay, fail, log};
+  g_late = &source;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = lateProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KolvexLateSource";
+  RegisterClassW(&wc);
+  HWND owner = CreateWindowW(L"KolvexLateSource", L"kolvex late source", 0, 0, 0, 1, 1,
+                             HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  while (!OpenClipboard(owner))
+    pump(1);
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, nullptr);
+  SetClipboardData(CF_TEXT, nullptr);
+  CloseClipboard();
+  logLine(log, "offered");
+  for (int waited = 0; !stopRequested(log) && waited < 600000; waited += 50)
+    pump(50);
+  g_late = nullptr;
+  return 0;
+}
+
+int copyHold(HWND owner, const std::string& textPath, int hold, const std::string& log) {
+  const std::wstring text = utf8File(textPath);
+  while (!OpenClipboard(owner))
+    pump(1);
+  EmptyClipboard();
+  HGLOBAL data = globalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  if (data && !SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data);
+  CloseClipboard();
+  // Another reader, right after the copy: opened again before anyone else can.
+  while (!OpenClipboard(owner))
+    Sleep(0);
+  logLine(log, "held");
+  Sleep(static_cast<DWORD>(hold));
+  CloseClipboard();
+  logLine(log, "released");
+  // Still the owner: answer until told to go.
+  for (int waited = 0; !stopRequested(log) && waited < 600000; waited += 50)
+    pump(50);
+  return 0;
+}
+
+int panelDrop(const std::wstring& cls, int limit) {
+  HWND w = FindWindowW(cls.c_str(), nullptr);
+  if (!w) return 1;
+  const double start = nowMs();
+  PostMessageW(w, WM_USER + 100, 1, WM_LBUTTONDOWN);
+  for (;;) {
+    RECT r;
+    GetWindowRect(w, &r);
+    const double elapsed = nowMs() - start;
+    if (r.bottom - r.top > 50) {
+      std::printf("%.0f\n", elapsed);
+      return elapsed <= limit ? 0 : 1;
+    }
+    if (elapsed > 60000) return 1;
+    Sleep(5);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -200,12 +327,17 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < argc; ++i)
     a.push_back(narrow(argv[i]));
   if (argc == 5 && a[1] == "burst") return burst(owner, a[2], std::stoi(a[3]), a[4]);
+  if ((argc == 5 || argc == 6) && a[1] == "late")
+    return late(a[2], std::stoi(a[3]), a[4], argc == 6 && a[5] == "fail");
+  if (argc == 5 && a[1] == "copy-hold") return copyHold(owner, a[2], std::stoi(a[3]), a[4]);
+  if (argc == 4 && a[1] == "panel-drop") return panelDrop(argv[2], std::stoi(a[3]));
   if (argc == 8 && a[1] == "latency")
     return latency(owner, a[2], std::stoi(a[3]), std::stoi(a[4]), std::stoi(a[5]), std::stoi(a[6]),
                    a[7]);
   std::fputs(
       "usage: kolvex-copier burst LIST SPACING_MS LOG | latency LIST FROM TO SETTLE_MS PAUSE_AT "
-      "LOG\n",
+      "LOG | late TEXT DELAY_MS LOG [fail] | copy-hold TEXT HOLD_MS LOG | panel-drop CLASS "
+      "LIMIT_MS\n",
       stderr);
   return 2;
 }

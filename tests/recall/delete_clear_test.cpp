@@ -80,6 +80,7 @@ TEST_F(DeleteClear, DeletingTheLastFilledSlotJustEmptiesIt) {
 
 TEST_F(DeleteClear, HeldClipboardStopsTheDeleteAndLeavesTheCommandDisabled) {
   begin({"a", "b"});
+  copy("a");  // on the clipboard: the delete must take it off
   platform->rightPress(store().memo(1));
   desktop->otherHoldsClipboard(true);
   platform->chooseMenuItem(panel().n1);

@@ -243,6 +243,7 @@ TEST_F(Insertion, CtrlCWhileArmedIsRecordedAndDisarms) {
   field->anchor = 0;  // the user selected the field's text
   field->caret = 7;
   desktop->userChord(kCtrl, 'C');
+  desktop->advance(platform::kClipboardSettleMs);
   EXPECT_EQ(slotText(2), "copy me");
   EXPECT_FALSE(flags().insertArmed);
   clickAndWait();

@@ -9,6 +9,7 @@ namespace testing_support {
 class IgnoredShellEvents : public platform::ShellEvents {
  public:
   void drawClipboard() override {}
+  void clipboardRead(const platform::ClipboardRead& /*read*/) override {}
   void hotKey() override {}
   void trayIcon(int /*mouseMessage*/) override {}
   bool ncLButtonDown(int /*hitTest*/) override { return true; }

@@ -52,7 +52,8 @@ void SimFixture::copy(const std::string& bytes) {
 
 void SimFixture::copyAndHandleAtOnce(const std::string& bytes) {
   desktop->otherCopiesText(bytes);
-  desktop->runPending();
+  // The reader takes the copy once it has settled.
+  desktop->advance(platform::kClipboardSettleMs);
 }
 
 std::string SimFixture::file(const std::string& name) const {

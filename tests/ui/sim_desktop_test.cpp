@@ -16,6 +16,9 @@ struct Recorder : testing_support::IgnoredShellEvents {
   std::vector<std::string>* log;
   platform::Platform* p;
   void drawClipboard() override { log->push_back("clip:" + p->readClipboardText().bytes()); }
+  void clipboardRead(const platform::ClipboardRead& r) override {
+    log->push_back("clip:" + r.text.bytes());
+  }
   void applicationDeactivate() override { log->push_back("deactivate"); }
   void endSession() override { log->push_back("end session"); }
 };
@@ -41,7 +44,7 @@ TEST_F(Desktop, OwnWriteNotifiesInsideTheWriteOthersThroughTheQueue) {
   log.emplace_back("after write");
   desktop->otherCopiesText("theirs");
   log.emplace_back("after other");
-  desktop->runPending();
+  desktop->advance(platform::kClipboardSettleMs);
   EXPECT_EQ(log,
             (std::vector<std::string>{"clip:own", "after write", "after other", "clip:theirs"}));
 }
@@ -63,6 +66,8 @@ TEST_F(Desktop, SleepBlocksTimersWhichFireOnceAfterwards) {
 }
 
 TEST_F(Desktop, ClipboardHeldByAnotherProgramFailsEveryAccessWithTheMessage) {
+  // A content not yet read: the read must open the clipboard.
+  desktop->otherCopiesText("theirs");
   desktop->otherHoldsClipboard(true);
   for (auto op : {0, 1, 2}) {
     try {

@@ -146,6 +146,7 @@ void SimDesktop::setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
   clip_ = std::move(text);
   clipFormats_ = std::move(formats);
   clipWriter_ = writer;
+  rendered_.clear();
   ++clipSequence_;
   // The writer's own listener runs nested inside the write; everyone else hears it later. Only
   // the listeners registered now hear of it: one that registers later gets no notification.
@@ -175,6 +176,25 @@ void SimDesktop::otherCopiesText(std::string bytes) {
 void SimDesktop::otherCopiesUnicode(std::string utf8) {
   std::string bytes = simEncode(utf8);
   setClipboard(ClipKind::Text, {std::move(bytes), std::move(utf8), false, true}, nullptr);
+}
+
+void SimDesktop::otherCopiesLate(std::string utf8, int renderMs, bool fails) {
+  std::string bytes = simEncode(utf8);
+  ClipText t{std::move(bytes), std::move(utf8), false, true};
+  t.renderMs = renderMs;
+  t.renderFails = fails;
+  setClipboard(ClipKind::Text, std::move(t), nullptr);
+}
+
+bool SimDesktop::handOverText(bool unicode, const std::function<void(int)>& wait) {
+  ++textReads_;
+  if (clip_.renderMs > 0 && !rendered_.contains(unicode)) {
+    ++renders_;
+    wait(clip_.renderMs);
+    if (clip_.renderFails) return false;
+    rendered_.insert(unicode);
+  }
+  return true;
 }
 
 void SimDesktop::otherCopiesForeignBytes(std::string bytes, std::string utf8) {
@@ -664,21 +684,93 @@ platform::ClipboardMarks marksOf(const std::vector<SimDesktop::ClipFormat>& form
 }
 }  // namespace
 
-ui::Text SimPlatform::readClipboardText() {
-  ensureOpenable();
-  if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return {};
+std::optional<ui::Text> SimPlatform::fetchText(const std::function<void(int)>& wait) {
+  if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return ui::Text{};
   // The marks on the program's own paste text are for Windows' history, not for the program.
   if (desktop_.clipboardWriter() != this &&
       platform::isPrivateContent(marksOf(desktop_.clipboardFormats())))
-    return {};
+    return ui::Text{};
   const SimDesktop::ClipText& c = desktop_.clipboardText();
   platform::ClipboardFormats f;
-  f.ansi = c.bytes.substr(0, c.bytes.find('\0'));
-  // A Unicode text the system derived from the bytes says nothing beyond them.
-  if (!(c.ansiFirst && c.unicodeDerived)) f.unicode = c.unicode.substr(0, c.unicode.find('\0'));
+  // As the real backend asks: the Unicode text its writer put there, or the bytes when the
+  // writer put those first (a Unicode text the system derived from them says nothing more).
+  if (c.ansiFirst) {
+    if (!desktop_.handOverText(false, wait)) return std::nullopt;
+    f.ansi = c.bytes.substr(0, c.bytes.find('\0'));
+  }
+  if (!c.unicodeDerived) {
+    if (!desktop_.handOverText(true, wait) && !f.ansi) return std::nullopt;
+    f.unicode = c.unicode.substr(0, c.unicode.find('\0'));
+  }
   f.ansiFirst = c.ansiFirst;
   f.ansiIsCp932 = c.ansiIsCp932;
   return platform::clipboardText(f, *this);
+}
+
+void SimPlatform::remember(std::uint64_t sequence, std::optional<ui::Text> text) {
+  knownSequence_ = sequence;
+  knownText_ = std::move(text);
+}
+
+ui::Text SimPlatform::readClipboardText() {
+  if (knownText_ && knownSequence_ == desktop_.clipboardSequence()) return *knownText_;
+  ensureOpenable();
+  // On this thread a late rendering blocks, as Sleep does.
+  const std::optional<ui::Text> t = fetchText([this](int ms) { sleep(ms); });
+  remember(desktop_.clipboardSequence(), t.value_or(ui::Text{}));
+  return *knownText_;
+}
+
+bool SimPlatform::clipboardHasText() {
+  if (knownText_ && knownSequence_ == desktop_.clipboardSequence()) return !knownText_->empty();
+  if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return false;
+  const platform::ClipboardMarks m = marksOf(desktop_.clipboardFormats());
+  if (m.excludeFromMonitor || m.viewerIgnore) return false;
+  return !m.historyPermissionPresent || desktop_.clipboardWriter() == this;
+}
+
+bool SimPlatform::clipboardReadPending() const {
+  return listening_ && desktop_.clipboardSequence() != knownSequence_;
+}
+
+void SimPlatform::startRead(std::uint64_t sequence) {
+  desktop_.post(this, platform::kClipboardSettleMs, [this, sequence] {
+    tryRead(sequence, desktop_.now() + platform::kClipboardBusyWaitMs);
+  });
+}
+
+void SimPlatform::tryRead(std::uint64_t sequence, std::int64_t deadline) {
+  // Overtaken by a later change: that one is read instead.
+  if (desktop_.clipboardSequence() != sequence) return;
+  if (desktop_.clipboardHeld()) {
+    if (desktop_.now() >= deadline) {
+      deliverRead(sequence, {platform::ClipboardRead::Outcome::Held, {}});
+      return;
+    }
+    desktop_.post(this, platform::kClipboardOpenRetryMs,
+                  [this, sequence, deadline] { tryRead(sequence, deadline); });
+    return;
+  }
+  // The reader holds the clipboard open while the writer renders; the UI thread goes on.
+  int rendering = 0;
+  const std::optional<ui::Text> t = fetchText([&rendering](int ms) { rendering += ms; });
+  desktop_.readerHoldsClipboardUntil(desktop_.now() + rendering);
+  platform::ClipboardRead read;
+  if (t)
+    read.text = *t;
+  else
+    read.outcome = platform::ClipboardRead::Outcome::Failed;
+  desktop_.post(this, rendering, [this, sequence, read] { deliverRead(sequence, read); });
+}
+
+void SimPlatform::deliverRead(std::uint64_t sequence, platform::ClipboardRead read) {
+  if (!listening_ || !events_ || desktop_.clipboardSequence() != sequence) return;
+  using Outcome = platform::ClipboardRead::Outcome;
+  if (read.outcome == Outcome::Held)
+    remember(sequence, std::nullopt);
+  else
+    remember(sequence, read.text);
+  dispatch([this, &read] { events_->clipboardRead(read); });
 }
 
 void SimPlatform::writeClipboardText(const ui::Text& text) {
@@ -711,8 +803,11 @@ void SimPlatform::renewClipboardListening() {
 }
 
 void SimPlatform::clipboardChanged(SimPlatform* writer) {
-  (void)writer;
-  if (listening_ && events_) dispatch([this] { events_->drawClipboard(); });
+  if (!listening_ || !events_) return;
+  if (writer == this)
+    dispatch([this] { events_->drawClipboard(); });
+  else
+    startRead(desktop_.clipboardSequence());
 }
 
 void SimPlatform::addTrayIcon(std::string_view tip) {

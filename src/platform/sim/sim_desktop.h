@@ -70,10 +70,22 @@ class SimDesktop {
   const SimPlatform* clipboardWriter() const { return clipWriter_; }
   void otherCopiesNonText();
   void otherEmptiesClipboard();
+  // A program that offers a Unicode text by delayed rendering, rendering each format in
+  // renderMs (while the reader that asked waits); one that fails hands nothing over.
+  void otherCopiesLate(std::string utf8, int renderMs, bool fails = false);
+  // Formats a late source rendered, and formats handed to readers, since the start.
+  int renders() const { return renders_; }
+  int textReads() const { return textReads_; }
+  // A reader asks for the current content's text format (unicode or bytes): a late source
+  // renders it the first time (the time passes on the reader's clock, as reader.wait does);
+  // false when it hands nothing over.
+  bool handOverText(bool unicode, const std::function<void(int)>& wait);
   void otherHoldsClipboard(bool held) { clipHeld_ = held; }
   // Another program holds the clipboard open for ms of virtual time from now.
   void otherHoldsClipboardFor(int ms) { heldUntil_ = now_ + ms; }
-  bool clipboardHeld() const { return clipHeld_ || now_ < heldUntil_; }
+  bool clipboardHeld() const { return clipHeld_ || now_ < heldUntil_ || now_ < readerOpenUntil_; }
+  // A reader of the program holds the clipboard open until then (waiting for a rendering).
+  void readerHoldsClipboardUntil(std::int64_t t) { readerOpenUntil_ = t; }
   std::uint64_t clipboardSequence() const { return clipSequence_; }
 
   // --- files ---
@@ -189,6 +201,10 @@ class SimDesktop {
     bool ansiIsCp932 = true;
     // The system derives CF_UNICODETEXT from the bytes when asked (nothing beyond them).
     bool unicodeDerived = false;
+    // Delayed rendering: the writer makes each format only when a reader first asks for it,
+    // taking this long; a rendering that fails hands nothing over.
+    int renderMs = 0;
+    bool renderFails = false;
   };
   void setClipboard(ClipKind kind, ClipText text, SimPlatform* writer,
                     std::vector<ClipFormat> formats = {});
@@ -228,6 +244,9 @@ class SimDesktop {
   const SimPlatform* clipWriter_ = nullptr;
   bool clipHeld_ = false;
   std::int64_t heldUntil_ = 0;
+  std::int64_t readerOpenUntil_ = 0;
+  std::set<bool> rendered_;  // formats of the current content a late source has made
+  int renders_ = 0, textReads_ = 0;
   std::uint64_t clipSequence_ = 0;
   std::set<std::string> failRead_, failWrite_;
   std::map<std::string, std::int64_t> fileHeldUntil_;
@@ -328,6 +347,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool confirm(std::string_view text) override;
   void showError(std::string_view text) override;
   ui::Text readClipboardText() override;
+  bool clipboardHasText() override;
+  bool clipboardReadPending() const override;
   void writeClipboardText(const ui::Text& text) override;
   void writePasteText(const ui::Text& text) override;
   void clearClipboard() override;
@@ -369,6 +390,15 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void renderText(const ui::Control& control, ui::Property what);
   void dispatch(const std::function<void()>& fn) { platform::runHandler(*this, fn); }
   void ensureOpenable();
+  // The text of the content now on the clipboard, asked of its writer; nullopt when the writer
+  // hands nothing over. wait lets the time of a late rendering pass.
+  std::optional<ui::Text> fetchText(const std::function<void(int)>& wait);
+  // The reader of other programs' changes, as the real backend runs it beside the UI thread:
+  // each step is a message of its own, so the program answers its user meanwhile.
+  void startRead(std::uint64_t sequence);
+  void tryRead(std::uint64_t sequence, std::int64_t deadline);
+  void deliverRead(std::uint64_t sequence, platform::ClipboardRead read);
+  void remember(std::uint64_t sequence, std::optional<ui::Text> text);
   // Waits, as the real backend does, while another program holds one of the files; false when
   // one is still held after platform::kFileBusyWaitMs.
   bool waitForFiles(std::initializer_list<std::string_view> names);
@@ -391,6 +421,9 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool trayIcon_ = false;
   std::string trayTip_;
   bool listening_ = false;
+  // The last content read (or tried): never asked for twice.
+  std::uint64_t knownSequence_ = 0;
+  std::optional<ui::Text> knownText_;
   int renewals_ = 0;
   bool hookInstalled_ = false;
   int hookInstalls_ = 0;

@@ -47,22 +47,6 @@ class ClipboardSession {
   ~ClipboardSession() { ::CloseClipboard(); }
 };
 
-// Locked view of a global memory block.
-class GlobalLock {
- public:
-  explicit GlobalLock(HGLOBAL g) : memory_(g), data_(::GlobalLock(g)) {}
-  GlobalLock(const GlobalLock&) = delete;
-  GlobalLock& operator=(const GlobalLock&) = delete;
-  ~GlobalLock() {
-    if (data_) ::GlobalUnlock(memory_);
-  }
-  void* data() const { return data_; }
-
- private:
-  HGLOBAL memory_;
-  void* data_;
-};
-
 bool isExtendedKey(int vk) {
   switch (vk) {
     case VK_LEFT:
@@ -130,6 +114,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
 Win32Platform::~Win32Platform() {
   // The model is gone by now: no window may call into it while the windows are destroyed.
   inputHook_.stop();
+  clipboardReader_.stop();
   if (appWindow_) ::KillTimer(appWindow_.get(), kDeactivationTimer);
   for (auto& f : forms_)
     f->detach();
@@ -377,10 +362,16 @@ bool Win32Platform::confirm(std::string_view text) {
 }
 
 void Win32Platform::showError(std::string_view text) {
+  // The box's own message loop goes on running timers: one that fails again while the box
+  // shows adds no second box.
+  if (errorShowing_) return;
   const std::wstring title = appWindow_ ? windowText(appWindow_.get()) : moduleBaseName();
+  const std::wstring message = ansiToWide(text);
   HWND owner = dialogOwner();
-  ::MessageBoxW(owner, ansiToWide(text).c_str(), title.c_str(),
+  errorShowing_ = true;
+  ::MessageBoxW(owner, message.c_str(), title.c_str(),
                 MB_OK | MB_ICONERROR | (owner ? 0u : MB_SETFOREGROUND | MB_TOPMOST));
+  errorShowing_ = false;
 }
 
 // --- clipboard ---
@@ -394,28 +385,6 @@ HWND Win32Platform::clipboardOwnerWindow() const {
 namespace {
 UINT registeredFormat(const char* name) {
   return ::RegisterClipboardFormatA(name);
-}
-
-// The private-content marks on the open clipboard.
-platform::ClipboardMarks clipboardMarks() {
-  static const UINT exclude = registeredFormat(platform::kExcludeFromMonitorFormat);
-  static const UINT ignore = registeredFormat(platform::kViewerIgnoreFormat);
-  static const UINT permission = registeredFormat(platform::kHistoryPermissionFormat);
-  platform::ClipboardMarks m;
-  m.excludeFromMonitor = exclude && ::IsClipboardFormatAvailable(exclude);
-  m.viewerIgnore = ignore && ::IsClipboardFormatAvailable(ignore);
-  m.historyPermissionPresent = permission && ::IsClipboardFormatAvailable(permission);
-  if (m.historyPermissionPresent) {
-    if (HANDLE data = ::GetClipboardData(permission)) {
-      GlobalLock lock(data);
-      if (lock.data() && ::GlobalSize(data) >= sizeof(DWORD)) {
-        DWORD value = 0;
-        std::memcpy(&value, lock.data(), sizeof value);
-        m.historyPermission = value;
-      }
-    }
-  }
-  return m;
 }
 }  // namespace
 
@@ -438,82 +407,86 @@ void setClipboardBytes(UINT format, const void* data, std::size_t size) {
   if (::SetClipboardData(format, memory.get())) memory.release();
 }
 
-// The characters of a text format up to the first zero; nothing when it is not there.
-template <class Char>
-std::optional<std::basic_string<Char>> clipboardChars(UINT format) {
-  HANDLE data = ::GetClipboardData(format);
-  if (!data) return std::nullopt;
-  GlobalLock lock(data);
-  if (!lock.data()) return std::nullopt;
-  const auto* chars = static_cast<const Char*>(lock.data());
-  const std::size_t room = ::GlobalSize(data) / sizeof(Char);
-  return std::basic_string<Char>(chars, std::find(chars, chars + room, Char{0}));
-}
-
-// The code page of the clipboard's CF_LOCALE; 0 when there is none.
-UINT clipboardCodePage() {
-  HANDLE data = ::GetClipboardData(CF_LOCALE);
-  if (!data) return 0;
-  GlobalLock lock(data);
-  if (!lock.data() || ::GlobalSize(data) < sizeof(LCID)) return 0;
-  LCID locale = 0;
-  std::memcpy(&locale, lock.data(), sizeof locale);
-  DWORD codePage = 0;
-  if (!::GetLocaleInfoW(locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t)))
-    return 0;
-  return codePage;
-}
-
-// The order in which the copying program set the text formats: the system lists them in that
-// order, and the ones it derives (from the bytes, or the locale it adds when the clipboard is
-// closed) after them.
-struct TextFormatOrder {
-  bool ansiFirst = false;   // CF_TEXT set before any CF_UNICODETEXT
-  bool unicodeSet = false;  // CF_UNICODETEXT set by the program, not derived from the bytes
-};
-TextFormatOrder textFormatOrder() {
-  TextFormatOrder order;
-  bool ansi = false, locale = false;
-  for (UINT f = ::EnumClipboardFormats(0); f; f = ::EnumClipboardFormats(f)) {
-    if (f == CF_TEXT) {
-      ansi = order.ansiFirst = true;
-    } else if (f == CF_LOCALE) {
-      locale = true;
-    } else if (f == CF_UNICODETEXT) {
-      order.unicodeSet = !ansi || !locale;
-      return order;
-    }
-  }
-  return order;
-}
-
 }  // namespace
 
-ui::Text Win32Platform::readClipboardText() {
-  ClipboardSession session(clipboardOwnerWindow(), *this);
-  // The marks on the program's own paste text are for Windows' history, not for the program.
-  if (::GetClipboardOwner() != clipboardOwnerWindow() &&
-      platform::isPrivateContent(clipboardMarks()))
-    return {};
+ui::Text Win32Platform::textOf(const ClipboardCopy& c) const {
+  if (c.privateContent) return {};
   platform::ClipboardFormats f;
-  const TextFormatOrder order = textFormatOrder();
-  f.ansi = clipboardChars<char>(CF_TEXT);
-  f.ansiFirst = order.ansiFirst;
-  // A Unicode text the system derives from the bytes says nothing beyond them; it is not read
-  // (Wine keeps each one it derives in the reading program until that program next empties the
-  // clipboard).
-  std::optional<std::wstring> wide;
-  if (!f.ansiFirst || order.unicodeSet) wide = clipboardChars<wchar_t>(CF_UNICODETEXT);
-  const UINT codePage = clipboardCodePage();
+  f.ansi = c.ansi;
+  f.ansiFirst = c.ansiFirst;
   // A program that writes bytes writes them in the system's code page; the locale the system
   // puts beside them follows the keyboard layout of the moment, so on a code page 932 system it
   // says nothing about them.
-  f.ansiIsCp932 = codePage == kModelCodePage || ::GetACP() == kModelCodePage;
+  f.ansiIsCp932 = c.localeCodePage == kModelCodePage || ::GetACP() == kModelCodePage;
+  std::optional<std::wstring> wide = c.wide;
   if (!wide && f.ansi && !f.ansiIsCp932)
-    wide = codePageToWide(codePage ? codePage : CP_ACP, *f.ansi);
+    wide = codePageToWide(c.localeCodePage ? c.localeCodePage : CP_ACP, *f.ansi);
   if (wide) f.unicode = wideToUtf8(*wide);
   return platform::clipboardText(f, *this);
+}
+
+void Win32Platform::remember(DWORD sequence, std::optional<ui::Text> text) {
+  knownSequence_ = sequence;
+  knownText_ = std::move(text);
+}
+
+ui::Text Win32Platform::readClipboardText() {
+  if (knownText_ && knownSequence_ == ::GetClipboardSequenceNumber()) return *knownText_;
+  ClipboardCopy c;
+  {
+    ClipboardSession session(clipboardOwnerWindow(), *this);
+    c = copyOpenClipboard(clipboardOwnerWindow());
+  }
+  // Converted once the clipboard is closed again.
+  ui::Text t = c.state == ClipboardCopy::State::Copied ? textOf(c) : ui::Text{};
+  remember(c.sequence, t);
+  return t;
+}
+
+bool Win32Platform::clipboardHasText() {
+  if (knownText_ && knownSequence_ == ::GetClipboardSequenceNumber()) return !knownText_->empty();
+  if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) && !::IsClipboardFormatAvailable(CF_TEXT))
+    return false;
+  static const UINT exclude = registeredFormat(platform::kExcludeFromMonitorFormat);
+  static const UINT ignore = registeredFormat(platform::kViewerIgnoreFormat);
+  static const UINT permission = registeredFormat(platform::kHistoryPermissionFormat);
+  if ((exclude && ::IsClipboardFormatAvailable(exclude)) ||
+      (ignore && ::IsClipboardFormatAvailable(ignore)))
+    return false;
+  // A history permission says yes or no only in its value: such a content counts as private
+  // until it has been read.
+  return !(permission && ::IsClipboardFormatAvailable(permission)) ||
+         ::GetClipboardOwner() == clipboardOwnerWindow();
+}
+
+bool Win32Platform::clipboardReadPending() const {
+  return listening_ && ::GetClipboardSequenceNumber() != knownSequence_;
+}
+
+void Win32Platform::deliverClipboardReads() {
+  while (std::optional<ClipboardCopy> c = clipboardReader_.next()) {
+    // Every copy that was read is stored, in order, also when another followed it meanwhile;
+    // one the program's own write followed is over: the write has been captured already.
+    if (!listening_ || !events_ || static_cast<LONG>(ownSequence_ - c->sequence) > 0) continue;
+    platform::ClipboardRead read;
+    switch (c->state) {
+      case ClipboardCopy::State::Copied:
+        read.text = textOf(*c);
+        remember(c->sequence, read.text);
+        break;
+      case ClipboardCopy::State::Held:
+        // Not known: a later look may find it free.
+        read.outcome = platform::ClipboardRead::Outcome::Held;
+        remember(c->sequence, std::nullopt);
+        break;
+      case ClipboardCopy::State::Failed:
+        // Not asked for again: the copying program would make the user wait once more.
+        read.outcome = platform::ClipboardRead::Outcome::Failed;
+        remember(c->sequence, ui::Text{});
+        break;
+    }
+    platform::runHandler(*this, [this, &read] { events_->clipboardRead(read); });
+  }
 }
 
 void Win32Platform::writeClipboardText(const ui::Text& text) {
@@ -559,7 +532,7 @@ void Win32Platform::clearClipboard() {
 void Win32Platform::notifyOwnClipboardChange() {
   // Our own change reaches the capture now, nested in the write; the listener notification the
   // system posts for it later is recognised by its sequence number and dropped.
-  seenClipboardSequence_ = ::GetClipboardSequenceNumber();
+  seenClipboardSequence_ = ownSequence_ = ::GetClipboardSequenceNumber();
   if (listening_ && events_) platform::runHandler(*this, [this] { events_->drawClipboard(); });
 }
 
@@ -602,10 +575,15 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
       const DWORD sequence = ::GetClipboardSequenceNumber();
       if (listening_ && sequence != seenClipboardSequence_) {
         seenClipboardSequence_ = sequence;
-        platform::runHandler(*this, [this] { events_->drawClipboard(); });
+        // Read off this thread: a source that renders late must not freeze the panel.
+        clipboardReader_.start(m, clipboardOwnerWindow());
+        clipboardReader_.request(sequence);
       }
       return true;
     }
+    case ClipboardReader::kResultMessage:
+      deliverClipboardReads();
+      return true;
     case WM_HOTKEY:
       platform::runHandler(*this, [this] { events_->hotKey(); });
       return true;

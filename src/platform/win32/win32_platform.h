@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/clipboard_reader.h"
 #include "platform/win32/form_host.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/input_hook.h"
@@ -47,6 +48,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   void showError(std::string_view text) override;
 
   ui::Text readClipboardText() override;
+  bool clipboardHasText() override;
+  bool clipboardReadPending() const override;
   void writeClipboardText(const ui::Text& text) override;
   void writePasteText(const ui::Text& text) override;
   void clearClipboard() override;
@@ -104,6 +107,12 @@ class Win32Platform : public platform::Platform, public FormHost {
   bool preTranslateKey(MSG& msg);
   HWND clipboardOwnerWindow() const;
   void notifyOwnClipboardChange();
+  ui::Text textOf(const ClipboardCopy& c) const;
+  // The content with this sequence number is known: its text, or nullopt when it is still to
+  // be read.
+  void remember(DWORD sequence, std::optional<ui::Text> text);
+  // Hands the reader's results to the capture, in order.
+  void deliverClipboardReads();
   // The text in its three formats, and the two marks that keep it out of Windows' history.
   void writeText(const ui::Text& text, bool outOfSystemHistory);
   void trayIconCommand(DWORD message);
@@ -120,6 +129,13 @@ class Win32Platform : public platform::Platform, public FormHost {
 
   bool listening_ = false;
   DWORD seenClipboardSequence_ = 0;
+  ClipboardReader clipboardReader_;
+  // The last clipboard content the program read (or failed to): never asked for twice.
+  DWORD knownSequence_ = 0;
+  DWORD ownSequence_ = 0;  // of the program's own last write
+  std::optional<ui::Text> knownText_;
+  // An error box is showing: a timer that fails meanwhile adds no second one.
+  bool errorShowing_ = false;
 
   UniqueAtom hotkeyAtom_;
   bool hotkeyRegistered_ = false;

@@ -88,6 +88,22 @@ inline UniqueFind findHandle(HANDLE h) {
   return UniqueFind(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
+// Locked view of a global memory block.
+class GlobalLock {
+ public:
+  explicit GlobalLock(HGLOBAL g) : memory_(g), data_(::GlobalLock(g)) {}
+  GlobalLock(const GlobalLock&) = delete;
+  GlobalLock& operator=(const GlobalLock&) = delete;
+  ~GlobalLock() {
+    if (data_) ::GlobalUnlock(memory_);
+  }
+  void* data() const { return data_; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
 // The model's code page, whatever the system's ANSI code page is (1252, or UTF-8 with the beta
 // option): the program's files, words and clipboard bytes are the same on every Windows.
 inline constexpr UINT kModelCodePage = 932;
