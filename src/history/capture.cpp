@@ -88,10 +88,7 @@ void Capture::process(const ui::Text& t) {
   }
   // Full store: unkept texts move one slot towards A; kept ones stay where they are. The files
   // follow, each moved text linked into place rather than written again.
-  for (int i = 1; i < files::kSlotCount; ++i) {
-    if (store_.checked(i)) continue;
-    store_.setText(i, store_.text(i + 1));
-  }
+  store_.shiftTowardsA();
   if (store_.checked(files::kSlotCount)) {
     // Every slot kept: the text stays on the clipboard, shown as one the history does not hold.
     f.setCaption(t);

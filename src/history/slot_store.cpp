@@ -15,6 +15,25 @@ void SlotStore::showRow(int i) {
   row(i).check->show();
 }
 
+void SlotStore::shiftTowardsA() {
+  for (int& at : followed_) {
+    if (at == 0) continue;
+    if (at > 1 && !checked(at - 1))
+      --at;
+    else if (!checked(at))
+      at = 0;  // overwritten by the text after it, or by the new one in T
+  }
+  for (int i = 1; i < files::kSlotCount; ++i) {
+    if (checked(i)) continue;
+    setText(i, text(i + 1));
+  }
+}
+
+void SlotStore::followEntries() {
+  for (int i = 0; i <= files::kSlotCount; ++i)
+    followed_[static_cast<std::size_t>(i)] = i;
+}
+
 void SlotStore::hideRow(int i) {
   row(i).check->hide();
   row(i).memo->hide();

@@ -72,6 +72,14 @@ class SlotStore {
   void showRow(int i);
   void hideRow(int i);
 
+  // A new text into the full store: every unkept text moves one slot towards A, the kept ones stay
+  // where they are, and the oldest unkept text is gone. Slot T is left for the caller to fill.
+  void shiftTowardsA();
+  // Entries followed through the shifts to come: where the text that stood in slot i when the
+  // following began stands now (0: a shift dropped it).
+  void followEntries();
+  int followedEntry(int i) const { return followed_[static_cast<std::size_t>(i)]; }
+
   // First slot, A..T, whose text equals t; 0 when none does.
   int firstMatch(const ui::Text& t) const;
   // The caption naming slot i as holder of the clipboard text t: "A：" + t.
@@ -130,6 +138,7 @@ class SlotStore {
   ui::Text fullColon_;
   SlotFileSync files_;
   bool holdingPanelDown_ = false;
+  std::array<int, files::kSlotCount + 1> followed_{};
 };
 
 }  // namespace history

@@ -52,13 +52,18 @@ void SlotEditor::formClose() {
     history::SlotStore& s = *c_.store;
     platform::Platform& p = *c_.platform;
     const ui::Text edited = c_.memo->text();
-    // The capture runs inside this write and stores the text unless a slot already holds it.
+    // The capture runs inside this write and stores the text unless a slot already holds it; in
+    // a full store it moves the texts first, the one under edit among them, so the edited text
+    // goes where that entry went (nowhere if the move dropped it: the capture stored it in T).
+    s.followEntries();
     p.writeClipboardText(edited);
     for (int i = 1; i <= files::kSlotCount; ++i) {
       if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
+      const int at = s.followedEntry(i);
+      if (at == 0) continue;
       const ui::Text back = p.readClipboardText();
-      s.form().setCaption(s.clipboardCaption(i, back));
-      s.setText(i, edited);
+      s.form().setCaption(s.clipboardCaption(at, back));
+      s.setText(at, edited);
     }
     c_.panel->hide();
     c_.window->setMaximized(false);

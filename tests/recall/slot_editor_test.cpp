@@ -106,19 +106,72 @@ TEST_F(SlotEditor, TextAnotherSlotHoldsIsMatchedNotStoredAgain) {
   EXPECT_EQ(store().memo(1).color(), history::kMatchColour);
 }
 
-TEST_F(SlotEditor, FullStoreTakesTheEditedTextInTAfterTheShift) {
-  for (int i = 6; i <= 20; ++i)
-    copy("t" + std::to_string(i));
-  expand();
-  openOn(3);
+// An edit of a full store: the capture inside the close moves the texts one slot towards A
+// before the write-back, so the edited text must go where the entry under edit went, and every
+// other text must stay (in the panel and in its file).
+struct FullStoreCase {
+  const char* name;
+  std::string keptRun;  // the keep state: the last kept slot's letter
+  int edited;
+  std::vector<std::string> expected;  // A..T afterwards
+  char captionLetter;
+  friend void PrintTo(const FullStoreCase& c, std::ostream* os) { *os << c.name; }
+};
+
+// "s<from>" .. "s<to>", the texts the store starts with.
+std::vector<std::string> numbered(int from, int to) {
+  std::vector<std::string> out;
+  for (int i = from; i <= to; ++i)
+    out.push_back("s" + std::to_string(i));
+  return out;
+}
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+const std::vector<std::string> kEdited = {"edited"};
+
+class FullStoreEdit : public SlotEditor, public testing::WithParamInterface<FullStoreCase> {
+ protected:
+  void SetUp() override {
+    writeSlotFiles(numbered(1, 20), GetParam().keptRun);
+    start();
+    desktop->advance(600);
+    other = desktop->createOtherWindow({0, 0, 800, 600});
+    desktop->activateOther(other);
+    expand();
+  }
+};
+
+TEST_P(FullStoreEdit, EditedTextGoesWhereItsEntryWentAndNoOtherTextIsLost) {
+  const FullStoreCase& c = GetParam();
+  openOn(c.edited);
   type("edited");
   closeWithButton();
-  // The capture moved every text one slot towards A: C's text is now in B, and the slot under
-  // edit (still C) receives the edited text as T does.
-  EXPECT_EQ(texts()[19], "edited");
-  EXPECT_EQ(texts()[2], "edited");
-  EXPECT_EQ(texts()[1], "c");
+  ASSERT_FALSE(editorWindow().visible());
+  EXPECT_EQ(texts(), c.expected);
+  for (int i = 1; i <= 20; ++i)
+    EXPECT_EQ(slotFile(i), c.expected[static_cast<std::size_t>(i - 1)]) << "file of slot " << i;
+  EXPECT_EQ(panel().form.caption(), caption(c.captionLetter, "edited"));
+  EXPECT_EQ(clipboard(), "edited");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Shifts, FullStoreEdit,
+    testing::Values(
+        // C's entry moved to B; A's text, the oldest, is gone.
+        FullStoreCase{"NothingKept", "", 3, numbered(2, 2) + kEdited + numbered(4, 20) + kEdited,
+                      'B'},
+        // A and B kept: C's text, the oldest unkept, is gone; D's entry moved to C and E's text
+        // to D, where the edited text used to land.
+        FullStoreCase{"KeptBeforeTheEdited", "B", 4,
+                      numbered(1, 2) + kEdited + numbered(5, 20) + kEdited, 'C'},
+        // The entry under edit is the one the shift drops: the edited text is only in T.
+        FullStoreCase{"EditedOneDropped", "B", 3, numbered(1, 2) + numbered(4, 20) + kEdited, 'T'},
+        // A kept entry does not move.
+        FullStoreCase{"KeptOneEdited", "B", 1, kEdited + numbered(2, 2) + numbered(4, 20) + kEdited,
+                      'A'}),
+    [](const testing::TestParamInfo<FullStoreCase>& info) { return info.param.name; });
 
 TEST_F(SlotEditor, RecallDuringEditingKeepsTheTarget) {
   openOn(3);
