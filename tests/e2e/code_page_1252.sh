@@ -50,8 +50,8 @@ read -r x y <<<"$(kx_probe child-origin TForm3 A)"
 kx_copy "other"
 sleep 1
 kx_expand_from_tray
-xdotool mousemove $((x + 6)) $((y + 6)) click 1
-clipboard_is_text() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
+kx_click $((x + 6)) $((y + 6))
+clipboard_is_text() { [ "$(kx_clipboard)" = "$1" ]; }
 kx_wait 10 "the recalled text on the clipboard" clipboard_is_text "テスト café"
 
 # The second start's message is Japanese too.

@@ -31,7 +31,7 @@ temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
 no_temporaries() { [ -z "$(temporaries)" ]; }
 no_exe() { ! kx_exe_pid >/dev/null; }
 file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
-clipboard_holds() { xclip -selection clipboard -o 2>/dev/null | cmp -s - "$(kx_text "$1" "$size")"; }
+clipboard_holds() { kx_clipboard | cmp -s - "$(kx_text "$1" "$size")"; }
 slot_t_holds() { [ "$(head -c 13 "$KX_DATA/Kolvex20.txt" 2>/dev/null | cut -d: -f2)" = "$(printf '%08d' "$1")" ]; }
 
 # A previous run's twenty files: texts 1..20 in slots A..T.
@@ -279,11 +279,9 @@ for c in $(seq 1 "$changes"); do
     for i in $(seq "$d" 19); do after[$((i - 1))]=${before[$i]}; done
     after[19]=empty
     read -r x y <<<"$(slot_point "$d")"
-    xdotool mousemove "$x" "$y" click 3
+    kx_click "$x" "$y" 3
     read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "change $c: no slot menu"
-    xdotool mousemove $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
-    sleep 0.2
-    xdotool click 1
+    kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
     kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "change $c: no question"
     watch_folder 20000 $delay_us
     kx_probe dialog-action Kolvex20 yes || kx_fail "change $c: could not answer yes"
@@ -293,9 +291,9 @@ for c in $(seq 1 "$changes"); do
     after[$kept]=${before[$((d - 1))]}
     for i in $(seq $((kept + 2)) "$d"); do after[$((i - 1))]=${before[$((i - 2))]}; done
     read -r x y <<<"$(slot_point "$d" keep)"
-    xdotool mousemove "$x" "$y"
+    kx_move "$x" "$y"
     watch_folder 20000 $delay_us
-    xdotool click 1
+    kx_click_here
   fi
   wait "$watcher" || kx_fail "change $c ($kind of slot $d): nothing was saved"
   kill_now

@@ -39,6 +39,7 @@ kx_setup() {
   kx_clone_prefix "$KOLVEX_E2E_DIR/prefix-template" "$KX_WORK/prefix"
   kx_wine_env "$KX_WORK/prefix"
   kx_start_xvfb
+  kx_start_wm
   # Start the wineserver and the desktop process before timing anything.
   wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
 }
@@ -54,42 +55,80 @@ kx_start_app() {
   KX_PIDS+=("$KX_APP_PID")
 }
 
-# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
+# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds. The limit is for a
+# loaded machine (KX_WAIT_SCALE multiplies it); a timeout says what the last try saw.
 kx_wait() {
-  local limit=$1 what=$2
+  local limit=$(( $1 * ${KX_WAIT_SCALE:-1} )) what=$2 seen
   shift 2
   local end=$(( $(date +%s) + limit ))
-  until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || kx_fail "timed out after ${limit} s waiting for: $what"
+  until seen=$("$@" 2>&1); do
+    if [ "$(date +%s)" -ge "$end" ]; then
+      seen=$(kx_seen "$seen" "$@")
+      kx_fail "timed out after ${limit} s waiting for: $what${seen:+ (last seen: $seen)}"
+    fi
     sleep 0.2
   done
+}
+# What a failed wait saw: the command's own words, or the state of the file it looked at.
+kx_seen() { # kx_seen OUTPUT COMMAND...
+  local out=$1
+  shift
+  case "$1" in
+    kx_file_is)
+      if [ -f "$2" ]; then out="$2 holds $(wc -c <"$2") bytes: $(head -c 60 "$2" | od -An -c | tr -s ' \n' ' ')"
+      else out="no file $2"; fi ;;
+    test) out="test ${*:2} is false" ;;
+  esac
+  printf '%s' "${out:0:400}" | tr '\n' ' '
 }
 
 kx_wait_panel() { kx_wait 30 "the panel window" kx_probe wait-window TForm3 1000; }
 
-# Driving the desktop as a user does. Scenarios use only these (and kx_copy), so that how input
-# reaches the desktop is decided in one place. Key names are X keysym names ("ctrl+v", "Return",
-# "Control_L", "shift").
-kx_move() { xdotool mousemove "$1" "$2"; }
-kx_click() { # kx_click X Y [BUTTON]: moves there, pauses as a hand does, clicks
-  xdotool mousemove "$1" "$2"
-  sleep 0.15
-  xdotool click "${3:-1}"
+# Driving the desktop as a user does, through the system's own input queue and clipboard (the
+# probe's SendInput and clipboard writes), the same under Wine and on Windows. Scenarios use only
+# these. Key names are X keysym names ("ctrl+v", "Return", "Control_L", "shift", "b").
+kx_drive() { # kx_drive WHAT PROBE_ARGS...: runs a probe command; a refusal fails the scenario
+  local what=$1 out
+  shift
+  out=$(kx_probe "$@") || kx_fail "$what: ${out:-the probe failed}"
 }
-kx_key() { xdotool key "$@"; }
-kx_keydown() { xdotool keydown "$1"; }
-kx_keyup() { xdotool keyup "$1"; }
-kx_type() { xdotool type --delay 60 "$1"; }
+kx_move() { kx_drive "pointer move to $1,$2" send-move "$1" "$2"; }
+# kx_click X Y [BUTTON] [COUNT]: moves there, pauses as a hand does, clicks (1 left, 3 right).
+kx_click() { kx_drive "click at $1,$2" send-click "$1" "$2" "${3:-1}" "${4:-1}"; }
+kx_click_here() { kx_drive "click" send-click-here "${1:-1}" "${2:-1}"; } # where the pointer is
+kx_key() { kx_drive "keys $*" send-keys "$@"; }
+kx_keydown() { kx_drive "key $1 down" send-keydown "$1"; }
+kx_keyup() { kx_drive "key $1 up" send-keyup "$1"; }
+# kx_type TEXT [DELAY_MS]: types TEXT (any Unicode) one character at a time.
+kx_type() {
+  local out
+  out=$(printf '%s' "$1" | kx_probe send-type "${2:-60}") || kx_fail "typing '$1': $out"
+}
+kx_pointer() { kx_probe pointer; } # prints "x y"
 
-# Starts a window manager on the scenario's display, as every desktop has one.
+# Starts a window manager on the scenario's display, as every desktop has one (kx_setup does;
+# a second call finds it running).
 kx_start_wm() {
-  openbox --sm-disable >/dev/null 2>&1 &
-  KX_PIDS+=("$!")
-  kx_wait 10 "the window manager" xprop -root _NET_SUPPORTING_WM_CHECK
+  if [ -n "${KX_WM_PID:-}" ] && kill -0 "$KX_WM_PID" 2>/dev/null; then return 0; fi
+  openbox --sm-disable >"$KX_WORK/openbox.log" 2>&1 &
+  KX_WM_PID=$!
+  KX_PIDS+=("$KX_WM_PID")
+  kx_wait 30 "the window manager" kx_wm_running
 }
+kx_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 
-# Copies a text to the X11 clipboard (xclip serves it until the next copy).
-kx_copy() { printf '%s' "$1" | xclip -selection clipboard 2>/dev/null; }
+# Copies a text as another program does (the probe writes it to the clipboard as Unicode text).
+kx_copy() {
+  local out
+  out=$(printf '%s' "$1" | kx_probe copy-text) || kx_fail "copying '$1': $out"
+}
+# Copies the UTF-8 text of a file.
+kx_copy_file() {
+  local out
+  out=$(kx_probe copy-file "$1") || kx_fail "copying $1: $out"
+}
+# Prints the clipboard's text (UTF-8, exactly as it is).
+kx_clipboard() { kx_probe clip-text; }
 
 # Copies ASCII texts one after another, each stored in the next slot (from slot FIRST on).
 kx_copy_into_slots() { # kx_copy_into_slots FIRST TEXT...
@@ -143,9 +182,7 @@ kx_over_panel() {
 }
 
 # The panel has the top-most style and nothing covers it at its middle in the z-order, as
-# WindowFromPoint reads it. (Without a window manager Wine's X11 driver maps a window shown later
-# above all others on the display, whatever the z-order says: there the X11 pointer still reaches
-# that window until the panel is raised again, by a tray click for one.)
+# WindowFromPoint reads it.
 kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
   kx_probe topmost TForm3 || kx_fail "the panel is not top-most after $1"
   local at
@@ -155,15 +192,20 @@ kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
 
 # Saves a screenshot of the whole screen and of the panel alone.
 kx_screenshot() {
-  local name=$1 r
-  import -window root "$KX_ARTIFACTS/$name-screen.png"
-  r=$(kx_probe rect TForm3)
-  set -- $r
-  local left=$(( $1 < 0 ? 0 : $1 )) top=$(( $2 < 0 ? 0 : $2 ))
-  import -window root -crop "$(( $3 - left ))x$(( $4 - top ))+$left+$top" +repage \
-    "$KX_ARTIFACTS/$name.png"
+  local name=$1 out
+  out=$(kx_probe screenshot "$KX_ARTIFACTS/$name-screen.png") || kx_fail "screenshot: $out"
+  out=$(kx_probe screenshot "$KX_ARTIFACTS/$name.png" $(kx_probe rect TForm3)) ||
+    kx_fail "screenshot of the panel: $out"
   echo "screenshot: $KX_ARTIFACTS/$name.png"
 }
+# kx_save_screen FILE [LEFT TOP RIGHT BOTTOM]: the screen, or that part of it, as a PNG.
+kx_save_screen() {
+  local out
+  out=$(kx_probe screenshot "$@") || kx_fail "screenshot $1: $out"
+}
+# kx_screen_colours LEFT TOP RIGHT BOTTOM [RRGGBB]: "darkest bluest count" of that part of the
+# screen: the lowest (r+g+b)/3, the highest b-r, and how many pixels have the colour RRGGBB.
+kx_screen_colours() { kx_probe colours "$@"; }
 
 # Closes the program as the user does: right click on the tray icon, then "閉じる" in its menu.
 kx_close_from_tray() {
@@ -171,9 +213,7 @@ kx_close_from_tray() {
   local r
   r=$(kx_probe menu-rect 10000) || kx_fail "the tray menu did not open"
   set -- $r
-  xdotool mousemove $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
-  sleep 0.2
-  xdotool click 1
+  kx_click $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
   kx_wait 30 "Kolvex20 to end" kx_not_running "$KX_APP_PID"
 }
 

@@ -3,5 +3,5 @@
 set -euo pipefail
 . "$KOLVEX_SOURCE_DIR/scripts/wine-env.sh"
 start=$(date +%s)
-kx_prepare_prefix "$KOLVEX_E2E_DIR/prefix-template" unmanaged
+kx_prepare_prefix "$KOLVEX_E2E_DIR/prefix-template" own-frames
 echo "Wine prefix ready in $(( $(date +%s) - start )) s: $KOLVEX_E2E_DIR/prefix-template"

@@ -19,7 +19,7 @@ sq_start_run
 sq_point_at_notepad
 
 # A click without the Ctrl tap inserts nothing.
-xdotool click 1
+kx_click_here
 sleep 1
 sq_notepad_is "" || kx_fail "a click before arming inserted: $(sq_notepad_hex)"
 
@@ -27,7 +27,7 @@ sq_ctrl_tap
 sq_hint_screenshot sequence-hint
 sq_click_inserts "No.1)"
 # The paste's own Ctrl chord disarmed: a click now inserts nothing.
-xdotool click 1
+kx_click_here
 sleep 1
 sq_notepad_is "No.1)" || kx_fail "a click after the paste inserted again: $(sq_notepad_hex)"
 sq_ctrl_tap
