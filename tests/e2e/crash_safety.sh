@@ -28,7 +28,9 @@ kx_setup
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
-no_temporaries() { [ -z "$(temporaries)" ]; }
+# Each prints what it still sees, for a wait that times out.
+no_temporaries() { local t; t=$(temporaries); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
+no_parked() { local t; t=$(ls "$KX_DATA" | grep '\.park' || true); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_exe() { ! kx_exe_pid >/dev/null; }
 file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
 clipboard_holds() { kx_clipboard | cmp -s - "$(kx_text "$1" "$size")"; }
@@ -90,7 +92,7 @@ copy_for_running() {
 start_with() {
   kx_copy_file "$(kx_text "$1" "$size")"
   # The start-up capture must find this text, not a copy still being served from before.
-  kx_wait 10 "text $1 on the clipboard" clipboard_holds "$1"
+  kx_wait 60 "text $1 on the clipboard" clipboard_holds "$1"
   kx_start_app
   pid=""
   local end=$(($(now_ms) + 30000))
@@ -108,9 +110,9 @@ start_with() {
 kill_now() {
   if [ -n "$pid" ]; then
     kill -9 "$pid" 2>/dev/null || true
-    kx_wait 10 "the killed process to be gone" test ! -e "/proc/$pid"
+    kx_wait 60 "the killed process to be gone" test ! -e "/proc/$pid"
   fi
-  kx_wait 10 "no Kolvex20.exe left in this prefix" no_exe
+  kx_wait 60 "no Kolvex20.exe left in this prefix" no_exe
 
   # Nothing writes any more: the files stay as they are.
   local a
@@ -154,7 +156,8 @@ restart_clean() {
   local -a expected=("${state[@]}")
   start_with "${state[19]}"
   kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
-  kx_wait 10 "the temporary files of the killed save to be removed" no_temporaries
+  kx_wait 300 "the start to be done" kx_probe wait-idle TForm3 5000
+  kx_wait 60 "the temporary files of the killed save to be removed" no_temporaries
   [ "$(kx_slot_ids)" = "${expected[*]}" ] || kx_fail "a start changed the slot files:
 before: ${expected[*]}
 after:  $(kx_slot_ids)"
@@ -237,11 +240,12 @@ restart_after_change() {
   for id in "${expected[@]}"; do [ "$id" = empty ] || last=$id; done
   start_with "$last"
   kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
-  kx_wait 10 "the leftovers of the killed save to be removed" no_temporaries
-  kx_wait 10 "the parked files to be removed" test -z "$(ls "$KX_DATA" | grep '\.park')"
+  kx_wait 300 "the start to be done" kx_probe wait-idle TForm3 5000
+  kx_wait 60 "the leftovers of the killed save to be removed" no_temporaries
+  kx_wait 60 "the parked files to be removed" no_parked
   local -a now
   for id in "${parked[@]}"; do
-    kx_wait 10 "parked text $id back in a slot" eval "kx_slot_ids | tr ' ' '\n' | grep -qx '$id'"
+    kx_wait 60 "parked text $id back in a slot" eval "kx_slot_ids | tr ' ' '\n' | grep -qx '$id'"
   done
   read -r -a now <<<"$(kx_slot_ids)"
   for i in $(seq 0 19); do

@@ -53,7 +53,7 @@ kx_key c
 kx_wait 10 "gamma on the clipboard" clipboard_is gamma
 kx_wait 10 "caption C" kx_title_is "C：gamma"
 release_shift_and_wait_for_save
-kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release"
+kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release: $(kx_probe rect TForm3)"
 clipboard_is gamma || kx_fail "the clipboard changed at the Shift release"
 kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file"
 
@@ -96,7 +96,7 @@ sleep 0.5
 kx_key shift
 editor_in_front() { [ "$(kx_probe active TForm1)" = "TForm1	TForm1" ]; }
 kx_wait 10 "the editor in front and active after the Shift release" editor_in_front
-kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release"
+kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release: $(kx_probe rect TForm3)"
 read -r l t r b <<<"$(kx_probe rect TForm1)"
 [ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
   kx_fail "editor size $((r - l))x$((b - t))"

@@ -110,12 +110,23 @@ kx_pointer() { kx_probe pointer; } # prints "x y"
 # a second call finds it running).
 kx_start_wm() {
   if [ -n "${KX_WM_PID:-}" ] && kill -0 "$KX_WM_PID" 2>/dev/null; then return 0; fi
-  openbox --sm-disable >"$KX_WORK/openbox.log" 2>&1 &
-  KX_WM_PID=$!
-  KX_PIDS+=("$KX_WM_PID")
-  kx_wait 30 "the window manager" kx_wm_running
+  local attempt
+  for attempt in 1 2 3; do
+    openbox --sm-disable >"$KX_WORK/openbox.log" 2>&1 &
+    KX_WM_PID=$!
+    KX_PIDS+=("$KX_WM_PID")
+    kx_wait 30 "the window manager" kx_wm_settled
+    kx_wm_running && return 0
+    # Seen once on a loaded machine: it could not open the display that Xvfb had just reported.
+    echo "the window manager ended ($(cat "$KX_WORK/openbox.log")); starting it again" >&2
+    sleep 1
+  done
+  kx_fail "the window manager did not start: $(cat "$KX_WORK/openbox.log")"
 }
-kx_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+kx_wm_running() {
+  kill -0 "$KX_WM_PID" 2>/dev/null && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+kx_wm_settled() { kx_wm_running || ! kill -0 "$KX_WM_PID" 2>/dev/null; }
 
 # Copies a text as another program does (the probe writes it to the clipboard as Unicode text).
 kx_copy() {

@@ -13,6 +13,8 @@
 //   send-type DELAY_MS                 type the UTF-8 text read from stdin, one character every
 //                                      DELAY_MS, as Unicode key events
 //   pointer                            print the pointer's position "x y"
+//   wait-idle CLASS [TIMEOUT_MS]       wait until the program of the window waits for input
+//                                      with none pending (its start-up work is done)
 //   copy-text                          copy the UTF-8 text read from stdin (CF_UNICODETEXT) and
 //                                      print the time of the copy in ms since 1970
 //   copy-file FILE                     the same with the UTF-8 text of FILE
@@ -488,6 +490,16 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
     return copyText(bytes);
   }
   if (cmd == L"clip-text") return clipText();
+  if (cmd == L"wait-idle") {
+    HWND w = FindWindowW(arg(2).c_str(), nullptr);
+    DWORD process = 0;
+    if (!w || !GetWindowThreadProcessId(w, &process)) return fail("no window of that class");
+    HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process);
+    if (!h) return fail("cannot open the window's process");
+    const DWORD rc = WaitForInputIdle(h, static_cast<DWORD>(intArg(3, 60000)));
+    CloseHandle(h);
+    return rc == 0 ? 0 : fail(rc == WAIT_TIMEOUT ? "still busy" : "WaitForInputIdle failed");
+  }
   if (cmd == L"pointer") {
     POINT p{};
     if (!GetCursorPos(&p)) return 1;
