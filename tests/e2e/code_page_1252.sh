@@ -3,6 +3,7 @@
 # the program reads as on a Japanese one: its buttons, caption and messages are Japanese, and its
 # files and clipboard bytes are code page 932 as they are on a Japanese Windows.
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "a system code page of 1252 is a Wine prefix of its own here; on Windows it takes the system locale and a restart"
 
 # A prefix of its own, booted without a Japanese locale.
 template="$KOLVEX_E2E_DIR/prefix-1252"

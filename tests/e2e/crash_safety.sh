@@ -19,6 +19,7 @@
 #   KOLVEX_TEXT_BYTES  size of each of the twenty texts (default 1048576)
 #   KOLVEX_SEED        seed of the kill moments (default: from the clock, printed)
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "kills the exe at moments timed from the Linux side (kill -9 of its Wine process)"
 . "$(dirname "$0")/lib_texts.sh"
 kills="${KOLVEX_KILLS:-10}"
 size="${KOLVEX_TEXT_BYTES:-1048576}"

@@ -7,6 +7,7 @@
 # a sequence run pastes its prefix and suffix exactly into notepad; the definition editor, whose
 # file holds code page bytes alone, takes none of a character the code page cannot hold.
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "kills the exe by its Linux process (kill -9)"
 . "$(dirname "$0")/lib_texts.sh"
 . "$(dirname "$0")/sequence_steps.sh"
 kx_setup

@@ -9,6 +9,7 @@
 # same runs at that DPI, where the editor's size and layout scale. Last, a slot of 40,000
 # characters is edited in the same way.
 . "$(dirname "$0")/lib.sh"
+[ -z "${KX_DPI:-}" ] || kx_wine_only "sets the DPI in the prefix and restarts Wine; Windows changes the scaling only at the next sign-in"
 kx_setup
 if [ -n "${KX_DPI:-}" ]; then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KX_DPI" /f >/dev/null 2>&1

@@ -3,6 +3,7 @@
 # then kill -9, then a restart shows the panel as it was after the deletion; a slot kept, then
 # kill -9, stays kept after the restart; a text edited in the slot editor stays edited.
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "kills the exe by its Linux process (kill -9)"
 . "$(dirname "$0")/lib_texts.sh"
 kx_setup
 

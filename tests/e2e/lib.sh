@@ -4,6 +4,26 @@
 set -euo pipefail
 . "$KOLVEX_SOURCE_DIR/scripts/wine-env.sh"
 
+# On Windows (Git Bash or MSYS2) the scenarios run the programs themselves on the user's own
+# desktop: "wine PROGRAM" runs PROGRAM, and there is no prefix, display or window manager to set up.
+case "$(uname -s)" in
+  MINGW* | MSYS* | CYGWIN*) KX_ON_WINDOWS=1 ;;
+  *) KX_ON_WINDOWS="" ;;
+esac
+if [ -n "$KX_ON_WINDOWS" ]; then
+  wine() { "$@"; }
+  winepath() { cygpath "$@"; } # "winepath -w PATH": the Windows form of a path
+fi
+
+# A scenario that needs what only Wine has says so and is skipped on Windows (ctest reports the
+# exit code 77 as skipped).
+kx_wine_only() { # kx_wine_only REASON
+  if [ -n "$KX_ON_WINDOWS" ]; then
+    echo "SKIPPED on Windows: $1"
+    exit 77
+  fi
+}
+
 # A scenario run more than once (at another DPI) names each run.
 KX_NAME="${KX_NAME:-$(basename "$0" .sh)}"
 KX_WORK="$KOLVEX_E2E_DIR/$KX_NAME"
@@ -32,6 +52,12 @@ kx_fail() {
 }
 
 kx_setup() {
+  if [ -n "$KX_ON_WINDOWS" ]; then
+    rm -rf "$KX_WORK"
+    mkdir -p "$KX_DATA" "$KX_ARTIFACTS"
+    trap kx_cleanup EXIT
+    return 0
+  fi
   [ -f "$KOLVEX_E2E_DIR/prefix-template/.kolvex-ready" ] || kx_fail "no booted prefix (run e2e_wine_prefix)"
   rm -rf "$KX_WORK"
   mkdir -p "$KX_DATA" "$KX_ARTIFACTS"
@@ -109,6 +135,7 @@ kx_pointer() { kx_probe pointer; } # prints "x y"
 # Starts a window manager on the scenario's display, as every desktop has one (kx_setup does;
 # a second call finds it running).
 kx_start_wm() {
+  [ -z "$KX_ON_WINDOWS" ] || return 0
   if [ -n "${KX_WM_PID:-}" ] && kill -0 "$KX_WM_PID" 2>/dev/null; then return 0; fi
   local attempt
   for attempt in 1 2 3; do

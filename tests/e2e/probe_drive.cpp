@@ -13,6 +13,10 @@
 //   send-type DELAY_MS                 type the UTF-8 text read from stdin, one character every
 //                                      DELAY_MS, as Unicode key events
 //   pointer                            print the pointer's position "x y"
+//   end-session CLASS                  end the session for the window's program as a sign-out
+//                                      does: WM_QUERYENDSESSION to each of its top-level
+//                                      windows, then WM_ENDSESSION, then the process is ended
+//                                      (exit 1 when a window refused)
 //   wait-idle CLASS [TIMEOUT_MS]       wait until the program of the window waits for input
 //                                      with none pending (its start-up work is done)
 //   copy-text                          copy the UTF-8 text read from stdin (CF_UNICODETEXT) and
@@ -490,6 +494,44 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
     return copyText(bytes);
   }
   if (cmd == L"clip-text") return clipText();
+  if (cmd == L"end-session") {
+    HWND w = FindWindowW(arg(2).c_str(), nullptr);
+    DWORD process = 0;
+    if (!w || !GetWindowThreadProcessId(w, &process)) return fail("no window of that class");
+    struct Windows {
+      DWORD process;
+      std::vector<HWND> found;
+    } of{process, {}};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Windows*>(p);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(h, &owner);
+          if (owner == s->process) s->found.push_back(h);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&of));
+    // Windows gives each window 5 seconds to answer before it offers to end the program.
+    bool agreed = true;
+    for (HWND h : of.found) {
+      DWORD_PTR answer = TRUE;
+      if (SendMessageTimeoutW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                              &answer) &&
+          !answer)
+        agreed = false;
+    }
+    for (HWND h : of.found)
+      SendMessageTimeoutW(h, WM_ENDSESSION, agreed, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                          nullptr);
+    if (!agreed) return fail("a window refused to end the session");
+    // After WM_ENDSESSION the system may end the program at any time; it does so here.
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
+    if (h) {
+      if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) TerminateProcess(h, 0);
+      CloseHandle(h);
+    }
+    return 0;
+  }
   if (cmd == L"wait-idle") {
     HWND w = FindWindowW(arg(2).c_str(), nullptr);
     DWORD process = 0;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The session ends (Wine's `wineboot -e -f`, as a sign-out or restart of Windows does) after the
+# The session ends (Wine's `wineboot -e -f`, or on Windows the probe sending the messages of a
+# sign-out and then ending the program, as Windows does) after the
 # user corrected a slot in the editor, deleted one and kept one: each change was saved when it
 # was made, the session's end asks nothing and shows nothing, every file holds exactly what the
 # panel showed, and the program has ended. (What the session's end itself saves, when a save
@@ -47,7 +48,11 @@ sleep 0.3
 mapfile -t shown < <(kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3)
 kx_file_is "$KX_DATA/Kolvex2.txt" "${shown[1]}" || kx_fail "B's file was not saved with the deletion"
 
-wineboot -e -f
+if [ -n "$KX_ON_WINDOWS" ]; then
+  kx_probe end-session TForm3 >/dev/null || kx_fail "the program refused the session's end"
+else
+  wineboot -e -f
+fi
 kx_wait 20 "Kolvex20 to end with the session" kx_not_running "$KX_APP_PID"
 
 [ "${#shown[@]}" -eq 5 ] || kx_fail "the panel showed ${#shown[@]} slots: ${shown[*]}"
