@@ -34,7 +34,12 @@ no_temporaries() { local t; t=$(temporaries); [ -z "$t" ] || { echo "left: $t"; 
 no_parked() { local t; t=$(ls "$KX_DATA" | grep '\.park' || true); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_exe() { ! kx_exe_pid >/dev/null; }
 file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
-clipboard_holds() { kx_clipboard | cmp -s - "$(kx_text "$1" "$size")"; }
+clipboard_holds() {
+  local seen="$KX_WORK/clipboard-seen"
+  kx_clipboard >"$seen" || true
+  cmp -s "$seen" "$(kx_text "$1" "$size")" ||
+    { echo "the clipboard holds $(wc -c <"$seen") bytes: $(head -c 40 "$seen")"; return 1; }
+}
 slot_t_holds() { [ "$(head -c 13 "$KX_DATA/Kolvex20.txt" 2>/dev/null | cut -d: -f2)" = "$(printf '%08d' "$1")" ]; }
 
 # A previous run's twenty files: texts 1..20 in slots A..T.

@@ -64,7 +64,8 @@ kx_wait 10 "expanded panel" kx_panel_expanded
 # dark glyphs inside the box.
 sleep 0.5 # painted
 while read -r l t r b; do
-  read -r darkest _ _ <<<"$(kx_screen_colours $((l + 4)) $((t + 4)) $((r - 4)) $((b - 4)))"
+  colours=$(kx_screen_colours $((l + 4)) $((t + 4)) $((r - 4)) $((b - 4)))
+  read -r darkest _ _ <<<"$colours"
   [ "$darkest" -lt 128 ] || kx_fail "the slot box at $l,$t shows no text (darkest $darkest)"
 done < <(kx_probe shown-rects TForm3 Edit)
 controls=$(kx_probe controls TForm3)

@@ -54,7 +54,13 @@ kx_key c
 kx_wait 10 "gamma on the clipboard" clipboard_is gamma
 kx_wait 10 "caption C" kx_title_is "C：gamma"
 release_shift_and_wait_for_save
-kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release: $(kx_probe rect TForm3)"
+if kx_panel_expanded; then
+  # The fold comes before the save; under the window manager its new size has been seen to reach
+  # the window's rectangle later (or never). How long it took is kept in the log.
+  echo "the panel was still dropped down at the save: $(kx_probe rect TForm3)"
+  kx_wait 10 "the panel to fold up after the Shift release" eval '! kx_panel_expanded'
+  echo "folded up at $(kx_probe rect TForm3)"
+fi
 clipboard_is gamma || kx_fail "the clipboard changed at the Shift release"
 kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file"
 

@@ -32,7 +32,8 @@ PY
 
 kx_start_app
 kx_wait_panel
-# Small copies into free slots, for comparison: xclip's start and the system's notification are
+# Small copies into free slots, for comparison: the copying program's start and the system's
+# notification are
 # in every measured time.
 free_total=0
 for i in $(seq 1 15); do

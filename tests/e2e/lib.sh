@@ -243,7 +243,14 @@ kx_save_screen() {
 }
 # kx_screen_colours LEFT TOP RIGHT BOTTOM [RRGGBB]: "darkest bluest count" of that part of the
 # screen: the lowest (r+g+b)/3, the highest b-r, and how many pixels have the colour RRGGBB.
-kx_screen_colours() { kx_probe colours "$@"; }
+# Use it as an assignment (colours=$(kx_screen_colours ...)): a failed reading ends the scenario.
+kx_screen_colours() {
+  local out rc=0
+  out=$(kx_probe colours "$@") || rc=$?
+  [ "$rc" -eq 0 ] && [[ "$out" =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+$ ]] ||
+    kx_fail "reading the screen at $* (exit code $rc): ${out:-the probe printed nothing}"
+  echo "$out"
+}
 
 # Closes the program as the user does: right click on the tray icon, then "閉じる" in its menu.
 kx_close_from_tray() {

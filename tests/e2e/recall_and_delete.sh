@@ -33,7 +33,8 @@ click_child beta
 kx_click_here
 sleep 0.3
 read -r l t r b <<<"$(kx_probe child-rect TForm3 beta)"
-read -r _ blue _ <<<"$(kx_screen_colours $((l + 2)) $((t + 2)) $((r - 2)) $((b - 2)))"
+colours=$(kx_screen_colours $((l + 2)) $((t + 2)) $((r - 2)) $((b - 2)))
+read -r _ blue _ <<<"$colours"
 [ "$blue" -lt 77 ] || kx_fail "a selection shows in the slot box (blue over red by $blue)"
 
 read -r x y <<<"$(kx_probe child-origin TForm3 gamma)"

@@ -152,8 +152,9 @@ sq_hint_screenshot() { # sq_hint_screenshot NAME
   # The hint's top-left corner is 10 pixels right of and below the pointer.
   [ "$left" -eq $((SQ_X + 10)) ] && [ "$top" -eq $((SQ_Y + 10)) ] ||
     kx_fail "hint at $left,$top, pointer at $SQ_X,$SQ_Y"
-  local blue
-  read -r _ _ blue <<<"$(kx_screen_colours "$left" "$top" "$right" "$bottom" 4E94DA)"
+  local blue colours
+  colours=$(kx_screen_colours "$left" "$top" "$right" "$bottom" 4E94DA)
+  read -r _ _ blue <<<"$colours"
   [ "$blue" -gt 0 ] || kx_fail "the armed hint label is not seen at $left,$top"
   local x=$((SQ_X - 150)) y=$((SQ_Y - 60))
   [ $x -ge 0 ] || x=0
