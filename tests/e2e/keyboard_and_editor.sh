@@ -40,7 +40,11 @@ release_shift_and_wait_for_save() {
   kx_key shift
   kx_wait 10 "the definition file written" test "$KX_DATA/Kolvex20.ini" -nt "$KX_WORK/stamp"
 }
-editor_title_is() { [ "$(kx_probe title TForm1)" = "$1" ]; }
+editor_title_is() {
+  local title
+  title=$(kx_probe title TForm1) || true
+  [ "$title" = "$1" ] || { echo "editor title: $title"; return 1; }
+}
 editor_shown() { kx_probe wait-window TForm1 100; }
 memo_shows() { kx_probe controls TForm1 | grep -q "^Edit	1	$1\$"; }
 

@@ -81,10 +81,11 @@ kx_start_app() {
   KX_PIDS+=("$KX_APP_PID")
 }
 
-# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds. The limit is for a
-# loaded machine (KX_WAIT_SCALE multiplies it); a timeout says what the last try saw.
+# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds. A wait costs only as
+# long as the program takes, so no limit is below 30 s, for a loaded machine (KX_WAIT_SCALE
+# multiplies them all); a timeout says what the last try saw.
 kx_wait() {
-  local limit=$(( $1 * ${KX_WAIT_SCALE:-1} )) what=$2 seen
+  local limit=$(( ($1 > 30 ? $1 : 30) * ${KX_WAIT_SCALE:-1} )) what=$2 seen
   shift 2
   local end=$(( $(date +%s) + limit ))
   until seen=$("$@" 2>&1); do
@@ -143,7 +144,10 @@ kx_start_wm() {
     KX_WM_PID=$!
     KX_PIDS+=("$KX_WM_PID")
     kx_wait 30 "the window manager" kx_wm_settled
-    kx_wm_running && return 0
+    if kx_wm_running; then
+      kx_wm_no_moveresize
+      return 0
+    fi
     # Seen once on a loaded machine: it could not open the display that Xvfb had just reported.
     echo "the window manager ended ($(cat "$KX_WORK/openbox.log")); starting it again" >&2
     sleep 1
@@ -152,6 +156,19 @@ kx_start_wm() {
 }
 kx_wm_running() {
   kill -0 "$KX_WM_PID" 2>/dev/null && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+# Wine hands a window move (a press on a title bar) to a window manager that offers
+# _NET_WM_MOVERESIZE, and the window manager then holds the pointer until X sees the button
+# come up: a click sent through SendInput never reaches X, so the pointer would stay held (and
+# Wine could no longer move it). Without that offer Wine moves the window itself, as Windows
+# does. Read once by each Wine process at its start.
+kx_wm_no_moveresize() {
+  local supported
+  supported=$(xprop -root _NET_SUPPORTED | sed 's/^[^=]*= //; s/, /,/g' | tr ',' '\n' |
+    grep -v '^_NET_WM_MOVERESIZE$' | paste -sd, -)
+  xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED "$supported"
+  ! xprop -root _NET_SUPPORTED | grep -q '_NET_WM_MOVERESIZE\b' ||
+    kx_fail "the window manager still offers _NET_WM_MOVERESIZE"
 }
 kx_wm_settled() { kx_wm_running || ! kill -0 "$KX_WM_PID" 2>/dev/null; }
 
@@ -200,6 +217,8 @@ kx_panel_height() {
 }
 
 kx_panel_expanded() { [ "$(kx_panel_height)" -gt 50 ]; }
+# The same for a wait: says where the panel is when it is not down.
+kx_panel_down() { kx_panel_expanded || { echo "panel at $(kx_probe rect TForm3)"; return 1; }; }
 
 # A point in the middle of the panel's part of the screen: "x y".
 kx_panel_middle() {

@@ -45,6 +45,8 @@ clipboard_is() { [ "$(kx_probe clip-hex)" = "$(kx_hex "$1")" ]; }
 clipboard_is "No.3)" || kx_fail "the run did not leave its last value: $(kx_probe clip-hex)"
 kx_probe tray TForm3 513
 kx_wait 10 "the colour pass to empty the clipboard" clipboard_is ""
+# Under the window manager the panel's new size reaches its rectangle a moment later.
+kx_wait 10 "the panel dropped down after the tray click" kx_panel_down
 sleep 0.5
 kx_panel_expanded || kx_fail "the tray click after the run left the panel at $(kx_probe rect TForm3)"
 kx_title_is "" || kx_fail "caption '$(kx_probe title TForm3)' after the clipboard was emptied"
