@@ -81,6 +81,7 @@ open_editor_on() { # open_editor_on SLOT_TEXT
 }
 click_close() {
   local x y
+  kx_wait 10 "the editor to stand still" kx_window_still TForm1
   read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
   kx_click "$x" "$y"
 }

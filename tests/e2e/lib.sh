@@ -203,6 +203,16 @@ kx_expand_from_tray() {
   sleep 0.3
 }
 
+# The window of CLASS keeps its place and size for half a second (under the window manager a
+# maximised or restored window may still be moving when Wine has reported it done).
+kx_window_still() {
+  local a b
+  a=$(kx_probe rect "$1")
+  sleep 0.5
+  b=$(kx_probe rect "$1")
+  [ "$a" = "$b" ] || { echo "$1 moved from $a to $b"; return 1; }
+}
+
 # True when FILE holds exactly the bytes of STRING (compared afresh on every call).
 kx_file_is() { [ -f "$1" ] && [ "$(od -An -tx1 "$1" | tr -d ' \n')" = "$(kx_hex "$2")" ]; }
 
