@@ -108,7 +108,13 @@ sleep 0.5
 kx_key shift
 editor_in_front() { [ "$(kx_probe active TForm1)" = "TForm1	TForm1" ]; }
 kx_wait 10 "the editor in front and active after the Shift release" editor_in_front
-kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release: $(kx_probe rect TForm3)"
+if kx_panel_expanded; then
+  # As above: the fold's new size has been seen to reach the rectangle later under the window
+  # manager; how long it took is kept in the log.
+  echo "the panel was still dropped down with the editor in front: $(kx_probe rect TForm3)"
+  kx_wait 10 "the panel to fold up after the Shift release" eval '! kx_panel_expanded'
+  echo "folded up at $(kx_probe rect TForm3)"
+fi
 read -r l t r b <<<"$(kx_probe rect TForm1)"
 [ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
   kx_fail "editor size $((r - l))x$((b - t))"

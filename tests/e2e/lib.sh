@@ -34,6 +34,11 @@ KX_START=$(date +%s)
 
 kx_cleanup() {
   local status=$?
+  # What the screen showed when the scenario failed.
+  if [ $status -ne 0 ] && [ $status -ne 77 ] && [ -n "${DISPLAY:-}${KX_ON_WINDOWS}" ]; then
+    kx_probe screenshot "$KX_ARTIFACTS/$KX_NAME-failure.png" >/dev/null 2>&1 &&
+      echo "screen at the failure: $KX_ARTIFACTS/$KX_NAME-failure.png"
+  fi
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   local pid
   for pid in "${KX_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
@@ -41,6 +46,8 @@ kx_cleanup() {
   wait >/dev/null 2>&1 || true
   if [ $status -eq 0 ]; then
     echo "PASS $KX_NAME in $(( $(date +%s) - KX_START )) s"
+  elif [ $status -eq 77 ]; then
+    echo "SKIPPED $KX_NAME"
   else
     echo "FAIL $KX_NAME (work folder: $KX_WORK)"
   fi
