@@ -24,7 +24,7 @@ listener="$bin/e2e/kolvex-listener.exe"
 work="$bin/bench-listener"
 rm -rf "$work/run"
 mkdir -p "$work/run/texts" "$work/run/listener" "$work/run/kolvex"
-kx_prepare_prefix "$work/prefix" unmanaged
+kx_prepare_prefix "$work/prefix" own-frames
 kx_wine_env "$work/prefix"
 kx_start_xvfb
 cleanup() {
@@ -83,7 +83,7 @@ kolvex_file() { echo "Kolvex$(($1 < 20 ? $1 : 20)).txt"; }
 
 measure listener "$listener" "$work/run/listener" listener_file
 # An empty clipboard, so that Kolvex20's start-up capture takes nothing into slot A.
-printf '' | xclip -selection clipboard 2>/dev/null
+printf '' | wine "$probe" copy-text >/dev/null
 sleep 1
 measure kolvex "$exe" "$work/run/kolvex" kolvex_file
 

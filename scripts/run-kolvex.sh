@@ -23,9 +23,10 @@ probe="$root/build/win32/e2e/kolvex-probe.exe"
 run="$root/build/win32/run"
 data="$(mkdir -p "${1:-$run/data}" && cd "${1:-$run/data}" && pwd)"
 
-xvfb_pid=""
+xvfb_pid="" wm_pid=""
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$wm_pid" ]; then kill "$wm_pid" >/dev/null 2>&1 || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1 || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 
@@ -35,10 +36,13 @@ if [ -n "${DISPLAY:-}" ]; then
   kx_wine_env "$prefix"
 else
   prefix="$run/prefix-xvfb"
-  kx_prepare_prefix "$prefix" unmanaged
+  kx_prepare_prefix "$prefix" own-frames
   kx_wine_env "$prefix"
   kx_start_xvfb
   xvfb_pid=$KX_XVFB_PID
+  # A desktop has a window manager: it stacks and activates the windows (Wine draws the frames).
+  openbox --sm-disable >/dev/null 2>&1 &
+  wm_pid=$!
   trap cleanup EXIT
   echo "no DISPLAY: running on a private Xvfb ($DISPLAY)"
 fi
@@ -54,9 +58,7 @@ fi
 panel_shot() {
   local file=$1 r
   r=$(wine "$probe" rect "${2:-TForm3}")
-  set -- $r
-  local left=$(($1 < 0 ? 0 : $1)) top=$(($2 < 0 ? 0 : $2))
-  import -window root -crop "$(($3 - left))x$(($4 - top))+$left+$top" +repage "$file"
+  wine "$probe" screenshot "$file" $r >/dev/null
 }
 
 if [ -n "$xvfb_pid" ]; then
@@ -67,7 +69,7 @@ if [ -n "$xvfb_pid" ]; then
     "https://example.com/docs/clipboard-history"
     "SELECT name, price FROM items WHERE price < 500;")
   for text in "${samples[@]}"; do
-    printf '%s' "$text" | xclip -selection clipboard 2>/dev/null
+    printf '%s' "$text" | wine "$probe" copy-text >/dev/null
     first_line=${text%%$'\r'*}
     for _ in $(seq 1 50); do
       case "$(wine "$probe" title TForm3)" in *"$first_line"*) break ;; esac
@@ -82,7 +84,7 @@ fi
 wine "$probe" tray TForm3 513
 sleep 1
 shot="$run/screenshot.png"
-import -window root "$shot"
+wine "$probe" screenshot "$shot" >/dev/null
 echo "screenshot: $shot"
 if [ -n "$xvfb_pid" ]; then
   panel_shot "$run/panel-expanded.png"
@@ -90,9 +92,7 @@ if [ -n "$xvfb_pid" ]; then
   # The panel's button 連番入力 opens the sequence settings window (連番設定), clicked as a
   # user does; nothing is started from it.
   read -r x y <<<"$(wine "$probe" child-origin TForm3 "連番入力")"
-  xdotool mousemove $((x + 6)) $((y + 7))
-  sleep 0.2
-  xdotool click 1
+  wine "$probe" send-click $((x + 6)) $((y + 7)) >/dev/null
   if ! wine "$probe" wait-window TForm1 10000 >/dev/null; then
     echo "the settings window did not open" >&2
     exit 1

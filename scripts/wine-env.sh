@@ -1,10 +1,11 @@
 # Environment for running Kolvex20.exe under Wine with a Japanese system code page (932).
 # Source it: `. scripts/wine-env.sh`. Functions:
 #   kx_wine_env PREFIX        export the variables for a Wine prefix
-#   kx_prepare_prefix PREFIX [unmanaged]
+#   kx_prepare_prefix PREFIX [own-frames]
 #                             create and boot a prefix (first boot takes a while); with
-#                             "unmanaged" Wine draws the title bars itself (for Xvfb, which has
-#                             no window manager)
+#                             "own-frames" Wine draws every window's frame and title bar itself,
+#                             as Windows does, and asks the window manager for no decorations
+#                             (the window manager still stacks, places and activates them)
 #   kx_clone_prefix SRC DST   cheap copy of a booted prefix (hard links; the files Wine
 #                             rewrites are copied)
 #   kx_start_xvfb             start a private Xvfb; sets KX_XVFB_PID and DISPLAY
@@ -31,19 +32,19 @@ kx_check_locale() {
 kx_prepare_prefix() {
   local prefix="$1" mode="${2:-}"
   kx_check_locale || return 1
-  if [ -f "$prefix/.kolvex-ready" ]; then return 0; fi
+  # A prefix prepared with other settings is prepared again.
+  if [ "$(cat "$prefix/.kolvex-ready" 2>/dev/null)" = "mode ${mode:-default}" ]; then return 0; fi
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
   (
     kx_wine_env "$prefix"
     wineboot -i >/dev/null 2>&1
-    if [ "$mode" = unmanaged ]; then
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    if [ "$mode" = own-frames ]; then
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
     fi
     wineserver -w
   ) || return 1
-  touch "$prefix/.kolvex-ready"
+  echo "mode ${mode:-default}" >"$prefix/.kolvex-ready"
 }
 
 kx_clone_prefix() {

@@ -16,6 +16,7 @@
 #   KOLVEX_BURST_MS      spacing of the copies (default 100)
 #   KOLVEX_BIG_BYTES     the very large text (default 1048576; the long variant 52428800)
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "reads the exe's memory from /proc"
 . "$(dirname "$0")/lib_texts.sh"
 copies="${KOLVEX_BURST_COPIES:-100}"
 biggest="${KOLVEX_BURST_MAX:-65536}"

@@ -19,6 +19,7 @@
 #   KOLVEX_TEXT_BYTES  size of each of the twenty texts (default 1048576)
 #   KOLVEX_SEED        seed of the kill moments (default: from the clock, printed)
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "kills the exe at moments timed from the Linux side (kill -9 of its Wine process)"
 . "$(dirname "$0")/lib_texts.sh"
 kills="${KOLVEX_KILLS:-10}"
 size="${KOLVEX_TEXT_BYTES:-1048576}"
@@ -28,10 +29,17 @@ kx_setup
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
-no_temporaries() { [ -z "$(temporaries)" ]; }
+# Each prints what it still sees, for a wait that times out.
+no_temporaries() { local t; t=$(temporaries); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
+no_parked() { local t; t=$(ls "$KX_DATA" | grep '\.park' || true); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_exe() { ! kx_exe_pid >/dev/null; }
 file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
-clipboard_holds() { xclip -selection clipboard -o 2>/dev/null | cmp -s - "$(kx_text "$1" "$size")"; }
+clipboard_holds() {
+  local seen="$KX_WORK/clipboard-seen"
+  kx_clipboard >"$seen" || true
+  cmp -s "$seen" "$(kx_text "$1" "$size")" ||
+    { echo "the clipboard holds $(wc -c <"$seen") bytes: $(head -c 40 "$seen")"; return 1; }
+}
 slot_t_holds() { [ "$(head -c 13 "$KX_DATA/Kolvex20.txt" 2>/dev/null | cut -d: -f2)" = "$(printf '%08d' "$1")" ]; }
 
 # A previous run's twenty files: texts 1..20 in slots A..T.
@@ -88,9 +96,16 @@ copy_for_running() {
 # Starts the program with a text on the clipboard; sets pid to the exe's process (empty when a
 # second argument says the watcher kills it and it already has).
 start_with() {
-  kx_copy_file "$(kx_text "$1" "$size")"
-  # The start-up capture must find this text, not a copy still being served from before.
-  kx_wait 10 "text $1 on the clipboard" clipboard_holds "$1"
+  local attempt seen
+  for attempt in 1 2 3; do
+    kx_copy_file "$(kx_text "$1" "$size")"
+    # The start-up capture must find this text, not a copy still being served from before.
+    seen=$(clipboard_holds "$1") && break
+    # Seen now and then after a kill: the copy had gone from the clipboard when it was read.
+    echo "text $1 did not stay on the clipboard ($seen), copying it again"
+    sleep 1
+  done
+  kx_wait 60 "text $1 on the clipboard" clipboard_holds "$1"
   kx_start_app
   pid=""
   local end=$(($(now_ms) + 30000))
@@ -108,9 +123,9 @@ start_with() {
 kill_now() {
   if [ -n "$pid" ]; then
     kill -9 "$pid" 2>/dev/null || true
-    kx_wait 10 "the killed process to be gone" test ! -e "/proc/$pid"
+    kx_wait 60 "the killed process to be gone" test ! -e "/proc/$pid"
   fi
-  kx_wait 10 "no Kolvex20.exe left in this prefix" no_exe
+  kx_wait 60 "no Kolvex20.exe left in this prefix" no_exe
 
   # Nothing writes any more: the files stay as they are.
   local a
@@ -154,7 +169,8 @@ restart_clean() {
   local -a expected=("${state[@]}")
   start_with "${state[19]}"
   kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
-  kx_wait 10 "the temporary files of the killed save to be removed" no_temporaries
+  kx_wait 300 "the start to be done" kx_probe wait-idle TForm3 5000
+  kx_wait 60 "the temporary files of the killed save to be removed" no_temporaries
   [ "$(kx_slot_ids)" = "${expected[*]}" ] || kx_fail "a start changed the slot files:
 before: ${expected[*]}
 after:  $(kx_slot_ids)"
@@ -237,11 +253,12 @@ restart_after_change() {
   for id in "${expected[@]}"; do [ "$id" = empty ] || last=$id; done
   start_with "$last"
   kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
-  kx_wait 10 "the leftovers of the killed save to be removed" no_temporaries
-  kx_wait 10 "the parked files to be removed" test -z "$(ls "$KX_DATA" | grep '\.park')"
+  kx_wait 300 "the start to be done" kx_probe wait-idle TForm3 5000
+  kx_wait 60 "the leftovers of the killed save to be removed" no_temporaries
+  kx_wait 60 "the parked files to be removed" no_parked
   local -a now
   for id in "${parked[@]}"; do
-    kx_wait 10 "parked text $id back in a slot" eval "kx_slot_ids | tr ' ' '\n' | grep -qx '$id'"
+    kx_wait 60 "parked text $id back in a slot" eval "kx_slot_ids | tr ' ' '\n' | grep -qx '$id'"
   done
   read -r -a now <<<"$(kx_slot_ids)"
   for i in $(seq 0 19); do
@@ -279,11 +296,9 @@ for c in $(seq 1 "$changes"); do
     for i in $(seq "$d" 19); do after[$((i - 1))]=${before[$i]}; done
     after[19]=empty
     read -r x y <<<"$(slot_point "$d")"
-    xdotool mousemove "$x" "$y" click 3
+    kx_click "$x" "$y" 3
     read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "change $c: no slot menu"
-    xdotool mousemove $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
-    sleep 0.2
-    xdotool click 1
+    kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
     kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "change $c: no question"
     watch_folder 20000 $delay_us
     kx_probe dialog-action Kolvex20 yes || kx_fail "change $c: could not answer yes"
@@ -293,9 +308,9 @@ for c in $(seq 1 "$changes"); do
     after[$kept]=${before[$((d - 1))]}
     for i in $(seq $((kept + 2)) "$d"); do after[$((i - 1))]=${before[$((i - 2))]}; done
     read -r x y <<<"$(slot_point "$d" keep)"
-    xdotool mousemove "$x" "$y"
+    kx_move "$x" "$y"
     watch_folder 20000 $delay_us
-    xdotool click 1
+    kx_click_here
   fi
   wait "$watcher" || kx_fail "change $c ($kind of slot $d): nothing was saved"
   kill_now

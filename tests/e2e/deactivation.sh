@@ -24,7 +24,7 @@ kx_panel_on_top "a copy"
 
 read -r left top right bottom <<<"$(kx_probe client-rect Notepad)"
 click_notepad() {
-  xdotool mousemove $(( (left + right) / 2 )) $(( (top + bottom) / 2 )) click 1
+  kx_click $(( (left + right) / 2 )) $(( (top + bottom) / 2 ))
 }
 click_notepad
 sleep 0.5

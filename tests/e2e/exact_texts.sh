@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Texts the code page cannot say come back exactly as they were copied. Unicode texts copied
-# with xclip (é, 〜 as U+301C, emoji, Hangul, €, —, curly quotes, −, a no-break space) are
+# by another program (é, 〜 as U+301C, emoji, Hangul, €, —, curly quotes, −, a no-break space) are
 # stored as their code page bytes with the exact text beside them: the panel's boxes and caption
 # show them exactly, a click on a slot's letter puts them back exactly, and so do they after a
 # kill -9 and a restart. The slot editor takes a pasted Unicode text and writes it back exactly;
 # a sequence run pastes its prefix and suffix exactly into notepad; the definition editor, whose
 # file holds code page bytes alone, takes none of a character the code page cannot hold.
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "kills the exe by its Linux process (kill -9)"
 . "$(dirname "$0")/lib_texts.sh"
 . "$(dirname "$0")/sequence_steps.sh"
 kx_setup
@@ -35,7 +36,7 @@ for i in 1 2 3 4 5 6; do
 done
 kx_screenshot exact-texts
 
-clipboard_is_text() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
+clipboard_is_text() { [ "$(kx_clipboard)" = "$1" ]; }
 recall_each() {
   local i
   kx_expand_from_tray
@@ -64,16 +65,14 @@ kx_copy "$edited"
 kx_wait 10 "the copy in slot G" eval '[ -s "$KX_DATA/Kolvex7.txt" ]'
 kx_expand_from_tray
 read -r x y <<<"$(kx_probe child-origin TForm3 "${texts[0]}")" || kx_fail "no slot A box"
-xdotool mousemove $((x + 6)) $((y + 6)) click 3
+kx_click $((x + 6)) $((y + 6)) 3
 read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
-xdotool mousemove $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
-sleep 0.2
-xdotool click 1
+kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
 kx_wait 10 "the editor" kx_probe wait-window TForm1 200
 read -r l t r b <<<"$(kx_probe client-rect TForm1)"
-xdotool mousemove $((l + 100)) $((t + 60)) click 1
+kx_click $((l + 100)) $((t + 60))
 sleep 0.2
-xdotool key ctrl+a ctrl+v
+kx_key ctrl+a ctrl+v
 sleep 0.5
 sq_click_child TForm1 "閉じる"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
@@ -102,7 +101,7 @@ kx_wait 10 "the settings window" sq_settings_shown
 sq_click_child TForm1 "連番定義"
 sq_click_in TForm1 200 18 # 定義1's radio button
 sq_click_in TForm1 40 40  # the values box
-xdotool key ctrl+v
+kx_key ctrl+v
 sleep 0.3
 sq_click_child TForm1 "設定終了"
 definition_stored() { grep -q "$(printf '\x92\xe8\x8b\x60')1,ab" "$KX_DATA/Kolvex20.ini"; }

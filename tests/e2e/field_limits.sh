@@ -22,12 +22,10 @@ mkdir -p "$KX_WORK/panel"
 grep -Eqx 'panel windows [0-9]{2,} with an input context 0' "$KX_WORK/panel.log" ||
   kx_fail "$(cat "$KX_WORK/panel.log")"
 
-# Xvfb has no window manager: the keyboard focus follows the pointer, the field takes it by a click.
+# A field takes the keyboard focus by a click.
 click_field() { # click_field X Y (client coordinates of the fields window)
   read -r left top _ _ <<<"$(kx_probe client-rect TKolvexFields)"
-  xdotool mousemove $((left + $1)) $((top + $2))
-  sleep 0.2
-  xdotool click 1
+  kx_click $((left + $1)) $((top + $2))
   sleep 0.2
 }
 
@@ -35,16 +33,15 @@ click_field 250 22 # the window's background
 click_field 40 22
 touch "$stop.unhook"
 kx_wait 10 "the hook to be removed" grep -qx unhooked "$log"
-# Double-byte characters come from the clipboard (typing them through xdotool's remapped keys
-# is not reliable), single-byte ones are typed.
-paste_text() { kx_copy "$1"; sleep 0.4; xdotool key ctrl+v; sleep 0.3; }
+# Double-byte characters come from the clipboard, single-byte ones are typed.
+paste_text() { kx_copy "$1"; sleep 0.4; kx_key ctrl+v; sleep 0.3; }
 paste_text 'あ'
-xdotool type --delay 80 '12'
+kx_type '12' 80
 click_field 30 62
 paste_text 'あいう'
 click_field 100 102
 paste_text 'あいう'
-xdotool type --delay 80 'a'
+kx_type 'a' 80
 sleep 0.5
 touch "$stop"
 kx_wait 30 "the check program to end" kx_not_running "$check_pid"

@@ -53,7 +53,7 @@ kx_wait 10 "the settings window" sq_settings_shown
 sq_click_child TForm1 "連番定義"
 sq_click_in TForm1 200 43 # 定義2's radio button
 sq_click_in TForm1 40 40  # the values box
-xdotool type --delay 60 p
+kx_type p
 sq_click_child TForm1 "設定終了"
 ini_lines() { iconv -f CP932 -t UTF-8 "$KX_DATA/Kolvex20.ini" | tr -d '\r'; }
 kx_wait 10 "definition 2 stored" bash -c "iconv -f CP932 -t UTF-8 '$KX_DATA/Kolvex20.ini' | grep -q '定義2,p'"

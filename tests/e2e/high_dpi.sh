@@ -4,6 +4,7 @@
 # 1280-pixel screen (150 layout pixels to the left of it); the strip still shows the whole title
 # bar.
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "sets 144 DPI in the prefix and restarts Wine; Windows changes the scaling only at the next sign-in"
 kx_setup
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true

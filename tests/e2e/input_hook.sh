@@ -19,13 +19,11 @@ check_pid=$!
 kx_wait 30 "the hook to be installed" grep -qx ready "$log"
 
 read -r left top right bottom <<<"$(kx_probe client-rect Notepad)"
-xdotool mousemove $(( (left + right) / 2 )) $(( (top + bottom) / 2 ))
-sleep 0.3
-xdotool click 1
-xdotool keydown Control_R keyup Control_R
-xdotool keydown Control_L keyup Control_L
-xdotool key x
-xdotool key F8
+kx_click $(( (left + right) / 2 )) $(( (top + bottom) / 2 ))
+kx_keydown Control_R; kx_keyup Control_R
+kx_keydown Control_L; kx_keyup Control_L
+kx_key x
+kx_key F8
 has() { grep -qx "$1" "$log"; }
 for line in 'LButtonDown' 'KeyDown 17' 'KeyUp 17' 'KeyDown 88' 'KeyUp 88' \
   'KeyUp 119' 'KeyDown 90' 'KeyUp 90'; do

@@ -60,13 +60,13 @@ kx_wait 10 "the bare text in the caption" kx_title_is "not in the history"
 kx_probe tray TForm3 513
 kx_wait 10 "expanded panel after restart" kx_panel_expanded
 sleep 0.3
-[ "$(xclip -o -selection clipboard)" = "not in the history" ] ||
-  kx_fail "the copy left the clipboard: '$(xclip -o -selection clipboard 2>&1)'"
+[ "$(kx_clipboard)" = "not in the history" ] ||
+  kx_fail "the copy left the clipboard: '$(kx_clipboard 2>&1)'"
 kx_file_is "$KX_DATA/Kolvex20.txt" "kept 20" || kx_fail "slot T's file changed"
 
 # All Clear.
 read -r x y <<<"$(kx_probe child-origin TForm3 "All Clear")" || kx_fail "no All Clear button"
-xdotool mousemove $((x + 6)) $((y + 6)) click 1
+kx_click $((x + 6)) $((y + 6))
 question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question before All Clear"
 [ "$question" = "クリップボード履歴を全て削除しますか？" ] || kx_fail "question: $question"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"

@@ -9,6 +9,7 @@
 # same runs at that DPI, where the editor's size and layout scale. Last, a slot of 40,000
 # characters is edited in the same way.
 . "$(dirname "$0")/lib.sh"
+[ -z "${KX_DPI:-}" ] || kx_wine_only "sets the DPI in the prefix and restarts Wine; Windows changes the scaling only at the next sign-in"
 kx_setup
 if [ -n "${KX_DPI:-}" ]; then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KX_DPI" /f >/dev/null 2>&1
@@ -28,7 +29,7 @@ pointer_over_panel() {
   local l t r b
   read -r l t r b <<<"$(kx_probe client-rect TForm3)"
   # Over the credit label, clear of the slots and buttons.
-  xdotool mousemove $((r - 40)) $((t + 6))
+  kx_move $((r - 40)) $((t + 6))
   sleep 0.3
 }
 # The Shift release saves the keep state into the definition file; every slot file already holds
@@ -36,24 +37,34 @@ pointer_over_panel() {
 release_shift_and_wait_for_save() {
   touch -d '2000-01-01' "$KX_DATA/Kolvex20.ini"
   touch -d '2001-01-01' "$KX_WORK/stamp"
-  xdotool key shift
+  kx_key shift
   kx_wait 10 "the definition file written" test "$KX_DATA/Kolvex20.ini" -nt "$KX_WORK/stamp"
 }
-editor_title_is() { [ "$(kx_probe title TForm1)" = "$1" ]; }
+editor_title_is() {
+  local title
+  title=$(kx_probe title TForm1) || true
+  [ "$title" = "$1" ] || { echo "editor title: $title"; return 1; }
+}
 editor_shown() { kx_probe wait-window TForm1 100; }
 memo_shows() { kx_probe controls TForm1 | grep -q "^Edit	1	$1\$"; }
 
 # --- keyboard ---
 kx_expand_from_tray
 pointer_over_panel
-xdotool key b
+kx_key b
 kx_wait 10 "beta on the clipboard" clipboard_is beta
 kx_wait 10 "caption B" kx_title_is "B：beta"
-xdotool key c
+kx_key c
 kx_wait 10 "gamma on the clipboard" clipboard_is gamma
 kx_wait 10 "caption C" kx_title_is "C：gamma"
 release_shift_and_wait_for_save
-kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release"
+if kx_panel_expanded; then
+  # The fold comes before the save; under the window manager its new size has been seen to reach
+  # the window's rectangle later (or never). How long it took is kept in the log.
+  echo "the panel was still dropped down at the save: $(kx_probe rect TForm3)"
+  kx_wait 10 "the panel to fold up after the Shift release" eval '! kx_panel_expanded'
+  echo "folded up at $(kx_probe rect TForm3)"
+fi
 clipboard_is gamma || kx_fail "the clipboard changed at the Shift release"
 kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file"
 
@@ -62,32 +73,27 @@ open_editor_on() { # open_editor_on SLOT_TEXT
   kx_expand_from_tray
   local x y ml mt mr mb
   read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no slot text '$1'"
-  xdotool mousemove $((x + 6)) $((y + 6)) click 3
+  kx_click $((x + 6)) $((y + 6)) 3
   read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
   # Two items, 編集 second.
-  xdotool mousemove $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
-  sleep 0.2
-  xdotool click 1
+  kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
   kx_wait 10 "the editor window" editor_shown
 }
 click_close() {
   local x y
+  kx_wait 10 "the editor to stand still" kx_window_still TForm1
   read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
-  xdotool mousemove "$x" "$y"
-  sleep 0.2
-  xdotool click 1
+  kx_click "$x" "$y"
 }
 type_in_editor() { # type_in_editor OLD NEW: replaces the text box's text OLD by NEW
   local l t r b n
   # The text box starts 10 pixels into the client area and grows from there.
   read -r l t r b <<<"$(kx_probe client-rect TForm1)"
-  xdotool mousemove $((l + 60)) $((t + 60))
-  sleep 0.3
-  xdotool click 1
+  kx_click $((l + 60)) $((t + 60))
   sleep 0.2
-  xdotool key ctrl+End
-  for n in $(seq 1 $((${#1} + 2))); do xdotool key BackSpace; done
-  if [ -n "$2" ]; then xdotool type --delay 40 "$2"; fi
+  kx_key ctrl+End
+  for n in $(seq 1 $((${#1} + 2))); do kx_key BackSpace; done
+  if [ -n "$2" ]; then kx_type "$2" 40; fi
   sleep 0.3
 }
 
@@ -99,14 +105,20 @@ kx_panel_expanded && kx_fail "the panel stayed dropped down with the editor open
 # front and active, not the panel.
 kx_probe hotkey TForm3
 sleep 0.5
-xdotool key shift
+kx_key shift
 editor_in_front() { [ "$(kx_probe active TForm1)" = "TForm1	TForm1" ]; }
 kx_wait 10 "the editor in front and active after the Shift release" editor_in_front
-kx_panel_expanded && kx_fail "the panel stayed dropped down after the Shift release"
+if kx_panel_expanded; then
+  # As above: the fold's new size has been seen to reach the rectangle later under the window
+  # manager; how long it took is kept in the log.
+  echo "the panel was still dropped down with the editor in front: $(kx_probe rect TForm3)"
+  kx_wait 10 "the panel to fold up after the Shift release" eval '! kx_panel_expanded'
+  echo "folded up at $(kx_probe rect TForm3)"
+fi
 read -r l t r b <<<"$(kx_probe rect TForm1)"
 [ $((r - l)) -eq "$(px 484)" ] && [ $((b - t)) -eq "$(px 285)" ] ||
   kx_fail "editor size $((r - l))x$((b - t))"
-import -window root "$KX_ARTIFACTS/editor-normal${KX_DPI:+-${KX_DPI}dpi}.png"
+kx_save_screen "$KX_ARTIFACTS/editor-normal${KX_DPI:+-${KX_DPI}dpi}.png"
 
 # An emptied text cannot be written back.
 type_in_editor beta ""
@@ -136,7 +148,7 @@ echo "text box before $ml $mt $mr $mb, maximized $el $et $er $eb"
 [ $((er - el)) -gt $((mr - ml + 200)) ] || kx_fail "the text box did not grow with the window"
 [ $((eb - et)) -gt $((mb - mt + 100)) ] || kx_fail "the text box did not grow in height"
 [ $((wr - br)) -lt 40 ] && [ $((wb - bb)) -lt 40 ] || kx_fail "閉じる not at the bottom right"
-import -window root "$KX_ARTIFACTS/editor-maximized${KX_DPI:+-${KX_DPI}dpi}.png"
+kx_save_screen "$KX_ARTIFACTS/editor-maximized${KX_DPI:+-${KX_DPI}dpi}.png"
 
 # Restored by the user, the window and its text box are back at their own size; maximized once
 # more, it is closed from there.
@@ -184,17 +196,15 @@ kx_copy "$long"
 kx_wait 30 "the long text in slot E" kx_file_is "$KX_DATA/Kolvex5.txt" "$long"
 kx_expand_from_tray
 read -r x y _ <<<"$(kx_probe shown-rects TForm3 Edit | sed -n 5p)"
-xdotool mousemove $((x + 6)) $((y + 6)) click 3
+kx_click $((x + 6)) $((y + 6)) 3
 read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
-xdotool mousemove $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
-sleep 0.2
-xdotool click 1
+kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
 kx_wait 10 "the editor on slot E" editor_title_is "Kolvex20:編集E"
 read -r l t _ <<<"$(kx_probe client-rect TForm1)"
-xdotool mousemove $((l + 60)) $((t + 60)) click 1
+kx_click $((l + 60)) $((t + 60))
 sleep 0.2
-xdotool key ctrl+End
-xdotool type --delay 40 "END"
+kx_key ctrl+End
+kx_type "END" 40
 click_close
 kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "no question at the close"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"

@@ -3,6 +3,7 @@
 # then kill -9, then a restart shows the panel as it was after the deletion; a slot kept, then
 # kill -9, stays kept after the restart; a text edited in the slot editor stays edited.
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "kills the exe by its Linux process (kill -9)"
 . "$(dirname "$0")/lib_texts.sh"
 kx_setup
 
@@ -22,7 +23,7 @@ click_keep_box() {
   read -r left top _ _ <<<"$(kx_probe client-rect TForm3)"
   local row=$((($1 + 1) / 2)) x=152
   [ $(($1 % 2)) -eq 0 ] && x=316
-  xdotool mousemove $((left + x)) $((top + 38 + 25 * (row - 1))) click 1
+  kx_click $((left + x)) $((top + 38 + 25 * (row - 1)))
 }
 
 kx_start_app
@@ -32,11 +33,9 @@ kx_expand_from_tray
 
 # Delete B: the later slots move up.
 read -r x y <<<"$(kx_probe child-origin TForm3 beta)" || kx_fail "no slot beta"
-xdotool mousemove $((x + 6)) $((y + 6)) click 3
+kx_click $((x + 6)) $((y + 6)) 3
 read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
-xdotool mousemove $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
-sleep 0.2
-xdotool click 1
+kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the panel after the deletion" boxes_are "alpha gamma delta epsilon "
 sleep 0.3

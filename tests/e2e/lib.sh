@@ -4,6 +4,26 @@
 set -euo pipefail
 . "$KOLVEX_SOURCE_DIR/scripts/wine-env.sh"
 
+# On Windows (Git Bash or MSYS2) the scenarios run the programs themselves on the user's own
+# desktop: "wine PROGRAM" runs PROGRAM, and there is no prefix, display or window manager to set up.
+case "$(uname -s)" in
+  MINGW* | MSYS* | CYGWIN*) KX_ON_WINDOWS=1 ;;
+  *) KX_ON_WINDOWS="" ;;
+esac
+if [ -n "$KX_ON_WINDOWS" ]; then
+  wine() { "$@"; }
+  winepath() { cygpath "$@"; } # "winepath -w PATH": the Windows form of a path
+fi
+
+# A scenario that needs what only Wine has says so and is skipped on Windows (ctest reports the
+# exit code 77 as skipped).
+kx_wine_only() { # kx_wine_only REASON
+  if [ -n "$KX_ON_WINDOWS" ]; then
+    echo "SKIPPED on Windows: $1"
+    exit 77
+  fi
+}
+
 # A scenario run more than once (at another DPI) names each run.
 KX_NAME="${KX_NAME:-$(basename "$0" .sh)}"
 KX_WORK="$KOLVEX_E2E_DIR/$KX_NAME"
@@ -14,6 +34,11 @@ KX_START=$(date +%s)
 
 kx_cleanup() {
   local status=$?
+  # What the screen showed when the scenario failed.
+  if [ $status -ne 0 ] && [ $status -ne 77 ] && [ -n "${DISPLAY:-}${KX_ON_WINDOWS}" ]; then
+    kx_probe screenshot "$KX_ARTIFACTS/$KX_NAME-failure.png" >/dev/null 2>&1 &&
+      echo "screen at the failure: $KX_ARTIFACTS/$KX_NAME-failure.png"
+  fi
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   local pid
   for pid in "${KX_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
@@ -21,6 +46,8 @@ kx_cleanup() {
   wait >/dev/null 2>&1 || true
   if [ $status -eq 0 ]; then
     echo "PASS $KX_NAME in $(( $(date +%s) - KX_START )) s"
+  elif [ $status -eq 77 ]; then
+    echo "SKIPPED $KX_NAME"
   else
     echo "FAIL $KX_NAME (work folder: $KX_WORK)"
   fi
@@ -32,6 +59,12 @@ kx_fail() {
 }
 
 kx_setup() {
+  if [ -n "$KX_ON_WINDOWS" ]; then
+    rm -rf "$KX_WORK"
+    mkdir -p "$KX_DATA" "$KX_ARTIFACTS"
+    trap kx_cleanup EXIT
+    return 0
+  fi
   [ -f "$KOLVEX_E2E_DIR/prefix-template/.kolvex-ready" ] || kx_fail "no booted prefix (run e2e_wine_prefix)"
   rm -rf "$KX_WORK"
   mkdir -p "$KX_DATA" "$KX_ARTIFACTS"
@@ -39,6 +72,7 @@ kx_setup() {
   kx_clone_prefix "$KOLVEX_E2E_DIR/prefix-template" "$KX_WORK/prefix"
   kx_wine_env "$KX_WORK/prefix"
   kx_start_xvfb
+  kx_start_wm
   # Start the wineserver and the desktop process before timing anything.
   wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
 }
@@ -54,42 +88,109 @@ kx_start_app() {
   KX_PIDS+=("$KX_APP_PID")
 }
 
-# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
+# kx_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds. A wait costs only as
+# long as the program takes, so no limit is below 30 s, for a loaded machine (KX_WAIT_SCALE
+# multiplies them all); a timeout says what the last try saw.
 kx_wait() {
-  local limit=$1 what=$2
+  local limit=$(( ($1 > 30 ? $1 : 30) * ${KX_WAIT_SCALE:-1} )) what=$2 seen
   shift 2
   local end=$(( $(date +%s) + limit ))
-  until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || kx_fail "timed out after ${limit} s waiting for: $what"
+  until seen=$("$@" 2>&1); do
+    if [ "$(date +%s)" -ge "$end" ]; then
+      seen=$(kx_seen "$seen" "$@")
+      kx_fail "timed out after ${limit} s waiting for: $what${seen:+ (last seen: $seen)}"
+    fi
     sleep 0.2
   done
+}
+# What a failed wait saw: the command's own words, or the state of the file it looked at.
+kx_seen() { # kx_seen OUTPUT COMMAND...
+  local out=$1
+  shift
+  case "$1" in
+    kx_file_is)
+      if [ -f "$2" ]; then out="$2 holds $(wc -c <"$2") bytes: $(head -c 60 "$2" | od -An -c | tr -s ' \n' ' ')"
+      else out="no file $2"; fi ;;
+    test) out="test ${*:2} is false" ;;
+  esac
+  printf '%s' "${out:0:400}" | tr '\n' ' '
 }
 
 kx_wait_panel() { kx_wait 30 "the panel window" kx_probe wait-window TForm3 1000; }
 
-# Driving the desktop as a user does. Scenarios use only these (and kx_copy), so that how input
-# reaches the desktop is decided in one place. Key names are X keysym names ("ctrl+v", "Return",
-# "Control_L", "shift").
-kx_move() { xdotool mousemove "$1" "$2"; }
-kx_click() { # kx_click X Y [BUTTON]: moves there, pauses as a hand does, clicks
-  xdotool mousemove "$1" "$2"
-  sleep 0.15
-  xdotool click "${3:-1}"
+# Driving the desktop as a user does, through the system's own input queue and clipboard (the
+# probe's SendInput and clipboard writes), the same under Wine and on Windows. Scenarios use only
+# these. Key names are X keysym names ("ctrl+v", "Return", "Control_L", "shift", "b").
+kx_drive() { # kx_drive WHAT PROBE_ARGS...: runs a probe command; a refusal fails the scenario
+  local what=$1 out
+  shift
+  out=$(kx_probe "$@") || kx_fail "$what: ${out:-the probe failed}"
 }
-kx_key() { xdotool key "$@"; }
-kx_keydown() { xdotool keydown "$1"; }
-kx_keyup() { xdotool keyup "$1"; }
-kx_type() { xdotool type --delay 60 "$1"; }
+kx_move() { kx_drive "pointer move to $1,$2" send-move "$1" "$2"; }
+# kx_click X Y [BUTTON] [COUNT]: moves there, pauses as a hand does, clicks (1 left, 3 right).
+kx_click() { kx_drive "click at $1,$2" send-click "$1" "$2" "${3:-1}" "${4:-1}"; }
+kx_click_here() { kx_drive "click" send-click-here "${1:-1}" "${2:-1}"; } # where the pointer is
+kx_key() { kx_drive "keys $*" send-keys "$@"; }
+kx_keydown() { kx_drive "key $1 down" send-keydown "$1"; }
+kx_keyup() { kx_drive "key $1 up" send-keyup "$1"; }
+# kx_type TEXT [DELAY_MS]: types TEXT (any Unicode) one character at a time.
+kx_type() {
+  local out
+  out=$(printf '%s' "$1" | kx_probe send-type "${2:-60}") || kx_fail "typing '$1': $out"
+}
+kx_pointer() { kx_probe pointer; } # prints "x y"
 
-# Starts a window manager on the scenario's display, as every desktop has one.
+# Starts a window manager on the scenario's display, as every desktop has one (kx_setup does;
+# a second call finds it running).
 kx_start_wm() {
-  openbox --sm-disable >/dev/null 2>&1 &
-  KX_PIDS+=("$!")
-  kx_wait 10 "the window manager" xprop -root _NET_SUPPORTING_WM_CHECK
+  [ -z "$KX_ON_WINDOWS" ] || return 0
+  if [ -n "${KX_WM_PID:-}" ] && kill -0 "$KX_WM_PID" 2>/dev/null; then return 0; fi
+  local attempt
+  for attempt in 1 2 3; do
+    openbox --sm-disable >"$KX_WORK/openbox.log" 2>&1 &
+    KX_WM_PID=$!
+    KX_PIDS+=("$KX_WM_PID")
+    kx_wait 30 "the window manager" kx_wm_settled
+    if kx_wm_running; then
+      kx_wm_no_moveresize
+      return 0
+    fi
+    # Seen once on a loaded machine: it could not open the display that Xvfb had just reported.
+    echo "the window manager ended ($(cat "$KX_WORK/openbox.log")); starting it again" >&2
+    sleep 1
+  done
+  kx_fail "the window manager did not start: $(cat "$KX_WORK/openbox.log")"
 }
+kx_wm_running() {
+  kill -0 "$KX_WM_PID" 2>/dev/null && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+# Wine hands a window move (a press on a title bar) to a window manager that offers
+# _NET_WM_MOVERESIZE, and the window manager then holds the pointer until X sees the button
+# come up: a click sent through SendInput never reaches X, so the pointer would stay held (and
+# Wine could no longer move it). Without that offer Wine moves the window itself, as Windows
+# does. Read once by each Wine process at its start.
+kx_wm_no_moveresize() {
+  local supported
+  supported=$(xprop -root _NET_SUPPORTED | sed 's/^[^=]*= //; s/, /,/g' | tr ',' '\n' |
+    grep -v '^_NET_WM_MOVERESIZE$' | paste -sd, -)
+  xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED "$supported"
+  ! xprop -root _NET_SUPPORTED | grep -q '_NET_WM_MOVERESIZE\b' ||
+    kx_fail "the window manager still offers _NET_WM_MOVERESIZE"
+}
+kx_wm_settled() { kx_wm_running || ! kill -0 "$KX_WM_PID" 2>/dev/null; }
 
-# Copies a text to the X11 clipboard (xclip serves it until the next copy).
-kx_copy() { printf '%s' "$1" | xclip -selection clipboard 2>/dev/null; }
+# Copies a text as another program does (the probe writes it to the clipboard as Unicode text).
+kx_copy() {
+  local out
+  out=$(printf '%s' "$1" | kx_probe copy-text) || kx_fail "copying '$1': $out"
+}
+# Copies the UTF-8 text of a file.
+kx_copy_file() {
+  local out
+  out=$(kx_probe copy-file "$1") || kx_fail "copying $1: $out"
+}
+# Prints the clipboard's text (UTF-8, exactly as it is).
+kx_clipboard() { kx_probe clip-text; }
 
 # Copies ASCII texts one after another, each stored in the next slot (from slot FIRST on).
 kx_copy_into_slots() { # kx_copy_into_slots FIRST TEXT...
@@ -109,6 +210,16 @@ kx_expand_from_tray() {
   sleep 0.3
 }
 
+# The window of CLASS keeps its place and size for half a second (under the window manager a
+# maximised or restored window may still be moving when Wine has reported it done).
+kx_window_still() {
+  local a b
+  a=$(kx_probe rect "$1")
+  sleep 0.5
+  b=$(kx_probe rect "$1")
+  [ "$a" = "$b" ] || { echo "$1 moved from $a to $b"; return 1; }
+}
+
 # True when FILE holds exactly the bytes of STRING (compared afresh on every call).
 kx_file_is() { [ -f "$1" ] && [ "$(od -An -tx1 "$1" | tr -d ' \n')" = "$(kx_hex "$2")" ]; }
 
@@ -123,6 +234,8 @@ kx_panel_height() {
 }
 
 kx_panel_expanded() { [ "$(kx_panel_height)" -gt 50 ]; }
+# The same for a wait: says where the panel is when it is not down.
+kx_panel_down() { kx_panel_expanded || { echo "panel at $(kx_probe rect TForm3)"; return 1; }; }
 
 # A point in the middle of the panel's part of the screen: "x y".
 kx_panel_middle() {
@@ -143,9 +256,7 @@ kx_over_panel() {
 }
 
 # The panel has the top-most style and nothing covers it at its middle in the z-order, as
-# WindowFromPoint reads it. (Without a window manager Wine's X11 driver maps a window shown later
-# above all others on the display, whatever the z-order says: there the X11 pointer still reaches
-# that window until the panel is raised again, by a tray click for one.)
+# WindowFromPoint reads it.
 kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
   kx_probe topmost TForm3 || kx_fail "the panel is not top-most after $1"
   local at
@@ -155,14 +266,26 @@ kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
 
 # Saves a screenshot of the whole screen and of the panel alone.
 kx_screenshot() {
-  local name=$1 r
-  import -window root "$KX_ARTIFACTS/$name-screen.png"
-  r=$(kx_probe rect TForm3)
-  set -- $r
-  local left=$(( $1 < 0 ? 0 : $1 )) top=$(( $2 < 0 ? 0 : $2 ))
-  import -window root -crop "$(( $3 - left ))x$(( $4 - top ))+$left+$top" +repage \
-    "$KX_ARTIFACTS/$name.png"
+  local name=$1 out
+  out=$(kx_probe screenshot "$KX_ARTIFACTS/$name-screen.png") || kx_fail "screenshot: $out"
+  out=$(kx_probe screenshot "$KX_ARTIFACTS/$name.png" $(kx_probe rect TForm3)) ||
+    kx_fail "screenshot of the panel: $out"
   echo "screenshot: $KX_ARTIFACTS/$name.png"
+}
+# kx_save_screen FILE [LEFT TOP RIGHT BOTTOM]: the screen, or that part of it, as a PNG.
+kx_save_screen() {
+  local out
+  out=$(kx_probe screenshot "$@") || kx_fail "screenshot $1: $out"
+}
+# kx_screen_colours LEFT TOP RIGHT BOTTOM [RRGGBB]: "darkest bluest count" of that part of the
+# screen: the lowest (r+g+b)/3, the highest b-r, and how many pixels have the colour RRGGBB.
+# Use it as an assignment (colours=$(kx_screen_colours ...)): a failed reading ends the scenario.
+kx_screen_colours() {
+  local out rc=0
+  out=$(kx_probe colours "$@") || rc=$?
+  [ "$rc" -eq 0 ] && [[ "$out" =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+$ ]] ||
+    kx_fail "reading the screen at $* (exit code $rc): ${out:-the probe printed nothing}"
+  echo "$out"
 }
 
 # Closes the program as the user does: right click on the tray icon, then "閉じる" in its menu.
@@ -171,9 +294,7 @@ kx_close_from_tray() {
   local r
   r=$(kx_probe menu-rect 10000) || kx_fail "the tray menu did not open"
   set -- $r
-  xdotool mousemove $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
-  sleep 0.2
-  xdotool click 1
+  kx_click $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
   kx_wait 30 "Kolvex20 to end" kx_not_running "$KX_APP_PID"
 }
 

@@ -17,9 +17,6 @@ kx_text() {
 # "missing" or "torn".
 kx_slot_ids() { python3 "$KX_TEXTS_PY" ids "${1:-$KX_DATA}"; }
 
-# Copies a file's bytes to the X11 clipboard (xclip serves them until the next copy).
-kx_copy_file() { xclip -selection clipboard -i "$1" 2>/dev/null; }
-
 # The Linux pid of the Wine process that runs Kolvex20.exe in this scenario's prefix (the
 # process whose own name is the exe; the launcher around it has other names).
 kx_exe_pid() {

@@ -63,6 +63,7 @@
 //                                      password manager marks what it copies
 //   viewer LOG STOPFILE                join the clipboard viewer chain and log every change
 //   listener LOG STOPFILE              register a clipboard format listener and log every change
+// and the pointer, key, typing, copy and screenshot commands of probe_drive.cpp.
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>
@@ -73,6 +74,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "probe_drive.h"
 
 namespace {
 
@@ -276,6 +279,7 @@ int usage() {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return usage();
   const std::wstring cmd = argv[1];
+  if (const int rc = probeDrive(cmd, argc, argv); rc >= 0) return rc;
   auto arg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };
   auto intArg = [&](int i, int fallback) { return i < argc ? _wtoi(argv[i]) : fallback; };
 

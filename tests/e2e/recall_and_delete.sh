@@ -14,7 +14,7 @@ kx_expand_from_tray
 click_child() { # click_child TEXT [BUTTON]
   local x y
   read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no control '$1'"
-  xdotool mousemove $((x + 6)) $((y + 6)) click "${2:-1}"
+  kx_click $((x + 6)) $((y + 6)) "${2:-1}"
 }
 clipboard_is() { [ "$(kx_probe clip-hex)" = "$(kx_hex "$1")" ]; }
 
@@ -30,17 +30,17 @@ kx_wait 10 "caption B" kx_title_is "B：beta"
 sleep 0.3
 if caret=$(kx_probe caret TForm3); then kx_fail "a caret in the panel: $caret"; fi
 click_child beta
-xdotool click 1
+kx_click_here
 sleep 0.3
 read -r l t r b <<<"$(kx_probe child-rect TForm3 beta)"
-import -window root -crop "$((r - l - 4))x$((b - t - 4))+$((l + 2))+$((t + 2))" "$KX_WORK/box.png"
-blue=$(convert "$KX_WORK/box.png" -fx 'b - r' -format '%[fx:maxima]' info:)
-awk "BEGIN { exit !($blue < 0.3) }" || kx_fail "a selection shows in the slot box"
+colours=$(kx_screen_colours $((l + 2)) $((t + 2)) $((r - 2)) $((b - 2)))
+read -r _ blue _ <<<"$colours"
+[ "$blue" -lt 77 ] || kx_fail "a selection shows in the slot box (blue over red by $blue)"
 
 read -r x y <<<"$(kx_probe child-origin TForm3 gamma)"
-xdotool mousemove $((x + 20)) $((y + 8))
+kx_move $((x + 20)) $((y + 8))
 sleep 0.2
-xdotool mousemove $((x + 24)) $((y + 9))
+kx_move $((x + 24)) $((y + 9))
 tooltip_gamma() { kx_probe tooltip | grep -qx gamma; }
 kx_wait 10 "the tooltip with gamma" tooltip_gamma
 
@@ -48,9 +48,7 @@ click_child alpha 3
 menu=$(kx_probe menu-rect 10000) || kx_fail "the slot menu did not open"
 read -r ml mt mr mb <<<"$menu"
 # Two items, 削除 first.
-xdotool mousemove $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
-sleep 0.2
-xdotool click 1
+kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
 question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question before deleting"
 echo "question: $question"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"

@@ -2,15 +2,16 @@
 # into, the settings window filled in from the panel's "連番入力" like a user does, and reading
 # back what notepad holds. Sourced after lib.sh.
 
-# Starts notepad where Wine puts it (at the top left, partly under the panel), then Kolvex20;
-# the panel is dropped down from the tray icon.
+# Starts Kolvex20, then notepad where the desktop puts it (at the top left, partly under the
+# panel), as a user opens a program while the panel is up; the panel is dropped down from the
+# tray icon over it.
 sq_start() {
-  wine notepad >/dev/null 2>&1 &
-  KX_PIDS+=($!)
-  kx_wait 30 "notepad" kx_probe wait-window Notepad 1000
   kx_start_app
   kx_wait_panel
   kx_wait 30 "21 files" test -f "$KX_DATA/Kolvex20.txt"
+  wine notepad >/dev/null 2>&1 &
+  KX_PIDS+=($!)
+  kx_wait 30 "notepad" kx_probe wait-window Notepad 1000
   kx_expand_from_tray
   kx_over_panel Notepad
   kx_panel_on_top "the tray click"
@@ -20,9 +21,7 @@ sq_start() {
 sq_click_in() { # sq_click_in CLASS X Y
   local left top
   read -r left top _ _ <<<"$(kx_probe client-rect "$1")"
-  xdotool mousemove $((left + $2)) $((top + $3))
-  sleep 0.2
-  xdotool click 1
+  kx_click $((left + $2)) $((top + $3))
   sleep 0.2
 }
 
@@ -30,16 +29,14 @@ sq_click_in() { # sq_click_in CLASS X Y
 sq_click_child() { # sq_click_child CLASS TEXT
   local x y
   read -r x y <<<"$(kx_probe child-origin "$1" "$2")" || kx_fail "no control '$2' in $1"
-  xdotool mousemove $((x + 6)) $((y + 7))
-  sleep 0.2
-  xdotool click 1
+  kx_click $((x + 6)) $((y + 7))
   sleep 0.2
 }
 
 # Types into a field of the settings window, clicked at its layout position first.
 sq_type_into() { # sq_type_into X Y TEXT
   sq_click_in TForm1 "$1" "$2"
-  xdotool type --delay 60 "$3"
+  kx_type "$3"
   sleep 0.2
 }
 
@@ -92,18 +89,18 @@ sq_point_at_notepad() {
   local left top right bottom
   read -r left top right bottom <<<"$(kx_probe client-rect Notepad)"
   SQ_X=$((right - 60)) SQ_Y=$((top + 30))
-  xdotool mousemove $((SQ_X - 20)) $SQ_Y
+  kx_move $((SQ_X - 20)) $SQ_Y
   sleep 0.1
-  xdotool mousemove $((SQ_X - 10)) $SQ_Y
+  kx_move $((SQ_X - 10)) $SQ_Y
   sleep 0.1
-  xdotool mousemove $SQ_X $SQ_Y
+  kx_move $SQ_X $SQ_Y
   sleep 0.4
 }
 
 sq_ctrl_tap() {
-  xdotool keydown Control_L
+  kx_keydown Control_L
   sleep 0.1
-  xdotool keyup Control_L
+  kx_keyup Control_L
   sleep 0.4
 }
 
@@ -113,7 +110,7 @@ sq_notepad_is() { [ "$(sq_notepad_hex)" = "$(kx_hex "$1")" ]; }
 # A click over notepad that inserts: notepad then reads EXPECTED (the whole text). The paste
 # ends with its Ctrl release and the 500 ms cool-down follows: wait for both before going on.
 sq_click_inserts() { # sq_click_inserts EXPECTED
-  xdotool click 1
+  kx_click_here
   kx_wait 10 "notepad to read '$1'" sq_notepad_is "$1"
   sleep 0.9
 }
@@ -130,7 +127,7 @@ sq_run_ended() {
 sq_nothing_more_inserted() { # sq_nothing_more_inserted EXPECTED
   sq_point_at_notepad
   sq_ctrl_tap
-  xdotool click 1
+  kx_click_here
   sleep 1.2
   sq_notepad_is "$1" || kx_fail "inserted after the run: $(sq_notepad_hex)"
 }
@@ -149,19 +146,19 @@ sq_no_value_in_slots() { # sq_no_value_in_slots VALUE...
 # armed colour (14324814, the blue 4E94DA), above notepad even after clicks into it.
 sq_hint_screenshot() { # sq_hint_screenshot NAME
   local r left top right bottom
-  import -window root "$KX_ARTIFACTS/$1-screen.png"
+  kx_save_screen "$KX_ARTIFACTS/$1-screen.png"
   r=$(kx_probe rect TForm2) || kx_fail "no hint window for the screenshot"
   read -r left top right bottom <<<"$r"
   # The hint's top-left corner is 10 pixels right of and below the pointer.
   [ "$left" -eq $((SQ_X + 10)) ] && [ "$top" -eq $((SQ_Y + 10)) ] ||
     kx_fail "hint at $left,$top, pointer at $SQ_X,$SQ_Y"
-  local blue
-  blue=$(convert "$KX_ARTIFACTS/$1-screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" \
-    -format %c histogram:info:- | grep -ci '#4E94DA' || true)
+  local blue colours
+  colours=$(kx_screen_colours "$left" "$top" "$right" "$bottom" 4E94DA)
+  read -r _ _ blue <<<"$colours"
   [ "$blue" -gt 0 ] || kx_fail "the armed hint label is not seen at $left,$top"
   local x=$((SQ_X - 150)) y=$((SQ_Y - 60))
   [ $x -ge 0 ] || x=0
   [ $y -ge 0 ] || y=0
-  import -window root -crop "300x140+$x+$y" +repage "$KX_ARTIFACTS/$1.png"
+  kx_save_screen "$KX_ARTIFACTS/$1.png" $x $y $((x + 300)) $((y + 140))
   echo "screenshot: $KX_ARTIFACTS/$1.png"
 }

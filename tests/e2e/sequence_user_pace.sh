@@ -17,10 +17,10 @@ active=$(kx_probe active TForm3 | cut -f2)
 [ "$active" != TForm3 ] || kx_fail "the panel is still active after スタート"
 sq_point_at_notepad
 for cycle in 1 2 3 4; do
-  xdotool mousemove $((SQ_X + cycle * 3)) $SQ_Y
+  kx_move $((SQ_X + cycle * 3)) $SQ_Y
   sleep 0.3
   sq_ctrl_tap
-  xdotool click 1
+  kx_click_here
   sleep 1.5
 done
 kx_wait 5 "notepad to read every value" sq_notepad_is "No.1)No.2)No.3)No.4)"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The session ends (Wine's `wineboot -e -f`, as a sign-out or restart of Windows does) after the
+# The session ends (Wine's `wineboot -e -f`, or on Windows the probe sending the messages of a
+# sign-out and then ending the program, as Windows does) after the
 # user corrected a slot in the editor, deleted one and kept one: each change was saved when it
 # was made, the session's end asks nothing and shows nothing, every file holds exactly what the
 # panel showed, and the program has ended. (What the session's end itself saves, when a save
@@ -15,11 +16,9 @@ kx_copy_into_slots 1 one two three four five
 menu_item() { # menu_item SLOT_TEXT 1|2
   local x y ml mt mr mb
   read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no slot text '$1'"
-  xdotool mousemove $((x + 6)) $((y + 6)) click 3
+  kx_click $((x + 6)) $((y + 6)) 3
   read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
-  xdotool mousemove $(((ml + mr) / 2)) $((mt + (2 * $2 - 1) * (mb - mt) / 4))
-  sleep 0.2
-  xdotool click 1
+  kx_click $(((ml + mr) / 2)) $((mt + (2 * $2 - 1) * (mb - mt) / 4))
 }
 shown_slots() { kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3 | tr '\n' ' '; }
 
@@ -28,12 +27,12 @@ kx_expand_from_tray
 menu_item three 2
 kx_wait 10 "the editor window" kx_probe wait-window TForm1 100
 read -r l t r b <<<"$(kx_probe client-rect TForm1)"
-xdotool mousemove $((l + 60)) $((t + 60))
+kx_move $((l + 60)) $((t + 60))
 sleep 0.3
-xdotool click 1 key ctrl+End
-xdotool type --delay 40 " fixed"
+kx_click_here; kx_key ctrl+End
+kx_type " fixed" 40
 read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
-xdotool mousemove "$x" "$y" click 1
+kx_click "$x" "$y"
 kx_probe dialog-action Kolvex20 yes || kx_fail "no question at the editor's close"
 kx_wait 10 "the corrected text captured into F" kx_file_is "$KX_DATA/Kolvex6.txt" "three fixed"
 
@@ -49,7 +48,11 @@ sleep 0.3
 mapfile -t shown < <(kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3)
 kx_file_is "$KX_DATA/Kolvex2.txt" "${shown[1]}" || kx_fail "B's file was not saved with the deletion"
 
-wineboot -e -f
+if [ -n "$KX_ON_WINDOWS" ]; then
+  kx_probe end-session TForm3 >/dev/null || kx_fail "the program refused the session's end"
+else
+  wineboot -e -f
+fi
 kx_wait 20 "Kolvex20 to end with the session" kx_not_running "$KX_APP_PID"
 
 [ "${#shown[@]}" -eq 5 ] || kx_fail "the panel showed ${#shown[@]} slots: ${shown[*]}"

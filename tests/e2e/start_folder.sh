@@ -4,6 +4,7 @@
 # system folder alone. Every other current folder stays the program's folder (all the other
 # scenarios start it in their data folder, away from the exe).
 . "$(dirname "$0")/lib.sh"
+kx_wine_only "looks into the Wine prefix's system folders"
 kx_setup
 
 cp "$KOLVEX_EXE" "$KX_DATA/Kolvex20.exe"

@@ -12,7 +12,7 @@ kx_wait_panel
 kx_probe hotkey-taken || kx_fail "the program does not hold the hotkey Ctrl+Shift"
 kx_copy 'summoned text'
 kx_wait 30 "slot A file" kx_file_is "$KX_DATA/Kolvex1.txt" 'summoned text'
-xdotool mousemove 20 700
+kx_move 20 700
 
 kx_probe hotkey TForm3
 kx_wait 10 "expanded panel" kx_panel_expanded
@@ -20,14 +20,14 @@ kx_wait 10 "expanded panel" kx_panel_expanded
 focus_on_button23() { [ "$(kx_probe focus TForm3)" = "Button	連番入力" ]; }
 kx_wait 10 "the focus on 連番入力" focus_on_button23
 read -r bx by <<<"$(kx_probe child-origin TForm3 連番入力)"
-eval "$(xdotool getmouselocation --shell)"
-[ "$X" -eq "$bx" ] && [ "$Y" -eq "$by" ] || kx_fail "pointer at $X,$Y, button at $bx,$by"
+read -r px py <<<"$(kx_pointer)"
+[ "$px" -eq "$bx" ] && [ "$py" -eq "$by" ] || kx_fail "pointer at $px,$py, button at $bx,$by"
 
 # Dragged up onto a screen above and to the left of this one (the probe moves it there, as the
 # user's drag would on such a desktop), the next hotkey brings the panel back to this screen's
 # top edge, wholly over it.
 read -r l t r b <<<"$(kx_probe rect TForm3)"
-xdotool mousemove $(((l + r) / 2)) $((t + 8)) click 1  # the title bar: fold up
+kx_click $(((l + r) / 2)) $((t + 8))  # the title bar: fold up
 kx_wait 10 "the strip" eval '! kx_panel_expanded'
 read -r l t r b <<<"$(kx_probe rect TForm3)"
 kx_probe move TForm3 -900 -700 $((r - l)) $((b - t))

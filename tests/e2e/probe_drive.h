@@ -1,0 +1,8 @@
+// The probe's commands that drive the desktop through the system (see probe_drive.cpp).
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Runs CMD when it is one of these commands and returns its exit code; -1 otherwise.
+int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv);
