@@ -268,10 +268,10 @@ const std::vector<Writer>& writers() {
                    f.expand();
                  },
                  [](Faults& f) { f.deleteSlot(2); }});
-    // C is kept: its text goes to A, A and B move down. A's file is parked first, then A takes
-    // C's file, C takes B's and B the parked one; then the keep state.
+    // C is kept: its text goes to A, A and B move down. C's file is parked first, then C takes
+    // B's file, B takes A's and A the parked one; then the keep state.
     w.push_back({"KeepMovesTheTextUp",
-                 {files::slotFileName(1), files::slotFileName(3), files::slotFileName(2),
+                 {files::slotFileName(3), files::slotFileName(2), files::slotFileName(1),
                   files::kDefinitionFile},
                  [](Faults& f) {
                    f.startWith({"a", "b", "c", "d", "e"});
