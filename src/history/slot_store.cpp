@@ -65,6 +65,30 @@ void SlotStore::syncFiles(bool keepGoing) {
   saveKeepLine(false);
 }
 
+bool SlotStore::saveChanges(bool all) {
+  try {
+    if (all) {
+      saveKeepLine(true);
+      syncAllFiles();
+    } else {
+      syncFiles();
+    }
+  } catch (const platform::Error& e) {
+    tellSaveFailure(e);
+    return false;
+  }
+  if (failureTold_) p_.setUnsavedReason({});
+  failureTold_ = false;
+  return true;
+}
+
+void SlotStore::tellSaveFailure(const platform::Error& e) {
+  if (failureTold_) return;
+  failureTold_ = true;
+  p_.setUnsavedReason(p_.fromUtf8("履歴の変更をまだ保存できていません"));
+  p_.showError(e.what());
+}
+
 void SlotStore::saveKeepLine(bool always) {
   // Written over a file that could not be read, the line would be all its definitions had left.
   // Such a file is read again only at the saves of everything, not after every change: a read

@@ -100,6 +100,11 @@ class SlotStore {
   // state; moved texts are linked into place. Throws at the first file that cannot be written,
   // or with keepGoing once every other file was tried.
   void syncFiles(bool keepGoing = false);
+  // syncFiles for a change: a failure is told once, until a save succeeds again (the history
+  // goes on in memory, and the next save that can writes everything pending); meanwhile the
+  // system is told that changes are not saved. False when the save failed.
+  bool saveChanges(bool all = false);
+  void tellSaveFailure(const platform::Error& e);
   // The same, also for files removed behind the program's back (the saves of everything).
   void syncAllFiles(bool keepGoing = false) {
     files_.noteRemovedFiles();
@@ -137,6 +142,7 @@ class SlotStore {
   std::optional<std::string> keepLineOnDisk_;
   bool definitionsUnread_ = false;
   bool holdingPanelDown_ = false;
+  bool failureTold_ = false;
 };
 
 }  // namespace history
