@@ -311,6 +311,31 @@ void SlotFileSync::move(const Texts& texts, Plan& plan, bool keepGoing) {
       if (!keepGoing) break;
     }
   }
+  // A slot linked to a file whose own change failed would share it with that slot: it gets
+  // its own copy.
+  for (int i = 1; i <= kSlots; ++i) {
+    const Source from = plan.source[k(i)];
+    if (!p_.linksFiles() || plan.pending[k(i)] || plan.failed[k(i)] ||
+        from.from != Source::From::Slot)
+      continue;
+    if (!plan.pending[k(from.slot)] && !plan.failed[k(from.slot)]) continue;
+    try {
+      p_.writeFile(files::slotFileName(i), texts(i).bytes());
+    } catch (const platform::Error&) {
+      at(Source::slotFile(i)).known = false;  // written again at the next save
+    }
+  }
+  // Likewise a park that stays for the next save while its slot's file was not replaced.
+  for (int r = 1; r <= kSlots && p_.linksFiles(); ++r) {
+    FileState& parked = at(Source::park(r));
+    if (!parked.known || !(plan.pending[k(r)] || plan.failed[k(r)])) continue;
+    try {
+      p_.writeFile(parkName(r), parked.held.bytes());
+    } catch (const platform::Error&) {
+      // It holds the right bytes all the same; only a program writing the slot file in place
+      // would change it.
+    }
+  }
   removeParks(plan);
   if (failed) std::rethrow_exception(failed);
 }
