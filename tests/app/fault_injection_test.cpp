@@ -53,9 +53,12 @@ class Faults : public SimFixture {
   // The table rows below drive the program through these.
   using SimFixture::clipboard;
   using SimFixture::copy;
+  using SimFixture::copyAndHandleAtOnce;
   using SimFixture::cp932;
   using SimFixture::desktop;
+  using SimFixture::dir;
   using SimFixture::errorCount;
+  using SimFixture::killAndRestart;
   using SimFixture::panel;
   using SimFixture::platform;
   using SimFixture::program;
@@ -623,3 +626,93 @@ INSTANTIATE_TEST_SUITE_P(EveryClipboardOperation, HeldClipboard, ::testing::Valu
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
+
+// --- the volume and the folder the files live in ---------------------------------------------
+
+struct VolumeCase {
+  std::string name;
+  std::function<void(Faults&)> run;
+};
+
+void PrintTo(const VolumeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class VolumeFault : public Faults, public ::testing::WithParamInterface<VolumeCase> {};
+
+TEST_P(VolumeFault, SavesWhatTheFolderAllowsTellsOnceAndLosesNothing) {
+  GetParam().run(*this);
+  expectStillWorking();
+}
+
+std::vector<VolumeCase> volumeCases() {
+  std::vector<VolumeCase> c;
+  // FAT32 and exFAT sticks: a shift moves every text by renaming its file, none is written
+  // again, and each file stays its own.
+  c.push_back({"VolumeWithoutLinks", [](Faults& f) {
+                 f.desktop->hardLinks = false;
+                 f.startWith(f.twenty());
+                 f.copy("newest");
+                 for (int i = 1; i <= 19; ++i) {
+                   EXPECT_EQ(f.slotFile(i), "t" + std::to_string(i + 1));
+                   EXPECT_EQ(f.desktop->writesOf(files::slotFileName(i)), 0) << i;
+                 }
+                 EXPECT_EQ(f.slotFile(20), "newest");
+                 EXPECT_EQ(f.errorCount(), 0);
+               }});
+  // A folder made read-only after the start: each copy fails at once (no wait), the user is
+  // told once, the history goes on; writable again, the next change saves everything.
+  c.push_back({"FolderThatCannotBeWritten", [](Faults& f) {
+                 f.startWith({"a"});
+                 f.desktop->folderWritable = false;
+                 for (const char* t : {"b", "c", "d"}) {
+                   const auto t0 = f.desktop->now();
+                   f.copyAndHandleAtOnce(t);
+                   EXPECT_EQ(f.desktop->now() - t0, 50) << t;  // the capture's own wait only
+                 }
+                 EXPECT_EQ(f.texts()[3], "d");
+                 EXPECT_EQ(f.slotFile(2), "");
+                 EXPECT_EQ(f.errorCount(), 1);
+                 EXPECT_FALSE(f.platform->unsavedReason().empty());
+                 f.desktop->folderWritable = true;
+                 f.copy("e");
+                 for (int i = 1; i <= 5; ++i)
+                   EXPECT_EQ(f.slotFile(i), std::string(1, static_cast<char>('a' + i - 1)));
+                 EXPECT_TRUE(f.platform->unsavedReason().empty());
+               }});
+  // A keep's park that another program holds: the text it carries reaches its slot at the next
+  // save; a park left behind that way is not taken back at the next start once the user has
+  // deleted its text.
+  c.push_back({"ParkThatCannotBeRemoved", [](Faults& f) {
+                 f.startWith({"a", "b", "c", "d"});
+                 f.desktop->failRemove("Kolvex3.txt.park");
+                 f.platform->click(f.store().box(3));
+                 f.desktop->advance(600);
+                 ASSERT_EQ(f.texts()[0], "c");
+                 EXPECT_EQ(f.errorCount(), 1);
+                 f.deleteSlot(1);
+                 ASSERT_EQ(f.store().firstMatch(bytes("c")), 0);
+                 EXPECT_TRUE(f.desktop->fileBytes("Kolvex3.txt.park").has_value());
+                 f.killAndRestart();
+                 EXPECT_EQ(f.store().firstMatch(bytes("c")), 0) << "a deleted text came back";
+                 f.desktop->failRemove("Kolvex3.txt.park", false);
+               }});
+  // A leftover temporary file that is a second name of another slot's file and cannot be
+  // removed: nothing is written through it.
+  c.push_back({"TemporaryThatCannotBeRemoved", [](Faults& f) {
+                 f.startWith({"a", "b"});
+                 namespace fs = std::filesystem;
+                 fs::create_hard_link(f.dir / "Kolvex1.txt", f.dir / "Kolvex3.txt.tmp");
+                 f.desktop->failRemove("Kolvex3.txt.tmp");
+                 f.copy("c");
+                 EXPECT_EQ(f.slotFile(1), "a");
+                 EXPECT_EQ(f.texts()[2], "c");
+                 ASSERT_EQ(f.errorCount(), 1);
+                 EXPECT_NE(f.desktop->errors()[0].text.find("Kolvex3.txt"), std::string::npos);
+                 f.desktop->failRemove("Kolvex3.txt.tmp", false);
+               }});
+  return c;
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, VolumeFault, ::testing::ValuesIn(volumeCases()),
+                         [](const auto& info) { return info.param.name; });
