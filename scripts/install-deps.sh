@@ -6,6 +6,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine xvfb xclip xdotool openbox x11-utils imagemagick fonts-ipafont-gothic locales python3
+  fusefat dosfstools
 )
 missing=()
 for p in "${packages[@]}"; do
