@@ -29,7 +29,7 @@ case "${1:-}" in
     truncate -s "${size}M" "$image"
     mkfs.vfat -F 32 "$image" >/dev/null
     # Read-write (fusefat mounts read-only unless asked).
-    fusefat -o rw+ "$image" "$mountpoint" >/dev/null
+    fusefat -o rw+ "$image" "$mountpoint" >/dev/null 2>&1
     for _ in $(seq 1 100); do
       mountpoint -q "$mountpoint" && exit 0
       sleep 0.1

@@ -30,7 +30,8 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
 no_temporaries() { [ -z "$(temporaries)" ]; }
 no_exe() { ! kx_exe_pid >/dev/null; }
-file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
+# A FUSE volume numbers its files as it looks them up: there the names, sizes and times tell.
+file_states() { (cd "$KX_DATA" && stat -c "%n ${KX_FAT:+x}${KX_FAT:-%i} %s %.9Y" *); }
 clipboard_holds() { xclip -selection clipboard -o 2>/dev/null | cmp -s - "$(kx_text "$1" "$size")"; }
 slot_t_holds() { [ "$(head -c 13 "$KX_DATA/Kolvex20.txt" 2>/dev/null | cut -d: -f2)" = "$(printf '%08d' "$1")" ]; }
 
