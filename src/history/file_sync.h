@@ -105,8 +105,6 @@ class SlotFileSync {
   platform::Platform& p_;
   // Slot files at 1..20, parks at 21..40.
   std::array<FileState, 2 * (files::kSlotCount + 1)> files_{};
-  bool linksKnown_ = false;
-  bool links_ = true;
 };
 
 }  // namespace history

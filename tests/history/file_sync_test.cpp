@@ -110,7 +110,7 @@ std::vector<SyncCase> syncCases() {
   for (int i = 1; i <= 20; ++i)
     full.push_back("t" + std::to_string(i));
   shifted.assign(full.begin() + 1, full.end());
-  shifted.push_back("new");
+  shifted.emplace_back("new");
   const std::vector<std::string> kept = {"a", "b", "c", "d", "e", "f"};
   const std::vector<std::string> rotated = {"e", "a", "b", "c", "d", "f"};  // E kept
   const std::vector<std::string> duplicate = {"a", "b", "f", "d", "e", "f"};
