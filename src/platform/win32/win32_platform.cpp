@@ -1013,10 +1013,15 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
       ready = link();
     error = ready ? ERROR_SUCCESS : ::GetLastError();
     // A volume that refuses links (exFAT answers ERROR_INVALID_FUNCTION, a share on a FAT disk
-    // ERROR_ACCESS_DENIED) is not asked again, nor waited for.
+    // ERROR_ACCESS_DENIED) is not asked again, nor waited for; a folder that cannot be written
+    // at all refuses them too, and says so again when a file is made there.
     if (!ready && error != ERROR_ALREADY_EXISTS && !heldForAMoment(error) &&
-        ::GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES)
-      noteNoLinks();
+        ::GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      if (createTemporary(temporary, wait))
+        noteNoLinks();
+      else
+        error = ::GetLastError();
+    }
   }
   if (!ready && !links_) {
     UniqueHandle copy = createTemporary(temporary, wait);
