@@ -952,12 +952,19 @@ bool Win32Platform::linksFiles() {
   const std::wstring current(folder, n <= MAX_PATH ? n : 0);
   if (current.empty() || current == linksFolder_) return links_;
   linksFolder_ = current;
-  // Asked once per folder: NTFS says so; FAT, exFAT and many shares do not link files.
+  // Asked once per folder: FAT and exFAT never link files. A volume that does not say (a share,
+  // an older file system driver) is taken to link until it refuses a link.
   wchar_t volume[MAX_PATH + 1] = {};
+  wchar_t system[MAX_PATH + 1] = {};
   DWORD flags = 0;
-  links_ = ::GetVolumePathNameW(current.c_str(), volume, MAX_PATH + 1) &&
-           ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
-           (flags & FILE_SUPPORTS_HARD_LINKS);
+  links_ = true;
+  if (::GetVolumePathNameW(current.c_str(), volume, MAX_PATH + 1) &&
+      ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, system, MAX_PATH + 1)) {
+    const std::wstring name = system;
+    if (!(flags & FILE_SUPPORTS_HARD_LINKS) &&
+        (name == L"FAT" || name == L"FAT32" || name == L"exFAT" || name == L"vfat"))
+      links_ = false;
+  }
   return links_;
 }
 
