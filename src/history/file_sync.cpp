@@ -148,7 +148,14 @@ bool SlotFileSync::changes(const Texts& texts, Plan& plan) const {
   for (int i = 1; i <= kSlots; ++i) {
     const ui::Text& t = texts(i);
     const FileState& f = at(Source::slotFile(i));
-    if (f.unread && t.sameAs(f.placeholder)) continue;
+    // What a slot whose file could not be read at start shows is no text: it is written to no
+    // file, also when a shift has moved it to another slot.
+    bool placeholder = false;
+    for (int j = 1; j <= kSlots && !placeholder; ++j) {
+      const FileState& u = at(Source::slotFile(j));
+      placeholder = u.unread && t.sameAs(u.placeholder);
+    }
+    if (placeholder) continue;
     // Identity alone: comparing the contents of every slot after every change would read
     // megabytes each time.
     if (f.known && f.held.sameAs(t)) continue;

@@ -711,6 +711,24 @@ std::vector<VolumeCase> volumeCases() {
                  EXPECT_NE(f.desktop->errors()[0].text.find("Kolvex3.txt"), std::string::npos);
                  f.desktop->failRemove("Kolvex3.txt.tmp", false);
                }});
+  // Files another program held through the whole start (or a program just ended, whose handles
+  // the system is still closing): the shift of the next copy moves what their slots show, but
+  // writes it into no file, so their history is not destroyed.
+  c.push_back({"FilesUnreadableAtTheStart", [](Faults& f) {
+                 f.writeSlotFiles(f.twenty());
+                 for (int i = 1; i <= 3; ++i)
+                   f.desktop->failRead(files::slotFileName(i));
+                 f.start();
+                 f.desktop->advance(600);
+                 for (int i = 1; i <= 3; ++i)
+                   f.desktop->failRead(files::slotFileName(i), false);
+                 f.copy("newest");
+                 // A and B were given what B and C showed; C took D's text.
+                 EXPECT_EQ(f.slotFile(1), "t1");
+                 EXPECT_EQ(f.slotFile(2), "t2");
+                 EXPECT_EQ(f.slotFile(3), "t4");
+                 EXPECT_EQ(f.slotFile(20), "newest");
+               }});
   return c;
 }
 

@@ -850,8 +850,13 @@ std::optional<std::string> Win32Platform::readFile(std::string_view name) {
   };
   const FileBusyWait wait(waitForHeldFiles_);
   UniqueHandle file = open();
-  while (!file && wait.again(::GetLastError()))
+  // Reading an existing file, an access denied is a file being replaced or deleted by another
+  // program (or by one that was just ended, whose handles the system is still closing): it passes.
+  while (!file) {
+    const DWORD error = ::GetLastError();
+    if (!wait.again(error, heldForAMoment(error) || error == ERROR_ACCESS_DENIED)) break;
     file = open();
+  }
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
