@@ -7,12 +7,15 @@
 # each program's resident memory after 20 and after COPIES copies. Prints one table of ratios
 # to the listener; each program's /proc/PID/smaps at the end is kept in
 # build/win32/bench-listener/run. Not a test: the numbers depend on the machine and its load.
+# With FOLDER, both programs keep their files in folders inside it (for example a FAT32 volume
+# that scripts/fat-volume.sh mounted), else in that run folder.
 #
-#   scripts/bench-listener.sh [COPIES [TEXT_BYTES]]     (defaults 200 and 4096)
+#   scripts/bench-listener.sh [COPIES [TEXT_BYTES [FOLDER]]]     (defaults 200 and 4096)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 copies="${1:-200}"
 size="${2:-4096}"
+data="${3:-}"
 . "$root/scripts/wine-env.sh"
 kx_check_locale
 
@@ -23,7 +26,10 @@ exe="$bin/Kolvex20.exe" probe="$bin/e2e/kolvex-probe.exe" copier="$bin/e2e/kolve
 listener="$bin/e2e/kolvex-listener.exe"
 work="$bin/bench-listener"
 rm -rf "$work/run"
-mkdir -p "$work/run/texts" "$work/run/listener" "$work/run/kolvex"
+mkdir -p "$work/run/texts"
+data="${data:-$work/run}"
+rm -rf "$data/listener" "$data/kolvex"
+mkdir -p "$data/listener" "$data/kolvex"
 kx_prepare_prefix "$work/prefix" own-frames
 kx_wine_env "$work/prefix"
 kx_start_xvfb
@@ -81,11 +87,11 @@ measure() {
 listener_file() { echo "Listener$((($1 - 1) % 20 + 1)).txt"; }
 kolvex_file() { echo "Kolvex$(($1 < 20 ? $1 : 20)).txt"; }
 
-measure listener "$listener" "$work/run/listener" listener_file
+measure listener "$listener" "$data/listener" listener_file
 # An empty clipboard, so that Kolvex20's start-up capture takes nothing into slot A.
 printf '' | wine "$probe" copy-text >/dev/null
 sleep 1
-measure kolvex "$exe" "$work/run/kolvex" kolvex_file
+measure kolvex "$exe" "$data/kolvex" kolvex_file
 
 python3 - "$work/run" "$copies" "$size" <<'EOF'
 import statistics, sys

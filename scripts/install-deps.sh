@@ -6,7 +6,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine xvfb openbox x11-utils fonts-ipafont-gothic locales python3
-  nodejs
+  nodejs fusefat dosfstools
 )
 missing=()
 for p in "${packages[@]}"; do

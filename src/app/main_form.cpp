@@ -318,6 +318,12 @@ void MainForm::changingSlots(const std::function<void()>& handler) {
   ++slotChanges_;
   try {
     handler();
+  } catch (const platform::FileError& e) {
+    // A save inside the handler failed: told once like any failed save.
+    if (--slotChanges_ != 0) throw;
+    if (store_->saveChanges()) return;
+    store_->tellSaveFailure(e);
+    return;
   } catch (...) {
     // The files follow whatever the panel shows, also after a handler that ended early.
     if (--slotChanges_ == 0) try {
@@ -328,13 +334,9 @@ void MainForm::changingSlots(const std::function<void()>& handler) {
     throw;
   }
   if (--slotChanges_ != 0) return;
-  // Reported like any failed save, but the change itself is done: a window the handler closed
+  // Told once like any failed save, but the change itself is done: a window the handler closed
   // stays closed.
-  try {
-    store_->syncFiles();
-  } catch (const platform::Error& e) {
-    p_.showError(e.what());
-  }
+  store_->saveChanges();
 }
 
 void MainForm::formClose() {
@@ -453,6 +455,8 @@ void MainForm::endSession() {
   // What the close saves, with nobody to answer: every file is tried however another fails,
   // nothing is shown, the clipboard is left alone, and files that already hold their slot's
   // text are not written again (the system ends the process soon after this returns).
+  // Nobody waits for a file another program holds now.
+  p_.stopWaitingForFiles();
   try {
     store_->syncAllFiles(true);
   } catch (const std::exception&) {

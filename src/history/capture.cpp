@@ -70,9 +70,8 @@ void Capture::process(const ui::Text& t) {
   foldToStripFromZero();
   f.setTopmost(true);
   if (match) {
-    // Nothing moves; a file a failed save left behind its slot catches up (the retry of such a
-    // failure comes this way).
-    store_.syncFiles();
+    // Nothing moves; a file a failed save left behind its slot catches up.
+    store_.saveChanges();
     return;
   }
 
@@ -83,7 +82,7 @@ void Capture::process(const ui::Text& t) {
     store_.setText(k, t);
     store_.memo(k).caretToStart();
     store_.showRow(k);
-    store_.syncFiles();
+    store_.saveChanges();
     return;
   }
   // Full store: unkept texts move one slot towards A; kept ones stay where they are. The files
@@ -92,13 +91,13 @@ void Capture::process(const ui::Text& t) {
   if (store_.checked(files::kSlotCount)) {
     // Every slot kept: the text stays on the clipboard, shown as one the history does not hold.
     f.setCaption(t);
-    store_.syncFiles();
+    store_.saveChanges();
     return;
   }
   f.setCaption(store_.clipboardCaption(files::kSlotCount, t));
   store_.setText(files::kSlotCount, t);
   store_.memo(files::kSlotCount).caretToStart();
-  store_.syncFiles();
+  store_.saveChanges();
 }
 
 }  // namespace history

@@ -31,6 +31,11 @@ std::string parkName(int i) {
 std::string parkCompanionName(int i) {
   return parkName(i) + ".utf8";
 }
+// Beside a park that a save had finished with but could not remove: the next start does not take
+// its text back (the user may have deleted that text since).
+std::string goneMark(int i) {
+  return parkName(i) + ".gone";
+}
 }  // namespace
 
 SlotFileSync::Loaded SlotFileSync::load(int i) const {
@@ -58,7 +63,7 @@ SlotFileSync::Loaded SlotFileSync::load(int i) const {
 }
 
 void SlotFileSync::noteLoaded(int i, const ui::Text& t, bool asOnDisk) {
-  FileState& f = state(i);
+  FileState& f = at(Source::slotFile(i));
   f = {};
   f.held = t;
   f.known = asOnDisk;
@@ -69,7 +74,7 @@ void SlotFileSync::noteLoaded(int i, const ui::Text& t, bool asOnDisk) {
 }
 
 void SlotFileSync::noteUnreadable(int i, const ui::Text& placeholder) {
-  FileState& f = state(i);
+  FileState& f = at(Source::slotFile(i));
   f = {};
   f.unread = true;
   f.placeholder = placeholder;
@@ -78,6 +83,7 @@ void SlotFileSync::noteUnreadable(int i, const ui::Text& placeholder) {
 std::vector<ui::Text> SlotFileSync::parkedTexts() const {
   std::vector<ui::Text> texts;
   for (int i = 1; i <= kSlots; ++i) {
+    if (p_.fileExists(goneMark(i))) continue;
     std::optional<std::string> bytes = p_.readFile(parkName(i));
     if (bytes && !bytes->empty()) {
       std::optional<std::string> companion = p_.readFile(parkCompanionName(i));
@@ -92,9 +98,18 @@ std::vector<ui::Text> SlotFileSync::parkedTexts() const {
 
 void SlotFileSync::discardLeftovers() {
   for (int i = 1; i <= kSlots; ++i) {
-    p_.removeFile(parkName(i));
+    at(Source::park(i)) = {};
     p_.removeFile(parkCompanionName(i));
-    const FileState& f = state(i);
+    if (p_.removeFile(parkName(i))) {
+      p_.removeFile(goneMark(i));
+    } else if (!p_.fileExists(goneMark(i))) {
+      try {
+        p_.writeFile(goneMark(i), {});
+      } catch (const platform::Error&) {
+        // Nothing more can be done: the next start takes the text back once more.
+      }
+    }
+    const FileState& f = at(Source::slotFile(i));
     // The companion of a file that could not be read may well be its own.
     if (f.unread) continue;
     for (const std::string& name : p_.listFiles(files::companionPrefix(i)))
@@ -104,42 +119,130 @@ void SlotFileSync::discardLeftovers() {
 
 void SlotFileSync::noteRemovedFiles() {
   for (int i = 1; i <= kSlots; ++i) {
-    FileState& f = state(i);
+    FileState& f = at(Source::slotFile(i));
     if (f.known && (!p_.fileExists(files::slotFileName(i)) ||
                     (!f.companion.empty() && !p_.fileExists(f.companion))))
       f.known = false;
   }
 }
 
-std::string SlotFileSync::sourceFile(int source) const {
-  return source > 0 ? files::slotFileName(source) : parkName(-source);
+SlotFileSync::FileState& SlotFileSync::at(Source place) {
+  return files_[place.from == Source::From::Park ? kSlots + 1 + place.slot : place.slot];
+}
+
+const SlotFileSync::FileState& SlotFileSync::at(Source place) const {
+  return files_[place.from == Source::From::Park ? kSlots + 1 + place.slot : place.slot];
+}
+
+std::string SlotFileSync::fileName(Source place) const {
+  return place.from == Source::From::Park ? parkName(place.slot) : files::slotFileName(place.slot);
+}
+
+bool SlotFileSync::pending(const Texts& texts) const {
+  Plan plan;
+  return changes(texts, plan);
+}
+
+bool SlotFileSync::changes(const Texts& texts, Plan& plan) const {
+  bool any = false;
+  for (int i = 1; i <= kSlots; ++i) {
+    const ui::Text& t = texts(i);
+    const FileState& f = at(Source::slotFile(i));
+    // What a slot whose file could not be read at start shows is no text: it is written to no
+    // file, also when a shift has moved it to another slot.
+    bool placeholder = false;
+    for (int j = 1; j <= kSlots && !placeholder; ++j) {
+      const FileState& u = at(Source::slotFile(j));
+      placeholder = u.unread && t.sameAs(u.placeholder);
+    }
+    if (placeholder) continue;
+    // Identity alone: comparing the contents of every slot after every change would read
+    // megabytes each time.
+    if (f.known && f.held.sameAs(t)) continue;
+    plan.pending[k(i)] = any = true;
+  }
+  return any;
+}
+
+void SlotFileSync::chooseSources(const Texts& texts, Plan& plan) const {
+  // A file gives its bytes to one slot only, and only a file that itself changes in this save (a
+  // move) or a park: two slot files that shared one file would both change when a program writes
+  // one of them in place. A text that came back by another way is compared.
+  auto used = [&](Source file) {
+    for (int m = 1; m <= kSlots; ++m)
+      if (plan.pending[k(m)] && plan.source[k(m)] == file) return true;
+    return false;
+  };
+  for (int i = 1; i <= kSlots; ++i) {
+    const ui::Text& t = texts(i);
+    if (!plan.pending[k(i)] || t.empty()) continue;
+    auto take = [&](Source file, bool sameOnly) {
+      const FileState& f = at(file);
+      if (plan.source[k(i)].from != Source::From::Memory || !f.known || used(file)) return;
+      if (f.held.sameAs(t) || (!sameOnly && sameContent(f.held, t))) plan.source[k(i)] = file;
+    };
+    // First a park that a failed save left holding it, then a moving slot file.
+    for (int j = 1; j <= kSlots; ++j)
+      take(Source::park(j), false);
+    for (int j = 1; j <= kSlots; ++j)
+      if (j != i && plan.pending[k(j)]) take(Source::slotFile(j), true);
+    for (int j = 1; j <= kSlots; ++j)
+      if (j != i && plan.pending[k(j)]) take(Source::slotFile(j), false);
+  }
+}
+
+bool SlotFileSync::taken(const Plan& plan, Source file) const {
+  for (int m = 1; m <= kSlots; ++m)
+    if ((plan.pending[k(m)] || plan.failed[k(m)]) && plan.source[k(m)] == file) return true;
+  return false;
 }
 
 void SlotFileSync::park(int i) {
-  FileState& f = state(i);
-  FileState& p = parked_[k(i)];
-  p = f;
-  p_.replaceFileWithCopyOf(parkName(i), files::slotFileName(i));
-  isParked_[k(i)] = true;
-  if (!f.companion.empty()) {
-    p_.replaceFileWithCopyOf(parkCompanionName(i), f.companion);
-    p.companion = parkCompanionName(i);
+  FileState& f = at(Source::slotFile(i));
+  FileState& parked = at(Source::park(i));
+  if (p_.fileExists(goneMark(i)) && !p_.removeFile(goneMark(i)))
+    throw platform::FileError(p_.fromUtf8("ファイル ") + goneMark(i) +
+                              p_.fromUtf8(" を削除できません"));
+  const bool links = p_.linksFiles();
+  // The companion first, and never moved away: whenever a file holds the bytes, their exact
+  // form is beside it (companions are few, and small beside the bytes).
+  if (!f.companion.empty()) p_.replaceFileWithCopyOf(parkCompanionName(i), f.companion);
+  parked = f;
+  parked.companion = f.companion.empty() ? std::string() : parkCompanionName(i);
+  if (links) {
+    p_.replaceFileWithCopyOf(parkName(i), files::slotFileName(i));
+  } else {
+    p_.moveFile(parkName(i), files::slotFileName(i));
+    // The slot's file is gone until its own new text comes.
+    if (!f.companion.empty()) p_.removeFile(f.companion);
+    f = {};
   }
+  parked.known = true;
 }
 
-void SlotFileSync::removeParked() {
+void SlotFileSync::removeParks(const Plan& plan) {
   for (int i = 1; i <= kSlots; ++i) {
-    if (!isParked_[k(i)]) continue;
-    p_.removeFile(parkName(i));
-    if (!parked_[k(i)].companion.empty()) p_.removeFile(parked_[k(i)].companion);
-    isParked_[k(i)] = false;
-    parked_[k(i)] = {};
+    FileState& parked = at(Source::park(i));
+    if (!parked.known || taken(plan, Source::park(i))) continue;
+    if (!parked.companion.empty()) p_.removeFile(parked.companion);
+    // One that stays (held by another program) must not come back at the next start as a text
+    // the user may have deleted since.
+    if (!p_.removeFile(parkName(i))) {
+      try {
+        p_.writeFile(goneMark(i), {});
+      } catch (const platform::Error&) {
+        continue;  // tried again after the next save
+      }
+    }
+    parked = {};
   }
 }
 
-void SlotFileSync::apply(int i, const ui::Text& t, int source) {
-  FileState& f = state(i);
-  const FileState* from = source > 0 ? &state(source) : source < 0 ? &parked_[k(-source)] : nullptr;
+void SlotFileSync::apply(int i, const ui::Text& t, Source source) {
+  FileState& f = at(Source::slotFile(i));
+  FileState* from = source.from == Source::From::Memory ? nullptr : &at(source);
+  // A park has one slot to go to, and without links every source is renamed into place.
+  const bool rename = from && (source.from == Source::From::Park || !p_.linksFiles());
   // The companion of the new bytes comes first and the old one goes last: whichever bytes the
   // slot file holds when a kill strikes, their own companion is there.
   std::string companion;
@@ -147,15 +250,21 @@ void SlotFileSync::apply(int i, const ui::Text& t, int source) {
   if (t.hasExact()) {
     hash = from ? from->hash : files::bytesHash(t.bytes());
     companion = files::companionName(i, hash);
-    if (from)
+    if (from && !from->companion.empty())
       p_.replaceFileWithCopyOf(companion, from->companion);
     else
       p_.writeFile(companion, files::companionContent(t.bytes(), t.exact()));
   }
-  if (from)
-    p_.replaceFileWithCopyOf(files::slotFileName(i), sourceFile(source));
-  else
+  if (!from) {
     p_.writeFile(files::slotFileName(i), t.bytes());
+  } else if (!rename) {
+    p_.replaceFileWithCopyOf(files::slotFileName(i), fileName(source));
+  } else {
+    p_.moveFile(files::slotFileName(i), fileName(source));
+    // The source is gone, and with it any use for its companion.
+    if (!from->companion.empty()) p_.removeFile(from->companion);
+    *from = {};
+  }
   // A companion that cannot be removed now faces other bytes and is ignored; the next start
   // removes it.
   if (!f.companion.empty() && f.companion != companion) p_.removeFile(f.companion);
@@ -166,68 +275,83 @@ void SlotFileSync::apply(int i, const ui::Text& t, int source) {
   f.hash = hash;
 }
 
-void SlotFileSync::sync(const Texts& texts, bool keepGoing) {
-  std::array<bool, kSlots + 1> pending{};
-  std::array<int, kSlots + 1> source{};
-  bool any = false;
-  for (int i = 1; i <= kSlots; ++i) {
-    const ui::Text& t = texts(i);
-    FileState& f = state(i);
-    if (f.unread && t.sameAs(f.placeholder)) continue;
-    // Identity alone: comparing the contents of every slot after every change would read
-    // megabytes each time.
-    if (f.known && f.held.sameAs(t)) continue;
-    pending[k(i)] = any = true;
-  }
-  if (!any) return;
-  // A file that already holds a slot's new text is linked, not written again: a text moved
-  // from another slot is the very same, one that came back by another way is compared.
-  for (int i = 1; i <= kSlots; ++i) {
-    if (!pending[k(i)] || texts(i).empty()) continue;
-    for (int j = 1; j <= kSlots && !source[k(i)]; ++j)
-      if (j != i && holds(j, texts(i))) source[k(i)] = j;
-    for (int j = 1; j <= kSlots && !source[k(i)]; ++j)
-      if (j != i && state(j).known && sameContent(state(j).held, texts(i))) source[k(i)] = j;
-  }
-  auto needed = [&](int i) {
-    for (int m = 1; m <= kSlots; ++m)
-      if (pending[k(m)] && m != i && source[k(m)] == i) return true;
-    return false;
-  };
+void SlotFileSync::move(const Texts& texts, Plan& plan, bool keepGoing) {
   std::exception_ptr failed;
-  try {
-    for (;;) {
-      int next = 0, rotation = 0;
-      for (int i = 1; i <= kSlots && !next; ++i) {
-        if (!pending[k(i)]) continue;
-        if (!needed(i))
-          next = i;
-        else if (!rotation)
-          rotation = i;
+  for (;;) {
+    // A slot whose old file no other slot still takes can be written now.
+    int next = 0, rotation = 0, left = 0;
+    for (int i = 1; i <= kSlots; ++i) {
+      if (!plan.pending[k(i)]) continue;
+      left = i;
+      if (!taken(plan, Source::slotFile(i))) {
+        next = i;
+        break;
       }
-      if (!next && !rotation) break;
-      if (!next) {
-        // Every file still to change holds another one's new text: park one of them.
-        park(rotation);
-        for (int m = 1; m <= kSlots; ++m)
-          if (source[k(m)] == rotation) source[k(m)] = -rotation;
-        continue;
-      }
-      pending[k(next)] = false;
-      try {
-        apply(next, texts(next), source[k(next)]);
-      } catch (const platform::Error&) {
-        // A file that failed still holds its old text, so it stays a good source for others.
-        if (!keepGoing) throw;
-        if (!failed) failed = std::current_exception();
-      }
+      // The highest one is parked: a slot A without its file would read as a first start.
+      if (!at(Source::park(i)).known) rotation = i;
     }
-  } catch (...) {
-    removeParked();
-    throw;
+    if (!left) break;
+    if (!next) {
+      // Every file still to change holds another one's new text (a rotation, or the source of
+      // a slot whose write failed): one of them is parked. Where none can be, a text is written
+      // again from memory instead.
+      int parked = 0;
+      if (rotation) try {
+          park(rotation);
+          parked = rotation;
+        } catch (const platform::Error&) {
+          // Written from memory below.
+        }
+      const Source from = Source::slotFile(parked ? parked : left);
+      for (int m = 1; m <= kSlots; ++m)
+        if (plan.source[k(m)] == from) plan.source[k(m)] = parked ? Source::park(parked) : Source{};
+      continue;
+    }
+    plan.pending[k(next)] = false;
+    try {
+      apply(next, texts(next), plan.source[k(next)]);
+    } catch (const platform::Error&) {
+      // The slot's old file still holds its old text, and its source stays on disk for the next
+      // save: a park is not removed, a moving file is parked before it is replaced.
+      plan.failed[k(next)] = true;
+      if (!failed) failed = std::current_exception();
+      if (!keepGoing) break;
+    }
   }
-  removeParked();
+  // A slot linked to a file whose own change failed would share it with that slot: it gets
+  // its own copy.
+  for (int i = 1; i <= kSlots; ++i) {
+    const Source from = plan.source[k(i)];
+    if (!p_.linksFiles() || plan.pending[k(i)] || plan.failed[k(i)] ||
+        from.from != Source::From::Slot)
+      continue;
+    if (!plan.pending[k(from.slot)] && !plan.failed[k(from.slot)]) continue;
+    try {
+      p_.writeFile(files::slotFileName(i), texts(i).bytes());
+    } catch (const platform::Error&) {
+      at(Source::slotFile(i)).known = false;  // written again at the next save
+    }
+  }
+  // Likewise a park that stays for the next save while its slot's file was not replaced.
+  for (int r = 1; r <= kSlots && p_.linksFiles(); ++r) {
+    FileState& parked = at(Source::park(r));
+    if (!parked.known || !(plan.pending[k(r)] || plan.failed[k(r)])) continue;
+    try {
+      p_.writeFile(parkName(r), parked.held.bytes());
+    } catch (const platform::Error&) {
+      // It holds the right bytes all the same; only a program writing the slot file in place
+      // would change it.
+    }
+  }
+  removeParks(plan);
   if (failed) std::rethrow_exception(failed);
+}
+
+void SlotFileSync::sync(const Texts& texts, bool keepGoing) {
+  Plan plan;
+  if (!changes(texts, plan)) return;
+  chooseSources(texts, plan);
+  move(texts, plan, keepGoing);
 }
 
 }  // namespace history

@@ -1,9 +1,10 @@
 // The twenty slot files as a copy of the slots: what each file (and its companion, for a text
 // the code page cannot say) holds, and bringing them all up to the slots' texts at once after
-// every change. A text that moved to another slot is not written again: the file that holds it
-// is linked into place, one atomic replace per file, so at every moment each file is whole and
-// holds its old or its new text. A rotation (a keep moves a text up and the ones before it
-// down) first parks one file under a name of its own.
+// every change. A text that moved to another slot is not written again: its file is linked
+// (where the volume links files) or renamed into place, one atomic replace per file, so at every
+// moment each file is whole and holds its old or its new text. A rotation (a keep moves a text
+// up and the ones before it down) first parks one file under a name of its own. When a save
+// ends, every slot file is its own file: a program that writes one in place changes no other.
 #pragma once
 
 #include <array>
@@ -17,6 +18,16 @@
 #include "ui/text.h"
 
 namespace history {
+
+// Where a slot's new text comes from: memory (written), the file of another slot, or a park.
+struct Source {
+  enum class From : std::uint8_t { Memory, Slot, Park };
+  From from = From::Memory;
+  std::uint8_t slot = 0;
+  bool operator==(const Source&) const = default;
+  static Source slotFile(int i) { return {From::Slot, static_cast<std::uint8_t>(i)}; }
+  static Source park(int i) { return {From::Park, static_cast<std::uint8_t>(i)}; }
+};
 
 class SlotFileSync {
  public:
@@ -37,7 +48,7 @@ class SlotFileSync {
   // `placeholder`, the text it kept at start, so the history in it is not destroyed.
   void noteUnreadable(int i, const ui::Text& placeholder);
   // Texts a kill left parked in the middle of a rotation (start-up); each may be the only copy
-  // of a text.
+  // of a text. A park that a save had finished with but could not remove is not among them.
   std::vector<ui::Text> parkedTexts() const;
   // Removes parked files, and companions that no slot file has a use for (start-up; all of them
   // at first start).
@@ -46,36 +57,54 @@ class SlotFileSync {
   using Texts = std::function<const ui::Text&(int)>;
   // Every slot file comes to hold its slot's text, in order A..T where nothing moved; throws
   // platform::Error at the first file that cannot be written (the ones done stay done), or with
-  // keepGoing after trying every other file.
+  // keepGoing after trying every other file. A text that has not reached its slot's file is
+  // never only in memory because of the save: its old file stays parked until it does.
   void sync(const Texts& texts, bool keepGoing = false);
   // A file removed behind the program's back is written again at the next sync.
   void noteRemovedFiles();
   // Slot i's file is known to hold t.
   bool holds(int i, const ui::Text& t) const {
-    const FileState& f = files_[static_cast<std::size_t>(i)];
+    const FileState& f = at(Source::slotFile(i));
     return f.known && f.held.sameAs(t);
   }
+  // Some slot's file does not hold its text yet (a save failed).
+  bool pending(const Texts& texts) const;
 
  private:
+  // What one file (a slot's or a park) and its companion hold.
   struct FileState {
-    ui::Text held;  // what the file and its companion hold
-    bool known = false;
+    ui::Text held;
+    bool known = false;      // the file is there and holds `held`
     std::string companion;   // its name, while there is one
     std::uint64_t hash = 0;  // of the bytes, while there is a companion
-    bool unread = false;
+    bool unread = false;     // a slot file that could not be read at start
     ui::Text placeholder;
   };
-  // Where a text comes from: the file of a slot (> 0), a parked file (< 0), or memory (0).
-  void apply(int i, const ui::Text& t, int source);
+  // One save: which slots change and where each one's text comes from.
+  struct Plan {
+    std::array<bool, files::kSlotCount + 1> pending{};
+    std::array<bool, files::kSlotCount + 1> failed{};
+    std::array<Source, files::kSlotCount + 1> source{};
+  };
+
+  // The three steps of a save.
+  bool changes(const Texts& texts, Plan& plan) const;
+  void chooseSources(const Texts& texts, Plan& plan) const;
+  void move(const Texts& texts, Plan& plan, bool keepGoing);
+
+  // A slot still to be written, or one whose write failed, takes its text from this file.
+  bool taken(const Plan& plan, Source file) const;
+  void apply(int i, const ui::Text& t, Source source);
   void park(int i);
-  void removeParked();
-  std::string sourceFile(int source) const;
-  FileState& state(int i) { return files_[static_cast<std::size_t>(i)]; }
+  // Parks no slot takes its text from any more.
+  void removeParks(const Plan& plan);
+  std::string fileName(Source place) const;
+  FileState& at(Source place);
+  const FileState& at(Source place) const;
 
   platform::Platform& p_;
-  std::array<FileState, files::kSlotCount + 1> files_{};
-  std::array<FileState, files::kSlotCount + 1> parked_{};
-  std::array<bool, files::kSlotCount + 1> isParked_{};
+  // Slot files at 1..20, parks at 21..40.
+  std::array<FileState, 2 * (files::kSlotCount + 1)> files_{};
 };
 
 }  // namespace history

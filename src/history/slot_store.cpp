@@ -99,6 +99,28 @@ void SlotStore::syncAllFiles(bool keepGoing) {
   if (failed) std::rethrow_exception(failed);
 }
 
+bool SlotStore::saveChanges(bool all) {
+  try {
+    if (all)
+      syncAllFiles();
+    else
+      syncFiles();
+  } catch (const platform::Error& e) {
+    tellSaveFailure(e);
+    return false;
+  }
+  if (failureTold_) p_.setUnsavedReason({});
+  failureTold_ = false;
+  return true;
+}
+
+void SlotStore::tellSaveFailure(const platform::Error& e) {
+  if (failureTold_) return;
+  failureTold_ = true;
+  p_.setUnsavedReason(p_.fromUtf8("履歴の変更をまだ保存できていません"));
+  p_.showError(e.what());
+}
+
 void SlotStore::updateSlotRows() {
   for (int i = files::kSlotCount; i >= 1; --i) {
     if (!isEmpty(i)) continue;

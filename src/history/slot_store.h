@@ -122,6 +122,11 @@ class SlotStore {
   // A save of everything: line 0 and the definition file written first, then the slot files as
   // syncFiles brings them, also those removed behind the program's back.
   void syncAllFiles(bool keepGoing = false);
+  // syncFiles for a change: a failure is told once, until a save succeeds again (the history
+  // goes on in memory, and the next save that can writes everything pending); meanwhile the
+  // system is told that changes are not saved. False when the save failed.
+  bool saveChanges(bool all = false);
+  void tellSaveFailure(const platform::Error& e);
   // Hides the rows of empty slots (unchecking them) and sets the height.
   void updateSlotRows();
   // Timer2: colours every text box and names the clipboard slot in the caption.
@@ -139,6 +144,7 @@ class SlotStore {
   SlotFileSync files_;
   bool holdingPanelDown_ = false;
   std::array<int, files::kSlotCount + 1> followed_{};
+  bool failureTold_ = false;
 };
 
 }  // namespace history

@@ -36,6 +36,12 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A file that could not be written, removed or moved; the message names the file and the reason.
+class FileError : public Error {
+ public:
+  using Error::Error;
+};
+
 struct Point {
   int x = 0, y = 0;
   bool operator==(const Point&) const = default;
@@ -285,7 +291,8 @@ class Platform : public ui::TextCodec {
 
   // --- files in the current directory ---
   // Reading, writing and replacing wait up to kFileBusyWaitMs for a file another program holds
-  // (the wait blocks like sleep).
+  // (the wait blocks like sleep); nothing else is waited for: a folder that cannot be written, an
+  // access that stays denied, a full or vanished volume fail at once. Failures throw FileError.
   virtual bool fileExists(std::string_view name) const = 0;
   // The whole file; nullopt when it is missing, locked or unreadable.
   virtual std::optional<std::string> readFile(std::string_view name) = 0;
@@ -296,6 +303,12 @@ class Platform : public ui::TextCodec {
   // target); elsewhere a copy is flushed to disk first. At no moment is target missing or
   // partly written. Throws Error on failure; target then holds what it held.
   virtual void replaceFileWithCopyOf(std::string_view target, std::string_view source) = 0;
+  // Whether the folder's volume links files (learnt once per folder: FAT, exFAT and many shares
+  // do not). Where it does not, replaceFileWithCopyOf copies.
+  virtual bool linksFiles() = 0;
+  // Renames source over target, atomically replacing it; source is gone afterwards. Throws on
+  // failure; both then are as they were.
+  virtual void moveFile(std::string_view target, std::string_view source) = 0;
   // Removes what an interrupted writeFile of this name may have left beside it (its temporary
   // file), never the file itself nor any other; nothing when there is none. Never throws.
   virtual void discardUnfinishedWrite(std::string_view name) = 0;
@@ -304,6 +317,11 @@ class Platform : public ui::TextCodec {
   virtual bool removeFile(std::string_view name) = 0;
   // Names of the plain files in the current directory that begin with prefix.
   virtual std::vector<std::string> listFiles(std::string_view prefix) const = 0;
+  // From now on no file operation waits for a held file (the session is ending).
+  virtual void stopWaitingForFiles() = 0;
+  // While `reason` is not empty, the system is told why the program should not be ended yet
+  // (changes not saved); an empty reason withdraws it.
+  virtual void setUnsavedReason(std::string_view reason) = 0;
 };
 
 // Runs one handler as the message loop does: an error that ends it is shown in the standard

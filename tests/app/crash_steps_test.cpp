@@ -156,24 +156,23 @@ TEST_F(SimFixture, ATextParkedByAKillComesBackAtTheNextStart) {
   const fs::path killedAt = dir.string() + "-killed";
   int steps = 0;
   desktop->afterFileStep = [&] {
-    // A parked, then C's text linked into A: "a" is in the park alone.
+    // C parked, then B's text linked into C: "c" is in the park alone.
     if (++steps == 4) fs::copy(dir, killedAt, fs::copy_options::recursive);
   };
   platform->click(store().box(3));
   desktop->afterFileStep = nullptr;
-  ASSERT_TRUE(fs::exists(killedAt / "Kolvex1.txt.park"));
-  ASSERT_EQ(*desktop->fileBytes("Kolvex1.txt"), "c");
+  ASSERT_TRUE(fs::exists(killedAt / "Kolvex3.txt.park"));
   // The disk as the kill left it.
   fs::remove_all(dir);
   fs::rename(killedAt, dir);
-  EXPECT_EQ(*desktop->fileBytes("Kolvex1.txt"), "c");
+  EXPECT_EQ(*desktop->fileBytes("Kolvex3.txt"), "b");
   killAndRestart();
   std::multiset<std::string> texts;
   for (int i = 1; i <= 20; ++i)
     if (!slotText(i).empty()) texts.insert(slotText(i).bytes());
-  EXPECT_EQ(texts, (std::multiset<std::string>{"a", "b", "c", "c", "d"}));
-  EXPECT_EQ(slotFile(5), "a");
-  EXPECT_FALSE(desktop->fileBytes("Kolvex1.txt.park").has_value());
+  EXPECT_EQ(texts, (std::multiset<std::string>{"a", "b", "b", "c", "d"}));
+  EXPECT_EQ(slotFile(5), "c");
+  EXPECT_FALSE(desktop->fileBytes("Kolvex3.txt.park").has_value());
 }
 
 }  // namespace

@@ -92,4 +92,21 @@ TEST_F(SessionEnd, FilesThatHoldTheirTextAreNotWrittenAndOneThatFailsStopsNoOthe
   EXPECT_TRUE(platform->quitRequested());
 }
 
+// Files held by another program are not waited for: Windows gives the session's end only a few
+// seconds. While changes were not saved, Windows was told why.
+TEST_F(SessionEnd, HeldFilesAreNotWaitedForAndWindowsWasToldOfUnsavedChanges) {
+  changeEverything();
+  EXPECT_FALSE(platform->unsavedReason().empty());
+  for (int i = 2; i <= 3; ++i)
+    desktop->otherHoldsFileFor(files::slotFileName(i), 60000);
+  const auto t0 = desktop->now();
+
+  platform->endSession();
+
+  EXPECT_LT(desktop->now() - t0, platform::kFileBusyWaitMs);
+  EXPECT_EQ(slotFile(2), "b");
+  EXPECT_EQ(slotFile(4), "e");
+  EXPECT_TRUE(platform->quitRequested());
+}
+
 }  // namespace

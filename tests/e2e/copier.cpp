@@ -102,18 +102,21 @@ double copyText(HWND owner, const std::string& text) {
 
 // Reads the target with every sharing right, so a program replacing it is never refused (a
 // plain open would deny the rename over it and make the program's save fail).
-// Opens it only when its size or time changed since the last look, to stay out of the way.
+// Opens it only when its size or time changed since the last look, to stay out of the way; FAT
+// keeps times to two seconds, so a file unchanged to the look is read again every 5 ms.
 bool fileHolds(const std::string& path, const std::string& bytes) {
   std::wstring w(path.begin(), path.end());
   static std::wstring lastPath;
   static FILETIME lastTime{};
   static DWORD lastSize = 0;
+  static double lastRead = 0;
   WIN32_FILE_ATTRIBUTE_DATA a;
   if (!GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &a)) return false;
   if (a.nFileSizeHigh != 0 || a.nFileSizeLow != bytes.size()) return false;
   if (w == lastPath && a.nFileSizeLow == lastSize &&
-      CompareFileTime(&a.ftLastWriteTime, &lastTime) == 0)
+      CompareFileTime(&a.ftLastWriteTime, &lastTime) == 0 && nowMs() - lastRead < 5)
     return false;
+  lastRead = nowMs();
   lastPath = w;
   lastSize = a.nFileSizeLow;
   lastTime = a.ftLastWriteTime;

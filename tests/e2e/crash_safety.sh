@@ -33,7 +33,8 @@ temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
 no_temporaries() { local t; t=$(temporaries); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_parked() { local t; t=$(ls "$KX_DATA" | grep '\.park' || true); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_exe() { ! kx_exe_pid >/dev/null; }
-file_states() { (cd "$KX_DATA" && stat -c '%n %i %s %.9Y' *); }
+# A FUSE volume numbers its files as it looks them up: there the names, sizes and times tell.
+file_states() { (cd "$KX_DATA" && stat -c "%n ${KX_FAT:+x}${KX_FAT:-%i} %s %.9Y" *); }
 clipboard_holds() {
   local seen="$KX_WORK/clipboard-seen"
   kx_clipboard >"$seen" || true

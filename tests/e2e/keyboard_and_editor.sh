@@ -173,6 +173,13 @@ sleep 0.5
 editor_shown && kx_fail "the editor stayed open"
 # The edited slot is saved at once: a kill now would not undo the edit.
 kx_wait 10 "slot B's file with the edited text" kx_file_is "$KX_DATA/Kolvex2.txt" "beta edited"
+# B and D hold the same text, each in a file of its own: a program that writes one in place (an
+# editor, a restore) changes no other.
+[ "$(stat -c %h "$KX_DATA/Kolvex2.txt") $(stat -c %h "$KX_DATA/Kolvex4.txt")" = "1 1" ] ||
+  kx_fail "links of Kolvex2.txt and Kolvex4.txt: $(stat -c '%h' "$KX_DATA"/Kolvex[24].txt | tr '\n' ' ')"
+printf 'written in place' >"$KX_DATA/Kolvex4.txt"
+kx_file_is "$KX_DATA/Kolvex2.txt" "beta edited" || kx_fail "writing Kolvex4.txt changed Kolvex2.txt"
+printf 'beta edited' >"$KX_DATA/Kolvex4.txt"
 
 kx_expand_from_tray
 pointer_over_panel

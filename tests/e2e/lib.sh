@@ -44,6 +44,7 @@ kx_cleanup() {
   for pid in "${KX_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
   if [ -n "${KX_XVFB_PID:-}" ]; then kill "$KX_XVFB_PID" >/dev/null 2>&1 || true; fi
   wait >/dev/null 2>&1 || true
+  if [ -n "${KX_FAT:-}" ]; then bash "$KOLVEX_SOURCE_DIR/scripts/fat-volume.sh" unmount "$KX_FAT"; fi
   if [ $status -eq 0 ]; then
     echo "PASS $KX_NAME in $(( $(date +%s) - KX_START )) s"
   elif [ $status -eq 77 ]; then
@@ -66,15 +67,33 @@ kx_setup() {
     return 0
   fi
   [ -f "$KOLVEX_E2E_DIR/prefix-template/.kolvex-ready" ] || kx_fail "no booted prefix (run e2e_wine_prefix)"
+  bash "$KOLVEX_SOURCE_DIR/scripts/fat-volume.sh" unmount "$KX_WORK/fat" 2>/dev/null || true
   rm -rf "$KX_WORK"
   mkdir -p "$KX_DATA" "$KX_ARTIFACTS"
   trap kx_cleanup EXIT
+  if [ "${KX_VOLUME:-}" = fat ]; then kx_data_on_fat; fi
   kx_clone_prefix "$KOLVEX_E2E_DIR/prefix-template" "$KX_WORK/prefix"
   kx_wine_env "$KX_WORK/prefix"
   kx_start_xvfb
   kx_start_wm
   # Start the wineserver and the desktop process before timing anything.
   wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+}
+
+# With KX_VOLUME=fat the data folder is on a FAT32 volume, as on a USB stick (no links); a
+# machine without FUSE skips the scenario and says why.
+kx_data_on_fat() {
+  local why
+  if ! why=$(bash "$KOLVEX_SOURCE_DIR/scripts/fat-volume.sh" check); then
+    echo "SKIP $KX_NAME: no FAT32 volume on this machine: $why"
+    trap - EXIT
+    exit 77
+  fi
+  bash "$KOLVEX_SOURCE_DIR/scripts/fat-volume.sh" mount "$KX_WORK/fat.img" "$KX_WORK/fat" 256 ||
+    kx_fail "the FAT32 volume could not be mounted"
+  KX_FAT="$KX_WORK/fat"
+  KX_DATA="$KX_FAT/data"
+  mkdir -p "$KX_DATA"
 }
 
 # Runs the probe; its output is UTF-8.

@@ -15,6 +15,7 @@ namespace sim {
 
 namespace fs = std::filesystem;
 using platform::Error;
+using platform::FileError;
 using platform::Point;
 using platform::WindowHandle;
 
@@ -230,6 +231,18 @@ void SimDesktop::failWrite(const std::string& name, bool fail) {
     failWrite_.insert(name);
   else
     failWrite_.erase(name);
+}
+
+void SimDesktop::failRemove(const std::string& name, bool fail) {
+  if (fail)
+    failRemove_.insert(name);
+  else
+    failRemove_.erase(name);
+}
+
+int SimDesktop::movesOf(const std::string& name) const {
+  auto it = moves_.find(name);
+  return it == moves_.end() ? 0 : it->second;
 }
 
 bool SimDesktop::fileHeld(const std::string& name) const {
@@ -886,7 +899,7 @@ bool SimPlatform::waitForFiles(std::initializer_list<std::string_view> names) {
                        [&](std::string_view n) { return desktop_.fileHeld(std::string(n)); });
   };
   while (held()) {
-    if (desktop_.now() >= deadline) return false;
+    if (desktop_.now() >= deadline || !waitForHeldFiles_) return false;
     desktop_.sleepFor(platform::kFileBusyRetryMs);
   }
   return true;
@@ -918,24 +931,34 @@ std::optional<std::string> SimPlatform::readFile(std::string_view name) {
   return result;
 }
 
+std::string SimPlatform::cannot(const std::string& name) const {
+  return fromUtf8("ファイル ") + name + fromUtf8(" を作成できません");
+}
+
+int SimPlatform::createTemporary(const std::string& name) {
+  const fs::path temp = desktop_.directory() / temporaryName(name);
+  // A temporary left by an interrupted shift may be a second name of another slot's file:
+  // writing through it would change that file too, so it is created anew or not at all.
+  if (!desktop_.removeFails(temporaryName(name))) ::unlink(temp.c_str());
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) throw FileError(cannot(name));
+  return fd;
+}
+
 void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   std::string n(name);
-  const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
+  const std::string failure = cannot(n);
   if (desktop_.onWriteAttempt) desktop_.onWriteAttempt(n);
-  if (desktop_.writeFails(n) || !waitForFiles({n})) throw Error(failure);
+  if (!desktop_.folderWritable || desktop_.writeFails(n) || !waitForFiles({n}))
+    throw FileError(failure);
   // Write beside the file and rename over it, so a crash leaves the old or the new bytes.
   const fs::path target = desktop_.directory() / n;
   const fs::path temp = desktop_.directory() / temporaryName(n);
-  // A temporary left by an interrupted shift may be a second name of another slot's file:
-  // writing through it would change that file too.
-  ::unlink(temp.c_str());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw Error(failure);
-  const bool ok = writeAllAndClose(fd, bytes, desktop_.syncWrites);
+  const bool ok = writeAllAndClose(createTemporary(n), bytes, desktop_.syncWrites);
   if (ok) desktop_.fileStep();
   if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
-    throw Error(failure);
+    throw FileError(failure);
   }
   desktop_.countWrite(n);
   desktop_.fileStep();
@@ -943,39 +966,50 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
 
 void SimPlatform::replaceFileWithCopyOf(std::string_view targetName, std::string_view sourceName) {
   const std::string n(targetName);
-  const std::string failure = fromUtf8("ファイル ") + n + fromUtf8(" を作成できません");
-  if (desktop_.writeFails(n) || !waitForFiles({sourceName, n})) throw Error(failure);
+  const std::string failure = cannot(n);
+  if (!desktop_.folderWritable || desktop_.writeFails(n) || !waitForFiles({sourceName, n}))
+    throw FileError(failure);
   const fs::path source = desktop_.directory() / std::string(sourceName);
   const fs::path target = desktop_.directory() / n;
   const fs::path temp = desktop_.directory() / temporaryName(n);
-  std::error_code ec;
-  fs::remove(temp, ec);
   bool linked = false;
   if (desktop_.hardLinks) {
+    if (!desktop_.removeFails(temporaryName(n))) ::unlink(temp.c_str());
+    std::error_code ec;
     fs::create_hard_link(source, temp, ec);
-    linked = !ec;
-  }
-  if (!linked) {
+    if (ec) throw FileError(failure);
+    linked = true;
+  } else {
     // No links here: a copy, on the disk before it replaces the target.
     std::optional<std::string> bytes = readFile(sourceName);
-    if (!bytes) throw Error(failure);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw Error(failure);
-    const bool ok = writeAllAndClose(fd, *bytes, desktop_.syncWrites);
+    if (!bytes) throw FileError(failure);
+    const bool ok = writeAllAndClose(createTemporary(n), *bytes, desktop_.syncWrites);
     if (!ok) {
       ::unlink(temp.c_str());
-      throw Error(failure);
+      throw FileError(failure);
     }
   }
   desktop_.fileStep();
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
-    throw Error(failure);
+    throw FileError(failure);
   }
   if (linked)
     desktop_.countLink(n);
   else
     desktop_.countWrite(n);
+  desktop_.fileStep();
+}
+
+void SimPlatform::moveFile(std::string_view targetName, std::string_view sourceName) {
+  const std::string n(targetName), from(sourceName);
+  if (!desktop_.folderWritable || desktop_.writeFails(n) || desktop_.removeFails(from) ||
+      !waitForFiles({sourceName, n}))
+    throw FileError(cannot(n));
+  const fs::path source = desktop_.directory() / from;
+  const fs::path target = desktop_.directory() / n;
+  if (::rename(source.c_str(), target.c_str()) != 0) throw FileError(cannot(n));
+  desktop_.countMove(n);
   desktop_.fileStep();
 }
 
@@ -1136,6 +1170,7 @@ void SimPlatform::maximizeBox(ui::Form& f, bool maximize) {
 void SimPlatform::discardUnfinishedWrite(std::string_view name) {
   const fs::path temp = desktop_.directory() / temporaryName(std::string(name));
   std::error_code ignored;
+  if (desktop_.removeFails(temporaryName(std::string(name)))) return;
   if (fs::is_regular_file(fs::symlink_status(temp, ignored))) fs::remove(temp, ignored);
 }
 
@@ -1145,7 +1180,7 @@ bool SimPlatform::removeFile(std::string_view name) {
   std::error_code ec;
   if (!fs::is_regular_file(fs::symlink_status(path, ec))) return !fs::exists(path, ec);
   // A file another program holds cannot be removed, as on Windows.
-  if (desktop_.writeFails(n)) return false;
+  if (!desktop_.folderWritable || desktop_.writeFails(n) || desktop_.removeFails(n)) return false;
   const bool removed = fs::remove(path, ec);
   if (removed) desktop_.fileStep();
   return removed;

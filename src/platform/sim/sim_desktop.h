@@ -111,6 +111,14 @@ class SimDesktop {
   int linksOf(const std::string& name) const;
   // The file system cannot link files (FAT, exFAT): replaceFileWithCopyOf copies instead.
   bool hardLinks = true;
+  // The folder cannot be written (read-only, no permission): every change fails at once.
+  bool folderWritable = true;
+  // The file cannot be removed (another program holds it without sharing its deletion).
+  void failRemove(const std::string& name, bool fail = true);
+  bool removeFails(const std::string& name) const { return failRemove_.count(name) > 0; }
+  // Files renamed into place by moveFile.
+  int movesOf(const std::string& name) const;
+  void countMove(const std::string& name) { ++moves_[name]; }
   // Called after every step of a file operation that changes the directory (a temporary file
   // complete, a rename done): the state a crash at that moment would leave.
   std::function<void()> afterFileStep;
@@ -248,7 +256,8 @@ class SimDesktop {
   std::set<bool> rendered_;  // formats of the current content a late source has made
   int renders_ = 0, textReads_ = 0;
   std::uint64_t clipSequence_ = 0;
-  std::set<std::string> failRead_, failWrite_;
+  std::set<std::string> failRead_, failWrite_, failRemove_;
+  std::map<std::string, int> moves_;
   std::map<std::string, std::int64_t> fileHeldUntil_;
   std::map<std::string, int> writes_;
   std::map<std::string, int> links_;
@@ -377,6 +386,12 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void discardUnfinishedWrite(std::string_view name) override;
   bool removeFile(std::string_view name) override;
   std::vector<std::string> listFiles(std::string_view prefix) const override;
+  bool linksFiles() override { return desktop_.hardLinks; }
+  void moveFile(std::string_view target, std::string_view source) override;
+  void stopWaitingForFiles() override { waitForHeldFiles_ = false; }
+  void setUnsavedReason(std::string_view reason) override { unsavedReason_ = reason; }
+  // What the system is told while changes are not saved; empty when nothing is.
+  const std::string& unsavedReason() const { return unsavedReason_; }
 
   // Called by the desktop.
   void clipboardChanged(SimPlatform* writer);
@@ -402,6 +417,10 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   // Waits, as the real backend does, while another program holds one of the files; false when
   // one is still held after platform::kFileBusyWaitMs.
   bool waitForFiles(std::initializer_list<std::string_view> names);
+  // The temporary file a save writes before it renames over name; fails when a leftover of that
+  // name cannot be removed (it may be a second name of another file).
+  int createTemporary(const std::string& name);
+  std::string cannot(const std::string& name) const;
   void scheduleTimer(ui::Timer& t);
   ui::Form* formOf(platform::WindowHandle w) const;
 
@@ -437,6 +456,8 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   std::map<std::pair<const ui::Control*, ui::Property>, ui::Shown> native_;
   std::size_t nativeBytes_ = 0;
   std::uint64_t generation_ = 0;
+  bool waitForHeldFiles_ = true;
+  std::string unsavedReason_;
 };
 
 }  // namespace sim

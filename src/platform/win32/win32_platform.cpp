@@ -793,21 +793,28 @@ bool Win32Platform::fileExists(std::string_view name) const {
 }
 
 namespace {
+// The errors of a file another program holds for a moment (a scanner, an indexer, a sync
+// client): worth waiting for. Anything else (a folder that cannot be written, a full or vanished
+// volume, an access that stays denied) fails at once.
+bool heldForAMoment(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_USER_MAPPED_FILE;
+}
+
 // The time one file operation may spend waiting for a file another program holds for a moment.
 class FileBusyWait {
  public:
+  explicit FileBusyWait(bool waits) : waits_(waits) {}
   // After a step failed with `error`: true, after a pause, while trying it again is worthwhile.
-  bool again(DWORD error) const {
-    // ERROR_ACCESS_DENIED also stands for a file that is being deleted or replaced by another
-    // program, and for a file open elsewhere that MoveFileEx cannot replace.
-    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                      error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE;
-    if (!held || ::GetTickCount64() >= deadline_) return false;
+  bool again(DWORD error) const { return again(error, heldForAMoment(error)); }
+  bool again(DWORD, bool held) const {
+    if (!held || !waits_ || ::GetTickCount64() >= deadline_) return false;
     ::Sleep(platform::kFileBusyRetryMs);
     return true;
   }
 
  private:
+  bool waits_;
   ULONGLONG deadline_ = ::GetTickCount64() + platform::kFileBusyWaitMs;
 };
 }  // namespace
@@ -819,10 +826,15 @@ std::optional<std::string> Win32Platform::readFile(std::string_view name) {
     return fileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   };
-  const FileBusyWait wait;
+  const FileBusyWait wait(waitForHeldFiles_);
   UniqueHandle file = open();
-  while (!file && wait.again(::GetLastError()))
+  // Reading an existing file, an access denied is a file being replaced or deleted by another
+  // program (or by one that was just ended, whose handles the system is still closing): it passes.
+  while (!file) {
+    const DWORD error = ::GetLastError();
+    if (!wait.again(error, heldForAMoment(error) || error == ERROR_ACCESS_DENIED)) break;
     file = open();
+  }
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
@@ -855,28 +867,99 @@ bool replaceWhenFree(const std::wstring& temporary, const std::wstring& target,
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   };
   bool moved = move();
-  while (!moved && wait.again(::GetLastError()))
+  while (!moved) {
+    const DWORD error = ::GetLastError();
+    // The temporary file was made in this folder, so a refused replace is the target's: open
+    // elsewhere without sharing its deletion, or being deleted. A read-only target stays so.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const bool held = heldForAMoment(error) ||
+                      (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+                       !(attributes & FILE_ATTRIBUTE_READONLY));
+    if (!wait.again(error, held)) {
+      ::SetLastError(error);
+      return false;
+    }
     moved = move();
-  return moved;
+  }
+  return true;
+}
+
+// A new temporary file for a save. One left over by an interrupted save is removed first; if it
+// cannot be, nothing is written through it (it may be a second name of another slot's file).
+UniqueHandle createTemporary(const std::wstring& temporary, const FileBusyWait& wait) {
+  ::DeleteFileW(temporary.c_str());
+  auto create = [&temporary] {
+    return fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  UniqueHandle file = create();
+  while (!file && wait.again(::GetLastError()))
+    file = create();
+  return file;
 }
 }  // namespace
+
+platform::FileError Win32Platform::cannotWrite(std::string_view name, DWORD error) const {
+  std::string message = fromUtf8("ファイル ");
+  message.append(name);
+  message.append(fromUtf8(" に書き込むことができません"));
+  message.append("\r\n");
+  if (error == ERROR_FILE_EXISTS) {
+    // The save's temporary file of an earlier, interrupted save is still there.
+    message.append(fromUtf8("一時ファイル "));
+    message.append(name);
+    message.append(fromUtf8(".tmp を削除できません"));
+    return platform::FileError(message);
+  }
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  if (length && text) {
+    std::wstring reason(text, length);
+    ::LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n'))
+      reason.pop_back();
+    message.append(wideToAnsi(reason));
+  }
+  return platform::FileError(message);
+}
+
+void Win32Platform::noteNoLinks() {
+  links_ = false;
+}
+
+bool Win32Platform::linksFiles() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const DWORD n = ::GetCurrentDirectoryW(MAX_PATH + 1, folder);
+  const std::wstring current(folder, n <= MAX_PATH ? n : 0);
+  if (current.empty() || current == linksFolder_) return links_;
+  linksFolder_ = current;
+  // Asked once per folder: FAT and exFAT never link files. A volume that does not say (a share,
+  // an older file system driver) is taken to link until it refuses a link.
+  wchar_t volume[MAX_PATH + 1] = {};
+  wchar_t system[MAX_PATH + 1] = {};
+  DWORD flags = 0;
+  links_ = true;
+  if (::GetVolumePathNameW(current.c_str(), volume, MAX_PATH + 1) &&
+      ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, system, MAX_PATH + 1)) {
+    const std::wstring name = system;
+    if (!(flags & FILE_SUPPORTS_HARD_LINKS) &&
+        (name == L"FAT" || name == L"FAT32" || name == L"exFAT" || name == L"vfat"))
+      links_ = false;
+  }
+  return links_;
+}
 
 void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   const std::wstring target = ansiToWide(name);
   const std::wstring temporary = temporaryNameFor(target);
-  // A temporary left by an interrupted shift may be a second name of another slot's file:
-  // writing through it would change that file too.
-  ::DeleteFileW(temporary.c_str());
+  const FileBusyWait wait(waitForHeldFiles_);
+  DWORD error = ERROR_SUCCESS;
   bool written = false;
-  const FileBusyWait wait;
   {
-    auto create = [&temporary] {
-      return fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    };
-    UniqueHandle file = create();
-    while (!file && wait.again(::GetLastError()))
-      file = create();
+    UniqueHandle file = createTemporary(temporary, wait);
+    if (!file) error = ::GetLastError();
     if (file) {
       std::size_t done = 0;
       while (done < bytes.size()) {
@@ -889,14 +972,14 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
       }
       // The new bytes are on the disk before they replace the old file.
       written = done == bytes.size() && ::FlushFileBuffers(file.get());
+      if (!written) error = ::GetLastError();
     }
   }
   if (written && replaceWhenFree(temporary, target, wait)) return;
-  ::DeleteFileW(temporary.c_str());
-  std::string message = fromUtf8("ファイル ");
-  message.append(name);
-  message.append(fromUtf8(" に書き込むことができません"));
-  throw platform::Error(message);
+  if (written) error = ::GetLastError();
+  // A temporary that was there before this save (error ERROR_FILE_EXISTS) is not this save's.
+  if (error != ERROR_FILE_EXISTS) ::DeleteFileW(temporary.c_str());
+  throw cannotWrite(name, error);
 }
 
 void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
@@ -904,33 +987,78 @@ void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
   const std::wstring target = ansiToWide(targetName);
   const std::wstring source = ansiToWide(sourceName);
   const std::wstring temporary = temporaryNameFor(target);
-  const FileBusyWait wait;
-  // A second name for the source's bytes costs nothing, whatever their size. A temporary file
-  // left over by an earlier try is in the way only then.
-  auto link = [&] {
-    return ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
-  };
-  bool ready = link();
-  if (!ready && ::GetLastError() == ERROR_ALREADY_EXISTS && ::DeleteFileW(temporary.c_str()))
+  const FileBusyWait wait(waitForHeldFiles_);
+  bool ready = false;
+  DWORD error = ERROR_SUCCESS;
+  if (linksFiles()) {
+    // A second name for the source's bytes costs nothing, whatever their size. A temporary
+    // file left over by an earlier try is in the way only then.
+    auto link = [&] {
+      return ::CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) != FALSE;
+    };
     ready = link();
-  while (!ready && wait.again(::GetLastError()))
-    ready = link();
-  auto copyBytes = [&] { return ::CopyFileW(source.c_str(), temporary.c_str(), FALSE) != FALSE; };
-  bool copied = !ready && copyBytes();
-  while (!ready && !copied && wait.again(::GetLastError()))
-    copied = copyBytes();
-  if (copied) {
+    if (!ready && ::GetLastError() == ERROR_ALREADY_EXISTS && ::DeleteFileW(temporary.c_str()))
+      ready = link();
+    while (!ready && wait.again(::GetLastError()))
+      ready = link();
+    error = ready ? ERROR_SUCCESS : ::GetLastError();
+    // A volume that refuses links (exFAT answers ERROR_INVALID_FUNCTION, a share on a FAT disk
+    // ERROR_ACCESS_DENIED) is not asked again, nor waited for; a folder that cannot be written
+    // at all refuses them too, and says so again when a file is made there.
+    if (!ready && error != ERROR_ALREADY_EXISTS && !heldForAMoment(error) &&
+        ::GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      if (createTemporary(temporary, wait))
+        noteNoLinks();
+      else
+        error = ::GetLastError();
+    }
+  }
+  if (!ready && !links_) {
+    UniqueHandle copy = createTemporary(temporary, wait);
+    error = copy ? ERROR_SUCCESS : ::GetLastError();
+    copy.reset();
     // FAT and exFAT have no links: the copy must be on the disk before it replaces the target.
-    UniqueHandle copy = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ready = copy && ::FlushFileBuffers(copy.get());
+    auto copyBytes = [&] { return ::CopyFileW(source.c_str(), temporary.c_str(), FALSE) != FALSE; };
+    bool copied = error == ERROR_SUCCESS && copyBytes();
+    while (error == ERROR_SUCCESS && !copied && wait.again(::GetLastError()))
+      copied = copyBytes();
+    if (error == ERROR_SUCCESS && !copied) error = ::GetLastError();
+    if (copied) {
+      UniqueHandle file = fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ready = file && ::FlushFileBuffers(file.get());
+      if (!ready) error = ::GetLastError();
+    }
   }
   if (ready && replaceWhenFree(temporary, target, wait)) return;
-  ::DeleteFileW(temporary.c_str());
-  std::string message = fromUtf8("ファイル ");
-  message.append(targetName);
-  message.append(fromUtf8(" に書き込むことができません"));
-  throw platform::Error(message);
+  if (ready) error = ::GetLastError();
+  if (error != ERROR_FILE_EXISTS) ::DeleteFileW(temporary.c_str());
+  throw cannotWrite(targetName, error);
+}
+
+void Win32Platform::moveFile(std::string_view targetName, std::string_view sourceName) {
+  const std::wstring target = ansiToWide(targetName);
+  const std::wstring source = ansiToWide(sourceName);
+  const FileBusyWait wait(waitForHeldFiles_);
+  auto move = [&] {
+    return ::MoveFileExW(source.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  };
+  bool moved = move();
+  while (!moved && wait.again(::GetLastError()))
+    moved = move();
+  if (!moved) throw cannotWrite(targetName, ::GetLastError());
+}
+
+void Win32Platform::setUnsavedReason(std::string_view reason) {
+  const HWND w = mainHwnd();
+  if (!w) return;
+  if (reason.empty()) {
+    if (unsavedReasonShown_) ::ShutdownBlockReasonDestroy(w);
+    unsavedReasonShown_ = false;
+    return;
+  }
+  unsavedReasonShown_ = ::ShutdownBlockReasonCreate(w, ansiToWide(reason).c_str()) != FALSE;
 }
 
 void Win32Platform::discardUnfinishedWrite(std::string_view name) {

@@ -83,6 +83,10 @@ class Win32Platform : public platform::Platform, public FormHost {
   void discardUnfinishedWrite(std::string_view name) override;
   bool removeFile(std::string_view name) override;
   std::vector<std::string> listFiles(std::string_view prefix) const override;
+  bool linksFiles() override;
+  void moveFile(std::string_view target, std::string_view source) override;
+  void stopWaitingForFiles() override { waitForHeldFiles_ = false; }
+  void setUnsavedReason(std::string_view reason) override;
 
   HWND applicationWindow() const { return appWindow_.get(); }
   FormWindow* windowOf(const ui::Form& form) const;
@@ -118,6 +122,10 @@ class Win32Platform : public platform::Platform, public FormHost {
   void trayIconCommand(DWORD message);
   // Adds the icon the program asked for; while the notification area refuses it, tries again.
   void tryAddTrayIcon();
+  // The error for a file that could not be written: its name and the system's reason.
+  platform::FileError cannotWrite(std::string_view name, DWORD error) const;
+  // The volume of the current folder cannot link files (learnt from the volume or a refusal).
+  void noteNoLinks();
 
   HINSTANCE instance_;
   UniqueHandle instanceMutex_;
@@ -155,6 +163,12 @@ class Win32Platform : public platform::Platform, public FormHost {
 
   int hintPauseMs_ = 500;
   int hintHideMs_ = 5000;
+
+  bool waitForHeldFiles_ = true;
+  // The folder whose volume was asked whether it links files, and the answer.
+  std::wstring linksFolder_;
+  bool links_ = true;
+  bool unsavedReasonShown_ = false;
 };
 
 }  // namespace win32
