@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,12 +52,34 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   static FormWindow* fromHwnd(HWND w);
 
  private:
+  // The one subclass this form installs on each control window.
+  static constexpr UINT_PTR kSubclassId = 1;
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK childProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT handleChild(NativeControl& nc, HWND w, UINT msg, WPARAM wParam, LPARAM lParam);
+  // One function per message of the form; those that return nothing, or no value, leave the
+  // message to the default procedure too.
   LRESULT handleCommand(WPARAM wParam, LPARAM lParam);
   LRESULT controlColor(HDC dc, HWND child);
+  LRESULT eraseBackground(HDC dc);
+  std::optional<LRESULT> timerElapsed(UINT_PTR id);
+  std::optional<LRESULT> activated(bool active);
+  LRESULT closeRequested();
+  static LRESULT minMaxInfo(MINMAXINFO& info);
+  void sized(WPARAM kind);
+  void moved(const WINDOWPOS& pos);
+  LRESULT dpiChanged(UINT dpi, const RECT& suggested);
+  // ... and of its controls.
+  void childFocused(ui::Control* c);
+  void childMouseMove(NativeControl& nc, HWND w);
+  LRESULT childLeftButtonUp(NativeControl& nc, HWND w, WPARAM wParam, LPARAM lParam);
+  static bool childSetCursor(const ui::Control& c, WORD hitTest);
+  // Keys before dispatch; a target is a control of this form.
+  bool keyDown(const MSG& msg, NativeControl* target);
+  void keyUp(int vk, NativeControl* target);
+  bool keyChar(MSG& msg, NativeControl* target);
+  static void caretToModel(HWND edit, NativeControl& target);
 
   // ControlSite
   HINSTANCE instance() const override { return host_.instance(); }
