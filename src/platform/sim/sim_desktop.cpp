@@ -1,3 +1,7 @@
+// The simulated desktop's code page, clock and message queue, and the lifetime and timers of a
+// program on it. Each concern has its unit beside this one: clipboard, files, windows, input,
+// shell.
+
 #include "platform/sim/sim_desktop.h"
 
 #include <iconv.h>
