@@ -167,7 +167,7 @@ void BM_FullStoreShift20x5MiB(benchmark::State& state) {
   for (auto _ : state) {
     r.copy("small " + std::to_string(++seed));
     state.PauseTiming();
-    r.program->mainForm().store().setText(20, ui::Text::fromBytes(refill + std::to_string(seed)));
+    r.program->mainForm().store().setText(20, text::Text::fromBytes(refill + std::to_string(seed)));
     r.program->mainForm().store().syncFiles();
     state.ResumeTiming();
   }
@@ -201,7 +201,7 @@ void BM_CaptureFullWithFiveLarge(benchmark::State& state) {
       state.PauseTiming();
       for (int i = 1; i <= 20; ++i)
         r.program->mainForm().store().setText(
-            i, ui::Text::fromBytes(smallOrLarge(i) + "#" + std::to_string(seed)));
+            i, text::Text::fromBytes(smallOrLarge(i) + "#" + std::to_string(seed)));
       r.program->mainForm().store().syncFiles();
       state.ResumeTiming();
     }
@@ -220,7 +220,7 @@ void BM_Baseline_WriteOneSmallFile(benchmark::State& state) {
 void deleteSlot(Running& r, int i) {
   r.platform->rightPress(r.program->mainForm().store().memo(i));
   r.desktop.confirmAnswers.push_back(true);
-  r.platform->chooseMenuItem(r.program->mainForm().n1);
+  r.platform->chooseMenuItem(r.program->mainForm().deleteItem);
 }
 void BM_DeleteSave(benchmark::State& state) {
   Running r("delete", 20, distinct);
@@ -240,7 +240,7 @@ void BM_KeepSave(benchmark::State& state) {
   int seed = 3000;
   history::SlotStore& store = r.program->mainForm().store();
   for (auto _ : state) {
-    const ui::Text t = store.text(20);
+    const text::Text t = store.text(20);
     r.platform->click(store.box(20));
     state.PauseTiming();
     if (!store.checked(1) || !(store.text(1) == t)) state.SkipWithError("the keep did not happen");

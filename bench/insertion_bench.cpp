@@ -55,16 +55,16 @@ struct Desk {
   void startRun() {
     platform->hotkey();
     desktop.advance(200);
-    platform->click(program->mainForm().button23);
+    platform->click(program->mainForm().sequenceButton);
     desktop.advance(200);
     sequence::SettingsForm& s = program->settings();
-    s.edit1.userSetText(ui::Text::fromBytes("No."));
-    s.comboBox1.userSetText("1");
-    s.edit2.userSetText(ui::Text::fromBytes("999"));
-    s.edit3.userSetText(ui::Text::fromBytes(")"));
-    platform->click(s.checkBox1);
-    platform->click(s.checkBox2);
-    platform->click(s.button1);
+    s.prefixEdit.userSetText(text::Text::fromBytes("No."));
+    s.startCombo.userSetText("1");
+    s.endEdit.userSetText(text::Text::fromBytes("999"));
+    s.suffixEdit.userSetText(text::Text::fromBytes(")"));
+    platform->click(s.continuousBox);
+    platform->click(s.repeatBox);
+    platform->click(s.startButton);
     desktop.advance(200);
     arm();
   }
@@ -126,7 +126,7 @@ void BM_Baseline_ClickWriteAndPasteKeys(benchmark::State& state) {
   for (auto _ : state) {
     d.desktop.userClickAt(kInField);
     d.platform->writeClipboardText(
-        ui::Text::fromBytes("No." + std::to_string(++n % 999 + 1) + ")"));
+        text::Text::fromBytes("No." + std::to_string(++n % 999 + 1) + ")"));
     for (auto [vk, up] : {std::pair{17, false}, {86, false}, {86, true}, {17, true}})
       d.platform->sendKey(vk, up);
     d.desktop.advance(600);

@@ -47,15 +47,15 @@ const fs::path& workDir() {
 
 // The capture rule, stated plainly.
 struct Model {
-  std::array<ui::Text, files::kSlotCount + 1> text;
+  std::array<text::Text, files::kSlotCount + 1> text;
   std::array<bool, files::kSlotCount + 1> kept{};
   // The slot the caption names after the last capture; 0: caption empty; -1: left as it was;
   // kBare: the text alone, in no slot.
   static constexpr int kBare = -2;
   int captionSlot = -1;
-  ui::Text captionText;
+  text::Text captionText;
 
-  void capture(const ui::Text& t) {
+  void capture(const text::Text& t) {
     if (t.empty()) {
       captionSlot = 0;
       return;
@@ -78,7 +78,7 @@ struct Model {
     text[files::kSlotCount] = t;
     name(files::kSlotCount, t);
   }
-  void name(int i, const ui::Text& t) {
+  void name(int i, const text::Text& t) {
     captionSlot = i;
     captionText = t;
   }
@@ -117,12 +117,12 @@ std::vector<Format> marks(FuzzedDataProvider& in) {
 }
 
 // The text a copy of these bytes by a program that writes code page bytes gives.
-ui::Text bytesCopy(const std::string& t) {
-  return ui::Text::fromBytes(t.substr(0, t.find('\0')));
+text::Text bytesCopy(const std::string& t) {
+  return text::Text::fromBytes(t.substr(0, t.find('\0')));
 }
 
 void check(sim::SimPlatform& platform, app::Program& program, const Model& m,
-           const ui::Text& colon) {
+           const text::Text& colon) {
   history::SlotStore& s = program.mainForm().store();
   bool emptySeen = false, unkeptSeen = false;
   for (int i = 1; i <= files::kSlotCount; ++i) {
@@ -146,10 +146,10 @@ void check(sim::SimPlatform& platform, app::Program& program, const Model& m,
     const auto exact = companion ? files::companionExact(*companion, *bytes) : std::nullopt;
     if (exact.value_or("") != m.text[i].exact()) fail("exact form beside the file differs", i);
   }
-  const ui::Text& caption = program.mainForm().form.caption();
+  const text::Text& caption = program.mainForm().form.caption();
   if (m.captionSlot == 0 && !caption.empty()) fail("caption not emptied");
-  const ui::Text letter =
-      ui::Text::fromBytes(std::string(1, history::SlotStore::letter(std::max(1, m.captionSlot))));
+  const text::Text letter =
+      text::Text::fromBytes(std::string(1, history::SlotStore::letter(std::max(1, m.captionSlot))));
   if (m.captionSlot > 0 && !(caption == platform.join({&letter, &colon, &m.captionText})))
     fail("caption does not name the slot", m.captionSlot);
   if (m.captionSlot == Model::kBare && !(caption == m.captionText))
@@ -170,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       in.ConsumeBool() ? files::kSlotCount : in.ConsumeIntegralInRange(0, files::kSlotCount);
   const int kept = in.ConsumeIntegralInRange(0, filled);
   for (int i = 1; i <= files::kSlotCount; ++i) {
-    m.text[i] = ui::Text::fromBytes(i <= filled ? "s" + std::to_string(i) : "");
+    m.text[i] = text::Text::fromBytes(i <= filled ? "s" + std::to_string(i) : "");
     m.kept[i] = i <= kept;
     desktop.putFile(files::slotFileName(i), m.text[i].bytes());
   }
@@ -181,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   app::Program program(platform);
   if (!program.start()) fail("program did not start");
   desktop.advance(600);  // past the keep-mark guard window of the restore
-  const ui::Text colon = platform.text("：");
+  const text::Text colon = platform.fromUtf8("：");
   int expectedErrors = 0;
   check(platform, program, m, colon);
 
@@ -198,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string t = in.ConsumeRandomLengthString(512);
         const bool priv = markedPrivate(f);
         desktop.otherCopiesMarkedText(t, std::move(f));
-        m.capture(priv ? ui::Text() : bytesCopy(t));
+        m.capture(priv ? text::Text() : bytesCopy(t));
         break;
       }
       case 2: {  // a long text: a chunk repeated, up to 256 KiB
@@ -233,7 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string u = in.ConsumeRandomLengthString(256);
         if (in.ConsumeBool()) u += "é😀〜";
         desktop.otherCopiesUnicode(u);
-        m.capture(platform.text(u.substr(0, u.find('\0'))));
+        m.capture(platform.fromUtf8(u.substr(0, u.find('\0'))));
         break;
       }
       case 6: {  // a copy while another program holds the clipboard: reported, nothing stored

@@ -11,7 +11,7 @@
 namespace {
 
 // The terminal wants UTF-8: the exact text where a text has one, else its bytes decoded.
-std::string utf8(const ui::Text& t) {
+std::string utf8(const text::Text& t) {
   return t.hasExact() ? t.exact() : sim::simDecode(t.bytes());
 }
 

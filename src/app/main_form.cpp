@@ -34,18 +34,19 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
   capture_ = std::make_unique<history::Capture>(
       p_, *store_, [this] { return state_.insertion.insertArmed && !state_.insertion.ctrlDown; });
   keepMarks_ = std::make_unique<history::KeepMarks>(*store_, state_.marks);
-  store_->isOwnLeftover = [this](const ui::Text& text) {
+  store_->isOwnLeftover = [this](const text::Text& text) {
     return capture_->sawInsertionValue() && text == state_.insertion.lastInsertedText;
   };
 
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    checkBoxes[k]->onClick = [this, i] {
+    keepBoxes[k]->onClick = [this, i] {
       changingSlots([this, i] { keepMarks_->checkBoxClick(i); });
     };
   }
   recall_ = std::make_unique<recall::Recall>(recall::Recall::Context{
-      &p_, store_.get(), &state_.marks, &button22, [this] { return editorOpen && editorOpen(); },
+      &p_, store_.get(), &state_.marks, &slotFocusSink,
+      [this] { return editorOpen && editorOpen(); },
       [this] {
         return (settingsForm && settingsForm->visible()) || (hintForm && hintForm->visible());
       }});
@@ -53,13 +54,13 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
   dc.platform = &p_;
   dc.store = store_.get();
   dc.marks = &state_.marks;
-  dc.deleteItem = &n1;
-  dc.allClear = &speedButton41;
-  dc.sequenceButton = &button23;
+  dc.deleteItem = &deleteItem;
+  dc.allClear = &allClearButton;
+  dc.sequenceButton = &sequenceButton;
   // The first 86 components: the credit label up to the definition box.
   for (ui::Control* c : form.children()) {
     dc.components.push_back(c);
-    if (c == &memo21) break;
+    if (c == &definitionLines) break;
   }
   dc.confirmDelete = texts_.confirmDelete;
   dc.confirmAllClear = texts_.confirmAllClear;
@@ -69,9 +70,9 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
     const auto k = static_cast<std::size_t>(i);
     auto recallI = [this, i] { recall_->recallSlot(i); };
     letterButtons[k]->onClick = recallI;
-    hiddenButtons[k]->onClick = recallI;
-    ui::Memo& m = *memos[k];
-    m.onClick = [this, i, k] { recall_->memoClick(i, *hiddenButtons[k]); };
+    recallButtons[k]->onClick = recallI;
+    ui::Memo& m = *slotMemos[k];
+    m.onClick = [this, i, k] { recall_->memoClick(i, *recallButtons[k]); };
     m.onEnter = [this] { recall_->memoEnter(); };
     m.onMouseDown = [this, i](ui::MouseButton b) { recall_->memoMouseDown(i, b); };
     m.onMouseEnter = [this, i] { recall_->memoMouseEnter(i); };
@@ -81,25 +82,25 @@ MainForm::MainForm(platform::Platform& p, const Texts& texts, ProgramState& stat
   kb.store = store_.get();
   kb.summon = &state_.summon;
   for (int i = 1; i <= files::kSlotCount; ++i)
-    kb.slotButtons[static_cast<std::size_t>(i)] = hiddenButtons[static_cast<std::size_t>(i)].get();
-  kb.sequenceButton = &button23;
-  kb.focusSink = &button24;
+    kb.slotButtons[static_cast<std::size_t>(i)] = recallButtons[static_cast<std::size_t>(i)].get();
+  kb.sequenceButton = &sequenceButton;
+  kb.focusSink = &foldedFocusSink;
   kb.otherWindowShown = [this] { return settingsForm && settingsForm->visible(); };
   kb.saveAll = [this] { saveAll(); };
   keyboard_ = std::make_unique<recall::Keyboard>(std::move(kb));
   form.onFormKeyDown = [this](int vk) { keyboard_->formKeyDown(vk); };
   form.onFormKeyUp = [this](int vk) { keyboard_->formKeyUp(vk); };
 
-  n1.onClick = [this] { changingSlots([this] { deleteClear_->deleteSelected(); }); };
-  speedButton41.onMouseUp = [this](ui::MouseButton) {
+  deleteItem.onClick = [this] { changingSlots([this] { deleteClear_->deleteSelected(); }); };
+  allClearButton.onMouseUp = [this](ui::MouseButton) {
     changingSlots([this] { deleteClear_->allClear(); });
   };
-  timer1.onTimer = [this] { store_->endGuardWindow(); };
-  timer2.onTimer = [this] { store_->colourPass(); };
-  n3.onClick = [this] { n3Click(); };
-  speedButton1.onClick = [this] { deleteClear_->clipboardClear(); };
+  keepGuardTimer.onTimer = [this] { store_->endGuardWindow(); };
+  colourTimer.onTimer = [this] { store_->colourPass(); };
+  trayCloseItem.onClick = [this] { trayCloseClick(); };
+  cbClearButton.onClick = [this] { deleteClear_->clipboardClear(); };
   form.onClose = [this] { formClose(); };
-  button23.onClick = [this] { button23Click(); };
+  sequenceButton.onClick = [this] { sequenceButtonClick(); };
 }
 
 MainForm::~MainForm() = default;
@@ -120,86 +121,86 @@ void MainForm::buildControls() {
   form.setTopmost(true);
 
   // Creation order matters: All Clear walks the first components in this order.
-  label1.setCaption(texts_.credit);
-  label1.setBounds({206, 1, 120, 13});
-  form.addControl(label1);
+  creditLabel.setCaption(texts_.credit);
+  creditLabel.setBounds({206, 1, 120, 13});
+  form.addControl(creditLabel);
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     letterButtons[k] = std::make_unique<ui::SpeedButton>("SpeedButton" + std::to_string(20 + i));
     ui::SpeedButton& b = *letterButtons[k];
-    b.setCaption(ui::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
+    b.setCaption(text::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
     b.setBounds({inLeftColumn(i) ? 8 : 172, rowTop(i), 25, 20});
     b.setHandCursor(true);
     b.hide();
     form.addControl(b);
   }
-  speedButton41.setCaption(texts_.allClear);
-  speedButton41.setBounds({76, 4, 56, 19});
-  speedButton41.setHandCursor(true);
-  form.addControl(speedButton41);
-  speedButton1.setCaption(texts_.clipboardClear);
-  speedButton1.setBounds({138, 4, 56, 19});
-  speedButton1.hide();
-  form.addControl(speedButton1);
+  allClearButton.setCaption(texts_.allClear);
+  allClearButton.setBounds({76, 4, 56, 19});
+  allClearButton.setHandCursor(true);
+  form.addControl(allClearButton);
+  cbClearButton.setCaption(texts_.clipboardClear);
+  cbClearButton.setBounds({138, 4, 56, 19});
+  cbClearButton.hide();
+  form.addControl(cbClearButton);
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    memos[k] = std::make_unique<ui::Memo>("Memo" + std::to_string(i));
-    ui::Memo& m = *memos[k];
+    slotMemos[k] = std::make_unique<ui::Memo>("Memo" + std::to_string(i));
+    ui::Memo& m = *slotMemos[k];
     m.setBounds({inLeftColumn(i) ? 39 : 203, rowTop(i), 100, 20});
     m.setReadOnly(true);
     m.setTabStop(false);
     m.setHandCursor(true);
     m.setShowHint(true);
-    m.popupMenu = &popupMenu1;
+    m.popupMenu = &slotMenu;
     // A box that was never loaded holds a single line break, as a fresh text box does.
-    m.setText(ui::Text::fromBytes("\r\n"));
+    m.setText(text::Text::fromBytes("\r\n"));
     m.hide();
     form.addControl(m);
   }
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    hiddenButtons[k] = std::make_unique<ui::Button>("Button" + std::to_string(i));
-    hiddenButtons[k]->setCaption(
-        ui::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
-    hiddenButtons[k]->setBounds({0, 400, 25, 20});
-    hiddenButtons[k]->hide();
-    form.addControl(*hiddenButtons[k]);
+    recallButtons[k] = std::make_unique<ui::Button>("Button" + std::to_string(i));
+    recallButtons[k]->setCaption(
+        text::Text::fromBytes(std::string(1, history::SlotStore::letter(i))));
+    recallButtons[k]->setBounds({0, 400, 25, 20});
+    recallButtons[k]->hide();
+    form.addControl(*recallButtons[k]);
   }
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    checkBoxes[k] = std::make_unique<ui::CheckBox>("CheckBox" + std::to_string(i));
-    checkBoxes[k]->setBounds({inLeftColumn(i) ? 145 : 309, rowTop(i) + 2, 15, 17});
-    checkBoxes[k]->hide();
-    form.addControl(*checkBoxes[k]);
+    keepBoxes[k] = std::make_unique<ui::CheckBox>("CheckBox" + std::to_string(i));
+    keepBoxes[k]->setBounds({inLeftColumn(i) ? 145 : 309, rowTop(i) + 2, 15, 17});
+    keepBoxes[k]->hide();
+    form.addControl(*keepBoxes[k]);
   }
-  button21.setBounds({0, 400, 25, 20});
-  button21.hide();
-  form.addControl(button21);
-  button22.setCaption(ui::Text::fromBytes("T"));
-  button22.setBounds({40, 400, 25, 20});
-  form.addControl(button22);
-  memo21.hide();
-  memo21.setBounds({0, 430, 100, 50});
-  form.addControl(memo21);
-  button23.setCaption(texts_.sequenceStart);
-  button23.setBounds({8, 4, 62, 19});
-  form.addControl(button23);
-  button24.setCaption(ui::Text::fromBytes("Button24"));
-  button24.setBounds({80, 400, 60, 20});
-  form.addControl(button24);
+  spareButton.setBounds({0, 400, 25, 20});
+  spareButton.hide();
+  form.addControl(spareButton);
+  slotFocusSink.setCaption(text::Text::fromBytes("T"));
+  slotFocusSink.setBounds({40, 400, 25, 20});
+  form.addControl(slotFocusSink);
+  definitionLines.hide();
+  definitionLines.setBounds({0, 430, 100, 50});
+  form.addControl(definitionLines);
+  sequenceButton.setCaption(texts_.sequenceStart);
+  sequenceButton.setBounds({8, 4, 62, 19});
+  form.addControl(sequenceButton);
+  foldedFocusSink.setCaption(text::Text::fromBytes("Button24"));
+  foldedFocusSink.setBounds({80, 400, 60, 20});
+  form.addControl(foldedFocusSink);
 
-  n1.setCaption(texts_.menuDelete);
-  n2.setCaption(texts_.menuEdit);
-  popupMenu1.addChild(n1);
-  popupMenu1.addChild(n2);
-  popupMenu1.items = {&n1, &n2};
-  form.addControl(popupMenu1);
-  n3.setCaption(texts_.menuClose);
-  popupMenu2.addChild(n3);
-  popupMenu2.items = {&n3};
-  form.addControl(popupMenu2);
-  form.addControl(timer1);
-  form.addControl(timer2);
+  deleteItem.setCaption(texts_.menuDelete);
+  editItem.setCaption(texts_.menuEdit);
+  slotMenu.addChild(deleteItem);
+  slotMenu.addChild(editItem);
+  slotMenu.items = {&deleteItem, &editItem};
+  form.addControl(slotMenu);
+  trayCloseItem.setCaption(texts_.menuClose);
+  trayMenu.addChild(trayCloseItem);
+  trayMenu.items = {&trayCloseItem};
+  form.addControl(trayMenu);
+  form.addControl(keepGuardTimer);
+  form.addControl(colourTimer);
 }
 
 history::PanelControls MainForm::panelControls() {
@@ -207,18 +208,18 @@ history::PanelControls MainForm::panelControls() {
   c.form = &form;
   for (int i = 1; i <= files::kSlotCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    c.rows[k] = {memos[k].get(), checkBoxes[k].get(), letterButtons[k].get()};
+    c.rows[k] = {slotMemos[k].get(), keepBoxes[k].get(), letterButtons[k].get()};
   }
-  c.guardTimer = &timer1;
-  c.colourTimer = &timer2;
-  c.clipboardClear = &speedButton1;
+  c.guardTimer = &keepGuardTimer;
+  c.colourTimer = &colourTimer;
+  c.clipboardClear = &cbClearButton;
   c.definitions = &definitionFile_;
   return c;
 }
 
 void MainForm::formCreate() {
   p_.addTrayIcon(texts_.appTitle);
-  ui::Text startupText;
+  text::Text startupText;
   try {
     startupText = p_.readClipboardText();
   } catch (const platform::Error&) {
@@ -242,7 +243,7 @@ void MainForm::formCreate() {
 
   files::discardUnfinishedSaves(p_);
   definitionFile_.discardUnfinishedSave();
-  std::vector<ui::Text> parked;
+  std::vector<text::Text> parked;
   try {
     if (p_.fileExists(files::slotFileName(1))) {
       for (int i = 1; i <= files::kSlotCount; ++i)
@@ -266,7 +267,7 @@ void MainForm::formCreate() {
   for (int i = 1; i <= files::kSlotCount; ++i)
     if (!store_->isEmpty(i)) store_->showRow(i);
 
-  const std::string line0 = ui::textLine(memo21.text().bytes(), 0);
+  const std::string line0 = ui::textLine(definitionLines.text().bytes(), 0);
   if (line0.size() == 1 && line0[0] >= 'A' && line0[0] <= 'T') {
     // Restoring what the files say changes nothing to save.
     ++slotChanges_;
@@ -276,7 +277,7 @@ void MainForm::formCreate() {
 
   // A kill in the middle of moving files may have left a text only in a parked file: it comes
   // back as the newest entry (its capture saves it), before the leftovers go.
-  for (const ui::Text& t : parked)
+  for (const text::Text& t : parked)
     if (!store_->firstMatch(t)) capture_->captureText(t);
   store_->discardFileLeftovers();
 
@@ -300,7 +301,7 @@ void MainForm::formShow() {
   p_.showNoActivate(form);
 }
 
-void MainForm::n3Click() {
+void MainForm::trayCloseClick() {
   if (form.outerHeight() == 0) {
     form.setOuterHeight(history::kTitleBarHeight);
     store_->toStrip();
@@ -381,7 +382,7 @@ void MainForm::hotKey() {
     form.setBounds({std::clamp(form.left(), 0, std::max(0, room)), history::kPanelTop, form.width(),
                     form.height()});
   }
-  if (form.outerHeight() < history::kExpandedThreshold) timer2.start();
+  if (form.outerHeight() < history::kExpandedThreshold) colourTimer.start();
   if (!form.active()) {
     p_.renewClipboardListening();
     state_.summon.returnCursorPos = p_.cursorPos();
@@ -389,11 +390,11 @@ void MainForm::hotKey() {
     // replaces field contents, which must stay with the window it was started for.
     if (hintForm && hintForm->visible() && !(replaceInField && replaceInField->checked()))
       state_.insertion.insertTargetWindow = state_.summon.returnWindow;
-    p_.setCursorPos(p_.clientToScreen(button23, {0, 0}));
+    p_.setCursorPos(p_.clientToScreen(sequenceButton, {0, 0}));
   }
   if (state_.insertion.ctrlDown) state_.insertion.ctrlChord = true;
   store_->expand();
-  if (button23.enabled()) form.setFocus(&button23);
+  if (sequenceButton.enabled()) form.setFocus(&sequenceButton);
   form.setTopmost(false);
 }
 
@@ -403,12 +404,12 @@ void MainForm::trayIcon(int mouseMessage) {
     if (state_.insertion.ctrlDown) state_.insertion.ctrlChord = true;
     store_->expand();
     store_->updateClearButton();
-    timer2.start();
+    colourTimer.start();
     form.setTopmost(true);
     p_.bringApplicationToFront();
     if (renewInputHook) renewInputHook->performClick();
   } else if (mouseMessage == platform::kWmRButtonDown) {
-    p_.popupMenu(popupMenu2, at);
+    p_.popupMenu(trayMenu, at);
   }
 }
 
@@ -416,18 +417,18 @@ bool MainForm::ncLButtonDown(int hitTest) {
   if (hitTest != platform::kHtCaption) return true;
   store_->updateClearButton();
   if (store_->expanded()) {
-    form.setFocus(&button24);
+    form.setFocus(&foldedFocusSink);
     form.setTopmost(true);
     if (!p_.clipboardHasText()) store_->zeroHeight();
     store_->toStrip();
     if (settingsForm && settingsForm->visible()) p_.bringApplicationToFront();
     return false;
   }
-  if (button23.enabled()) form.setFocus(&button23);
+  if (sequenceButton.enabled()) form.setFocus(&sequenceButton);
   if (state_.insertion.ctrlDown) state_.insertion.ctrlChord = true;
   store_->expand();
   form.setTopmost(false);
-  timer2.start();
+  colourTimer.start();
   return true;
 }
 
@@ -437,7 +438,7 @@ void MainForm::ncLButtonDblClk(int hitTest) {
 
 void MainForm::powerBroadcast(int event) {
   if (event >= kPbtApmQuerySuspend && event <= kPbtApmQueryStandbyFailed)
-    timer1.stop();
+    keepGuardTimer.stop();
   else if (event >= kPbtApmResumeCritical && event <= kPbtApmResumeStandby)
     p_.renewClipboardListening();
 }
@@ -447,7 +448,7 @@ void MainForm::applicationDeactivate() {
   if (store_->expanded() && !(settingsForm && settingsForm->visible())) {
     form.setTopmost(true);
     store_->toStrip();
-    if (n1.enabled()) state_.marks.clearSelection();
+    if (deleteItem.enabled()) state_.marks.clearSelection();
   }
 }
 
@@ -470,10 +471,10 @@ void MainForm::inputEvent(const platform::InputEvent& e) {
   if (insertionDriver) insertionDriver->inputEvent(e);
 }
 
-void MainForm::button23Click() {
+void MainForm::sequenceButtonClick() {
   state_.marks.clearSelection();
-  timer2.start();
-  if (button23.caption() == texts_.sequenceStop) {
+  colourTimer.start();
+  if (sequenceButton.caption() == texts_.sequenceStop) {
     if (insertionDriver) insertionDriver->stop();
     return;
   }
@@ -482,7 +483,7 @@ void MainForm::button23Click() {
     state_.insertion.insertTargetWindow = state_.summon.returnWindow;
     state_.insertion.insertCursorPos = state_.summon.returnCursorPos;
     store_->toStrip();
-    form.setFocus(&button24);
+    form.setFocus(&foldedFocusSink);
     // Everything is on disk before the user goes on elsewhere.
     saveAll();
   }

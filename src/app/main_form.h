@@ -35,7 +35,7 @@ class MainForm : public platform::ShellEvents {
   // Window lifecycle.
   void formCreate();
   void formShow();
-  void n3Click();
+  void trayCloseClick();
   void formClose();
   void formDestroy();
 
@@ -52,7 +52,7 @@ class MainForm : public platform::ShellEvents {
   void inputEvent(const platform::InputEvent& e) override;
 
   // "連番入力" opens the settings window; "連番中止" stops the running insertion.
-  void button23Click();
+  void sequenceButtonClick();
 
   // Writes the keep state to line 0 of the definitions and the definition file, and brings the
   // slot files up to the slots. Throws on the first file that cannot be written.
@@ -62,25 +62,25 @@ class MainForm : public platform::ShellEvents {
   void changingSlots(const std::function<void()>& handler);
 
   ui::Form form{"TForm3"};
-  ui::Label label1{"Label1"};
+  ui::Label creditLabel{"Label1"};
   std::array<std::unique_ptr<ui::SpeedButton>, 21> letterButtons;  // SpeedButton21..40
-  ui::SpeedButton speedButton41{"SpeedButton41"};                  // All Clear
-  ui::SpeedButton speedButton1{"SpeedButton1"};                    // C,B Clear
-  std::array<std::unique_ptr<ui::Memo>, 21> memos;                 // Memo1..20
-  std::array<std::unique_ptr<ui::Button>, 21> hiddenButtons;       // Button1..20
-  std::array<std::unique_ptr<ui::CheckBox>, 21> checkBoxes;        // CheckBox1..20
-  ui::Button button21{"Button21"};
-  ui::Button button22{"Button22"};  // focus sink for the slot text boxes
-  ui::Memo memo21{"Memo21"};        // the definition file's lines
-  ui::Button button23{"Button23"};  // 連番入力
-  ui::Button button24{"Button24"};  // focus sink while the panel is folded
-  ui::PopupMenu popupMenu1{"PopupMenu1"};
-  ui::MenuItem n1{"N1"};
-  ui::MenuItem n2{"N2"};
-  ui::PopupMenu popupMenu2{"PopupMenu2"};
-  ui::MenuItem n3{"N3"};
-  ui::Timer timer1{"Timer1", 500};
-  ui::Timer timer2{"Timer2", 50};
+  ui::SpeedButton allClearButton{"SpeedButton41"};                 // All Clear
+  ui::SpeedButton cbClearButton{"SpeedButton1"};                   // C,B Clear
+  std::array<std::unique_ptr<ui::Memo>, 21> slotMemos;             // Memo1..20
+  std::array<std::unique_ptr<ui::Button>, 21> recallButtons;       // Button1..20
+  std::array<std::unique_ptr<ui::CheckBox>, 21> keepBoxes;         // CheckBox1..20
+  ui::Button spareButton{"Button21"};
+  ui::Button slotFocusSink{"Button22"};    // focus sink for the slot text boxes
+  ui::Memo definitionLines{"Memo21"};      // the definition file's lines
+  ui::Button sequenceButton{"Button23"};   // 連番入力
+  ui::Button foldedFocusSink{"Button24"};  // focus sink while the panel is folded
+  ui::PopupMenu slotMenu{"PopupMenu1"};
+  ui::MenuItem deleteItem{"N1"};
+  ui::MenuItem editItem{"N2"};
+  ui::PopupMenu trayMenu{"PopupMenu2"};
+  ui::MenuItem trayCloseItem{"N3"};
+  ui::Timer keepGuardTimer{"Timer1", 500};
+  ui::Timer colourTimer{"Timer2", 50};
 
   history::SlotStore& store() { return *store_; }
   files::DefinitionFile& definitionFile() { return definitionFile_; }
@@ -105,7 +105,7 @@ class MainForm : public platform::ShellEvents {
   platform::Platform& p_;
   const Texts& texts_;
   ProgramState& state_;
-  files::DefinitionFile definitionFile_{p_, memo21};
+  files::DefinitionFile definitionFile_{p_, definitionLines};
   std::unique_ptr<history::SlotStore> store_;
   std::unique_ptr<history::Capture> capture_;
   std::unique_ptr<history::KeepMarks> keepMarks_;

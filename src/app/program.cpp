@@ -22,8 +22,8 @@ bool Program::start() {
   hint_ = std::make_unique<sequence::HintForm>(p_);
   main_->settingsForm = &settings_->form;
   main_->hintForm = &hint_->form;
-  main_->replaceInField = &settings_->checkBox5;
-  main_->renewInputHook = &settings_->speedButton3;
+  main_->replaceInField = &settings_->replaceBox;
+  main_->renewInputHook = &settings_->renewHookButton;
   wireSequenceInsertion();
   connectEditor();
   p_.realize(main_->form);
@@ -44,43 +44,43 @@ bool Program::start() {
 void Program::wireSequenceInsertion() {
   sequence::SettingsForm& s = *settings_;
   s.panel = &main_->form;
-  s.panelDelete = &main_->n1;
-  s.panelEdit = &main_->n2;
+  s.panelDelete = &main_->deleteItem;
+  s.panelEdit = &main_->editItem;
   sequence::InsertionDriver::Controls c;
-  c.replaceWarning = p_.fromUtf8(
+  c.replaceWarning = p_.encode(
       "　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
       "要注意：テキストボックス以外で使用すると全て削除されます。\r\n\r\n"
       "　　　　　よろしいですか？");
   c.settings = &s.form;
-  c.prefix = &s.edit1;
-  c.kinds = &s.comboBox2;
-  c.start = &s.comboBox1;
-  c.end = &s.edit2;
-  c.suffix = &s.edit3;
-  c.continuous = &s.checkBox1;
-  c.repeat = &s.checkBox2;
-  c.lineBreak = &s.checkBox3;
-  c.anyCursor = &s.checkBox4;
-  c.replace = &s.checkBox5;
-  c.anyWindow = &s.checkBox6;
-  c.cooldown = &s.timer1;
-  c.paste = &s.timer2;
-  c.renewal = &s.timer3;
+  c.prefix = &s.prefixEdit;
+  c.kinds = &s.kindCombo;
+  c.start = &s.startCombo;
+  c.end = &s.endEdit;
+  c.suffix = &s.suffixEdit;
+  c.continuous = &s.continuousBox;
+  c.repeat = &s.repeatBox;
+  c.lineBreak = &s.lineBreakBox;
+  c.anyCursor = &s.anyCursorBox;
+  c.replace = &s.replaceBox;
+  c.anyWindow = &s.anyWindowBox;
+  c.cooldown = &s.cooldownTimer;
+  c.paste = &s.pasteTimer;
+  c.renewal = &s.hookRenewalTimer;
   c.hint = hint_.get();
   c.panel = &main_->form;
-  c.sequenceButton = &main_->button23;
-  c.deleteItem = &main_->n1;
-  c.editItem = &main_->n2;
+  c.sequenceButton = &main_->sequenceButton;
+  c.deleteItem = &main_->deleteItem;
+  c.editItem = &main_->editItem;
   c.startCaption = texts_.sequenceStart;
   c.stopCaption = texts_.sequenceStop;
   driver_ = std::make_unique<sequence::InsertionDriver>(p_, state_.insertion, std::move(c));
 
   sequence::InsertionDriver& d = *driver_;
-  s.button1.onClick = [&d] { d.button1Click(); };
-  s.timer1.onTimer = [&d] { d.timer1Timer(); };
-  s.timer2.onTimer = [&d] { d.timer2Timer(); };
-  s.timer3.onTimer = [&d] { d.timer3Timer(); };
-  s.speedButton3.onClick = [&d] { d.timer3Timer(); };
+  s.startButton.onClick = [&d] { d.startClick(); };
+  s.cooldownTimer.onTimer = [&d] { d.cooldownEnded(); };
+  s.pasteTimer.onTimer = [&d] { d.sendPaste(); };
+  s.hookRenewalTimer.onTimer = [&d] { d.renewHook(); };
+  s.renewHookButton.onClick = [&d] { d.renewHook(); };
   main_->sequenceSettings = settings_.get();
   main_->insertionDriver = driver_.get();
 }
@@ -92,19 +92,19 @@ void Program::connectEditor() {
   c.platform = &p_;
   c.store = &m.store();
   c.marks = &state_.marks;
-  c.interlocked = {&m.button23, &m.speedButton41, &m.n1, &m.n2};
-  c.deleteItem = &m.n1;
-  c.editItem = &m.n2;
+  c.interlocked = {&m.sequenceButton, &m.allClearButton, &m.deleteItem, &m.editItem};
+  c.deleteItem = &m.deleteItem;
+  c.editItem = &m.editItem;
   c.window = &s.form;
-  c.panel = &s.panel2;
-  c.memo = &s.memo22;
+  c.panel = &s.slotEditorPanel;
+  c.memo = &s.slotEditorMemo;
   c.saveAll = [&m] { m.saveAll(); };
-  c.captionPrefix = p_.text("Kolvex20:編集");
-  c.emptiedMessage = p_.fromUtf8(
+  c.captionPrefix = p_.fromUtf8("Kolvex20:編集");
+  c.emptiedMessage = p_.encode(
       "編集で全ての文字列が削除されました\r\n\r\n登録内容の削除は編集モードではできません");
-  c.confirmClose = p_.fromUtf8("編集を終了しますか？");
+  c.confirmClose = p_.encode("編集を終了しますか？");
   editor_ = std::make_unique<recall::SlotEditor>(std::move(c));
-  m.n2.onClick = [this] { editor_->n2Click(); };
+  m.editItem.onClick = [this] { editor_->editItemClick(); };
   // A recall during editing must leave the edit target alone.
   m.editorOpen = [this] { return editor_->isOpen(); };
   s.editorCloseQuery = [this] { return editor_->formCloseQuery(); };

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "ui/text.h"
+#include "text/text.h"
 
 namespace app {
 
@@ -14,18 +14,18 @@ struct Texts {
 
   std::string appTitle;         // Kolvex20
   std::string alreadyRunning;   // Kolvex20は起動中です
-  ui::Text fullColon;           // ：
-  ui::Text sequenceStart;       // 連番入力
-  ui::Text sequenceStop;        // 連番中止
-  ui::Text allClear;            // All Clear
-  ui::Text clipboardClear;      // C,B Clear
-  ui::Text menuDelete;          // 削除
-  ui::Text menuEdit;            // 編集
-  ui::Text menuClose;           // 閉じる
+  text::Text fullColon;         // ：
+  text::Text sequenceStart;     // 連番入力
+  text::Text sequenceStop;      // 連番中止
+  text::Text allClear;          // All Clear
+  text::Text clipboardClear;    // C,B Clear
+  text::Text menuDelete;        // 削除
+  text::Text menuEdit;          // 編集
+  text::Text menuClose;         // 閉じる
   std::string confirmDelete;    // 選択のテキストボックスを削除しますか？
   std::string confirmAllClear;  // クリップボード履歴を全て削除しますか？
   std::string panelFont;        // ＭＳ Ｐゴシック
-  ui::Text credit;              // author-credit label
+  text::Text credit;            // author-credit label
 };
 
 }  // namespace app

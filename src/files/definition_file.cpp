@@ -27,7 +27,7 @@ void DefinitionFile::saveKeepLine(const std::string& letter, bool everything) {
   if (unread_ && !everything) return;
   if (!current()) return;
   if (!everything && keepLineOnDisk_ == letter) return;
-  buffer_.setText(ui::Text::fromBytes(ui::replaceTextLine(buffer_.text().bytes(), 0, letter)));
+  buffer_.setText(text::Text::fromBytes(ui::replaceTextLine(buffer_.text().bytes(), 0, letter)));
   write();
 }
 
@@ -37,8 +37,8 @@ void DefinitionFile::save() {
 }
 
 platform::Error DefinitionFile::unreadable() const {
-  return platform::Error(p_.fromUtf8("ファイル ") + kDefinitionFile +
-                         p_.fromUtf8(" を読み込むことができません"));
+  return platform::Error(p_.encode("ファイル ") + kDefinitionFile +
+                         p_.encode(" を読み込むことができません"));
 }
 
 void DefinitionFile::discardUnfinishedSave() {

@@ -1,6 +1,6 @@
 // Kolvex20.ini, the definition file: line 0 the keep state, lines 1..10 the sequence definitions.
-// Its lines live in the main window's hidden buffer (Memo21) from start to exit; this is the one
-// place that reads the file into the buffer and writes the buffer back.
+// Its lines live in the main window's hidden buffer (definitionLines) from start to exit; this is
+// the one place that reads the file into the buffer and writes the buffer back.
 #pragma once
 
 #include <optional>

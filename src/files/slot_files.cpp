@@ -24,7 +24,7 @@ std::string normalizeLoadedText(std::string bytes, const platform::Platform& p) 
 bool loadBox(platform::Platform& p, std::string_view fileName, ui::TextBox& box) {
   std::optional<std::string> bytes = p.readFile(fileName);
   if (!bytes) return false;
-  box.setText(ui::Text::fromBytes(normalizeLineBreaks(std::move(*bytes), leadBytes(p))));
+  box.setText(text::Text::fromBytes(normalizeLineBreaks(std::move(*bytes), leadBytes(p))));
   return true;
 }
 

@@ -24,14 +24,14 @@ void Capture::clipboardRead(const platform::ClipboardRead& read) {
       break;
     case Outcome::Held:
       foldToStripFromZero();
-      store_.form().setCaption(p_.text("クリップボードを開くことができません"));
+      store_.form().setCaption(p_.fromUtf8("クリップボードを開くことができません"));
       break;
     case Outcome::Failed:
       break;
   }
 }
 
-void Capture::captureText(const ui::Text& t) {
+void Capture::captureText(const text::Text& t) {
   store_.controls().clipboardClear->setVisible(!t.empty());
 
   sawInsertionValue_ = isInsertionValue_ && isInsertionValue_();
@@ -53,7 +53,7 @@ void Capture::captureText(const ui::Text& t) {
   }
 }
 
-void Capture::process(const ui::Text& t) {
+void Capture::process(const text::Text& t) {
   ui::Form& f = store_.form();
   if (t.empty()) {
     f.setCaption({});

@@ -25,12 +25,12 @@ class Capture {
   // takes the keyboard); a text its program never handed over leaves everything as it was.
   void clipboardRead(const platform::ClipboardRead& read);
   // The handling of a clipboard text t already read (the start-up text, for one).
-  void captureText(const ui::Text& t);
+  void captureText(const text::Text& t);
   // The clipboard's text, when captured last, was the sequence insertion's own value.
   bool sawInsertionValue() const { return sawInsertionValue_; }
 
  private:
-  void process(const ui::Text& t);
+  void process(const text::Text& t);
   void foldToStripFromZero();
 
   platform::Platform& p_;

@@ -15,7 +15,7 @@ std::size_t k(int i) {
 
 // Equal texts: the ends are compared first, where texts of the same length most often differ
 // (a log's last line, a counter at the end).
-bool sameContent(const ui::Text& a, const ui::Text& b) {
+bool sameContent(const text::Text& a, const text::Text& b) {
   const std::string& x = a.bytes();
   const std::string& y = b.bytes();
   if (x.size() != y.size()) return false;
@@ -46,23 +46,23 @@ SlotFileSync::Loaded SlotFileSync::load(int i) const {
   std::string text = files::normalizeLoadedText(std::move(*bytes), p_);
   // Normalising only ever adds (line breaks) or cuts (at a zero byte): the same length means
   // the same bytes.
-  if (text.size() != onDisk) return {Found::Text, ui::Text::fromBytes(std::move(text)), false};
+  if (text.size() != onDisk) return {Found::Text, text::Text::fromBytes(std::move(text)), false};
   if (text.empty()) return {Found::Text, {}};
   // A file as the program writes it may have its exact form beside it; its bytes are hashed
   // only when the slot has any.
   bool any = false;
   for (const std::string& name : p_.listFiles(files::companionPrefix(i)))
     any = any || files::companionHash(i, name).has_value();
-  if (!any) return {Found::Text, ui::Text::fromBytes(std::move(text))};
+  if (!any) return {Found::Text, text::Text::fromBytes(std::move(text))};
   const std::optional<std::string> companion =
       p_.readFile(files::companionName(i, files::bytesHash(text)));
   if (companion)
     if (std::optional<std::string> exact = files::companionExact(*companion, text))
       return {Found::Text, p_.fromBytesAndUnicode(std::move(text), *exact)};
-  return {Found::Text, ui::Text::fromBytes(std::move(text))};
+  return {Found::Text, text::Text::fromBytes(std::move(text))};
 }
 
-void SlotFileSync::noteLoaded(int i, const ui::Text& t, bool asOnDisk) {
+void SlotFileSync::noteLoaded(int i, const text::Text& t, bool asOnDisk) {
   FileState& f = at(Source::slotFile(i));
   f = {};
   f.held = t;
@@ -73,15 +73,15 @@ void SlotFileSync::noteLoaded(int i, const ui::Text& t, bool asOnDisk) {
   }
 }
 
-void SlotFileSync::noteUnreadable(int i, const ui::Text& placeholder) {
+void SlotFileSync::noteUnreadable(int i, const text::Text& placeholder) {
   FileState& f = at(Source::slotFile(i));
   f = {};
   f.unread = true;
   f.placeholder = placeholder;
 }
 
-std::vector<ui::Text> SlotFileSync::parkedTexts() const {
-  std::vector<ui::Text> texts;
+std::vector<text::Text> SlotFileSync::parkedTexts() const {
+  std::vector<text::Text> texts;
   for (int i = 1; i <= kSlots; ++i) {
     if (p_.fileExists(goneMark(i))) continue;
     std::optional<std::string> bytes = p_.readFile(parkName(i));
@@ -90,7 +90,7 @@ std::vector<ui::Text> SlotFileSync::parkedTexts() const {
       std::optional<std::string> exact;
       if (companion) exact = files::companionExact(*companion, *bytes);
       texts.push_back(exact ? p_.fromBytesAndUnicode(std::move(*bytes), *exact)
-                            : ui::Text::fromBytes(std::move(*bytes)));
+                            : text::Text::fromBytes(std::move(*bytes)));
     }
   }
   return texts;
@@ -146,7 +146,7 @@ bool SlotFileSync::pending(const Texts& texts) const {
 bool SlotFileSync::changes(const Texts& texts, Plan& plan) const {
   bool any = false;
   for (int i = 1; i <= kSlots; ++i) {
-    const ui::Text& t = texts(i);
+    const text::Text& t = texts(i);
     const FileState& f = at(Source::slotFile(i));
     // What a slot whose file could not be read at start shows is no text: it is written to no
     // file, also when a shift has moved it to another slot.
@@ -174,7 +174,7 @@ void SlotFileSync::chooseSources(const Texts& texts, Plan& plan) const {
     return false;
   };
   for (int i = 1; i <= kSlots; ++i) {
-    const ui::Text& t = texts(i);
+    const text::Text& t = texts(i);
     if (!plan.pending[k(i)] || t.empty()) continue;
     auto take = [&](Source file, bool sameOnly) {
       const FileState& f = at(file);
@@ -201,8 +201,8 @@ void SlotFileSync::park(int i) {
   FileState& f = at(Source::slotFile(i));
   FileState& parked = at(Source::park(i));
   if (p_.fileExists(goneMark(i)) && !p_.removeFile(goneMark(i)))
-    throw platform::FileError(p_.fromUtf8("ファイル ") + goneMark(i) +
-                              p_.fromUtf8(" を削除できません"));
+    throw platform::FileError(p_.encode("ファイル ") + goneMark(i) +
+                              p_.encode(" を削除できません"));
   const bool links = p_.linksFiles();
   // The companion first, and never moved away: whenever a file holds the bytes, their exact
   // form is beside it (companions are few, and small beside the bytes).
@@ -238,7 +238,7 @@ void SlotFileSync::removeParks(const Plan& plan) {
   }
 }
 
-void SlotFileSync::apply(int i, const ui::Text& t, Source source) {
+void SlotFileSync::apply(int i, const text::Text& t, Source source) {
   FileState& f = at(Source::slotFile(i));
   FileState* from = source.from == Source::From::Memory ? nullptr : &at(source);
   // A park has one slot to go to, and without links every source is renamed into place.

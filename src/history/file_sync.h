@@ -15,7 +15,7 @@
 
 #include "files/slot_files.h"
 #include "platform/platform.h"
-#include "ui/text.h"
+#include "text/text.h"
 
 namespace history {
 
@@ -36,25 +36,25 @@ class SlotFileSync {
   enum class Found { Missing, Unreadable, Text };
   struct Loaded {
     Found found = Found::Missing;
-    ui::Text text;
+    text::Text text;
     // The file holds exactly the text (one whose line breaks were put right does not).
     bool asOnDisk = true;
   };
   // Reads slot i's file and its companion at start.
   Loaded load(int i) const;
   // The slot's text is now `t`, read from its file; asOnDisk when the file holds exactly it.
-  void noteLoaded(int i, const ui::Text& t, bool asOnDisk);
+  void noteLoaded(int i, const text::Text& t, bool asOnDisk);
   // The file exists but could not be read: it is never written while the slot still holds
   // `placeholder`, the text it kept at start, so the history in it is not destroyed.
-  void noteUnreadable(int i, const ui::Text& placeholder);
+  void noteUnreadable(int i, const text::Text& placeholder);
   // Texts a kill left parked in the middle of a rotation (start-up); each may be the only copy
   // of a text. A park that a save had finished with but could not remove is not among them.
-  std::vector<ui::Text> parkedTexts() const;
+  std::vector<text::Text> parkedTexts() const;
   // Removes parked files, and companions that no slot file has a use for (start-up; all of them
   // at first start).
   void discardLeftovers();
 
-  using Texts = std::function<const ui::Text&(int)>;
+  using Texts = std::function<const text::Text&(int)>;
   // Every slot file comes to hold its slot's text, in order A..T where nothing moved; throws
   // platform::Error at the first file that cannot be written (the ones done stay done), or with
   // keepGoing after trying every other file. A text that has not reached its slot's file is
@@ -63,7 +63,7 @@ class SlotFileSync {
   // A file removed behind the program's back is written again at the next sync.
   void noteRemovedFiles();
   // Slot i's file is known to hold t.
-  bool holds(int i, const ui::Text& t) const {
+  bool holds(int i, const text::Text& t) const {
     const FileState& f = at(Source::slotFile(i));
     return f.known && f.held.sameAs(t);
   }
@@ -73,12 +73,12 @@ class SlotFileSync {
  private:
   // What one file (a slot's or a park) and its companion hold.
   struct FileState {
-    ui::Text held;
+    text::Text held;
     bool known = false;      // the file is there and holds `held`
     std::string companion;   // its name, while there is one
     std::uint64_t hash = 0;  // of the bytes, while there is a companion
     bool unread = false;     // a slot file that could not be read at start
-    ui::Text placeholder;
+    text::Text placeholder;
   };
   // One save: which slots change and where each one's text comes from.
   struct Plan {
@@ -94,7 +94,7 @@ class SlotFileSync {
 
   // A slot still to be written, or one whose write failed, takes its text from this file.
   bool taken(const Plan& plan, Source file) const;
-  void apply(int i, const ui::Text& t, Source source);
+  void apply(int i, const text::Text& t, Source source);
   void park(int i);
   // Parks no slot takes its text from any more.
   void removeParks(const Plan& plan);

@@ -37,7 +37,7 @@ void KeepMarks::release(int i) {
 
 // Moves the text of i up to the first unkept slot before it, which becomes kept.
 void KeepMarks::keep(int i) {
-  const ui::Text t = store_.text(i);
+  const text::Text t = store_.text(i);
   store_.setText(i, store_.text(i - 1));
   for (int m = i - 1; m >= 2; --m)
     if (!store_.checked(m)) store_.setText(m, store_.text(m - 1));

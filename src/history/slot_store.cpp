@@ -6,7 +6,7 @@
 
 namespace history {
 
-SlotStore::SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, ui::Text fullColon)
+SlotStore::SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, text::Text fullColon)
     : p_(p), c_(c), marks_(marks), fullColon_(std::move(fullColon)), files_(p) {}
 
 void SlotStore::showRow(int i) {
@@ -40,15 +40,15 @@ void SlotStore::hideRow(int i) {
   row(i).letter->hide();
 }
 
-int SlotStore::firstMatch(const ui::Text& t) const {
+int SlotStore::firstMatch(const text::Text& t) const {
   if (t.empty()) return 0;
   for (int i = 1; i <= files::kSlotCount; ++i)
     if (text(i) == t) return i;
   return 0;
 }
 
-ui::Text SlotStore::clipboardCaption(int i, const ui::Text& t) const {
-  const ui::Text letterText = ui::Text::fromBytes(std::string(1, letter(i)));
+text::Text SlotStore::clipboardCaption(int i, const text::Text& t) const {
+  const text::Text letterText = text::Text::fromBytes(std::string(1, letter(i)));
   return p_.join({&letterText, &fullColon_, &t});
 }
 
@@ -82,7 +82,7 @@ bool SlotStore::loadSlot(int i) {
 }
 
 void SlotStore::syncFiles(bool keepGoing) {
-  files_.sync([this](int i) -> const ui::Text& { return text(i); }, keepGoing);
+  files_.sync([this](int i) -> const text::Text& { return text(i); }, keepGoing);
   if (c_.definitions) c_.definitions->saveKeepLine(keepStateLetter(), false);
 }
 
@@ -95,7 +95,7 @@ void SlotStore::syncAllFiles(bool keepGoing) {
     failed = std::current_exception();
   }
   files_.noteRemovedFiles();
-  files_.sync([this](int i) -> const ui::Text& { return text(i); }, keepGoing);
+  files_.sync([this](int i) -> const text::Text& { return text(i); }, keepGoing);
   if (failed) std::rethrow_exception(failed);
 }
 
@@ -117,7 +117,7 @@ bool SlotStore::saveChanges(bool all) {
 void SlotStore::tellSaveFailure(const platform::Error& e) {
   if (failureTold_) return;
   failureTold_ = true;
-  p_.setUnsavedReason(p_.fromUtf8("履歴の変更をまだ保存できていません"));
+  p_.setUnsavedReason(p_.encode("履歴の変更をまだ保存できていません"));
   p_.showError(e.what());
 }
 
@@ -142,7 +142,7 @@ void SlotStore::colourPass() {
   // Another program's copy still on its way (a source that renders late, a clipboard held) is
   // not waited for: the pass leaves caption and clipboard to its capture. One read serves the
   // whole pass: nothing else runs on this thread meanwhile.
-  const ui::Text c = p_.clipboardReadPending() ? ui::Text{} : p_.readClipboardText();
+  const text::Text c = p_.clipboardReadPending() ? text::Text{} : p_.readClipboardText();
   for (int i = 1; i <= files::kSlotCount; ++i) {
     if (checked(i) && !isEmpty(i)) memo(i).setColor(c == text(i) ? kMatchColour : kKeptColour);
   }

@@ -42,19 +42,19 @@ struct SlotRow {
 struct PanelControls {
   ui::Form* form = nullptr;
   std::array<SlotRow, files::kSlotCount + 1> rows{};  // 1..20
-  ui::Timer* guardTimer = nullptr;                    // Timer1
-  ui::Timer* colourTimer = nullptr;                   // Timer2
+  ui::Timer* guardTimer = nullptr;
+  ui::Timer* colourTimer = nullptr;
   ui::SpeedButton* clipboardClear = nullptr;
   files::DefinitionFile* definitions = nullptr;  // line 0 holds the keep state
 };
 
 class SlotStore {
  public:
-  SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, ui::Text fullColon);
+  SlotStore(platform::Platform& p, PanelControls c, SlotMarks& marks, text::Text fullColon);
 
   // A slot's text moves and is copied only whole, exact form included.
-  const ui::Text& text(int i) const { return row(i).memo->text(); }
-  void setText(int i, ui::Text t) { row(i).memo->setText(std::move(t)); }
+  const text::Text& text(int i) const { return row(i).memo->text(); }
+  void setText(int i, text::Text t) { row(i).memo->setText(std::move(t)); }
   void clearText(int i) { row(i).memo->clear(); }
   bool isEmpty(int i) const { return text(i).empty(); }
   ui::CheckBox& box(int i) const { return *row(i).check; }
@@ -66,7 +66,7 @@ class SlotStore {
     return c.size() == 1 && c[0] == letter(i);
   }
   void setKeepLetter(int i, bool present) {
-    box(i).setCaption(present ? ui::Text::fromBytes(std::string(1, letter(i))) : ui::Text());
+    box(i).setCaption(present ? text::Text::fromBytes(std::string(1, letter(i))) : text::Text());
   }
 
   void showRow(int i);
@@ -81,9 +81,9 @@ class SlotStore {
   int followedEntry(int i) const { return followed_[static_cast<std::size_t>(i)]; }
 
   // First slot, A..T, whose text equals t; 0 when none does.
-  int firstMatch(const ui::Text& t) const;
+  int firstMatch(const text::Text& t) const;
   // The caption naming slot i as holder of the clipboard text t: "A：" + t.
-  ui::Text clipboardCaption(int i, const ui::Text& t) const;
+  text::Text clipboardCaption(int i, const text::Text& t) const;
   // Letter of the highest checked slot, T down to A; empty when none is checked.
   std::string keepStateLetter() const;
 
@@ -100,7 +100,7 @@ class SlotStore {
   bool holdingPanelDown() const { return holdingPanelDown_; }
   // Whether a clipboard text that no slot holds is the program's own leftover (a sequence run's
   // last value), which the colour pass takes off the clipboard. Any other text stays there.
-  std::function<bool(const ui::Text&)> isOwnLeftover;
+  std::function<bool(const text::Text&)> isOwnLeftover;
   ui::Form& form() const { return *c_.form; }
   const PanelControls& controls() const { return c_; }
 
@@ -113,7 +113,7 @@ class SlotStore {
   // read, and then the file is not written while the slot keeps the text it has now.
   bool loadSlot(int i);
   // Texts a kill left in the middle of moving files, and the removal of such leftovers.
-  std::vector<ui::Text> parkedTexts() const { return files_.parkedTexts(); }
+  std::vector<text::Text> parkedTexts() const { return files_.parkedTexts(); }
   void discardFileLeftovers() { files_.discardLeftovers(); }
   // Every slot file comes to hold its slot's text, and line 0 of the definition file the keep
   // state (written when it changed); moved texts are linked into place. Throws at the first file
@@ -129,9 +129,9 @@ class SlotStore {
   void tellSaveFailure(const platform::Error& e);
   // Hides the rows of empty slots (unchecking them) and sets the height.
   void updateSlotRows();
-  // Timer2: colours every text box and names the clipboard slot in the caption.
+  // The colour pass: colours every text box and names the clipboard slot in the caption.
   void colourPass();
-  // Timer1: the keep guard window is over.
+  // The keep guard window is over.
   void endGuardWindow();
 
  private:
@@ -140,7 +140,7 @@ class SlotStore {
   platform::Platform& p_;
   PanelControls c_;
   SlotMarks& marks_;
-  ui::Text fullColon_;
+  text::Text fullColon_;
   SlotFileSync files_;
   bool holdingPanelDown_ = false;
   std::array<int, files::kSlotCount + 1> followed_{};

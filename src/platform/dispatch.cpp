@@ -12,7 +12,7 @@ void runHandler(Platform& p, const std::function<void()>& handler) {
     p.showError(e.what());
   } catch (const std::bad_alloc&) {
     // A clipboard text too large to hold must not end the program.
-    p.showError(p.fromUtf8("メモリが不足しています"));
+    p.showError(p.encode("メモリが不足しています"));
   } catch (const std::exception& e) {
     p.showError(e.what());
   }

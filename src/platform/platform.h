@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/text.h"
+#include "text/text.h"
 
 namespace ui {
 class Control;
@@ -75,7 +75,7 @@ struct ClipboardRead {
              // or timed out): nothing is known of the content
   };
   Outcome outcome = Outcome::Text;
-  ui::Text text;
+  text::Text text;
 };
 
 // Messages the desktop sends to the main window.
@@ -174,18 +174,15 @@ struct ClipboardFormats {
 // in code page 932 are kept exactly (codes that do not survive a trip through Unicode
 // included); a Unicode text becomes its bytes plus its exact form; the keyboard layout of the
 // moment (which the system's derived formats follow) never matters.
-ui::Text clipboardText(const ClipboardFormats& f, const ui::TextCodec& codec);
+text::Text clipboardText(const ClipboardFormats& f, const text::TextCodec& codec);
 
 // The program's own words are in code page 932 whatever the system's code page is.
-class Platform : public ui::TextCodec {
+class Platform : public text::TextCodec {
  public:
   ~Platform() override = default;
 
   // --- code page ---
-  // A UTF-8 constant in code page 932.
-  virtual std::string fromUtf8(std::string_view utf8) const { return encode(utf8); }
-  // The same as a text of the widget model.
-  ui::Text text(std::string_view utf8) const { return fromUnicode(utf8); }
+  // The program's texts are made with fromUtf8, the bytes of a constant with encode.
   // First byte of a double-byte character of code page 932.
   virtual bool isLeadByte(unsigned char byte) const = 0;
 
@@ -238,7 +235,7 @@ class Platform : public ui::TextCodec {
   // Of a copying program's formats only the one that says its text best is asked for: its
   // Unicode text, or its bytes when it put those first (with its own Unicode text beside them
   // only when it put one there too), so a source that renders late renders once.
-  virtual ui::Text readClipboardText() = 0;
+  virtual text::Text readClipboardText() = 0;
   // Whether the clipboard holds a text (not marked private), asked without reading it where the
   // system can tell.
   virtual bool clipboardHasText() = 0;
@@ -248,11 +245,11 @@ class Platform : public ui::TextCodec {
   // CF_TEXT (the bytes), CF_UNICODETEXT (the exact text) and CF_LOCALE (a code page 932
   // locale), so every program pastes the exact text, whatever the keyboard layout; reading it
   // back gives the same text.
-  virtual void writeClipboardText(const ui::Text& text) = 0;
+  virtual void writeClipboardText(const text::Text& text) = 0;
   // The same for a text that is on the clipboard only to be pasted at once (a value of a
   // sequence run), marked so that Windows' clipboard history and cloud clipboard leave it out.
   // The marks are the program's own: reading it back gives the text all the same.
-  virtual void writePasteText(const ui::Text& text) = 0;
+  virtual void writePasteText(const text::Text& text) = 0;
   virtual void clearClipboard() = 0;
   // Clipboard change notifications to the main form; starting delivers one notification at once.
   virtual void startClipboardListening() = 0;

@@ -18,18 +18,18 @@ class DeleteClear {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
     history::SlotMarks* marks = nullptr;
-    ui::MenuItem* deleteItem = nullptr;    // N1
-    ui::SpeedButton* allClear = nullptr;   // SpeedButton41
-    ui::Button* sequenceButton = nullptr;  // Button23
+    ui::MenuItem* deleteItem = nullptr;
+    ui::SpeedButton* allClear = nullptr;
+    ui::Button* sequenceButton = nullptr;
     std::vector<ui::Control*> components;  // the panel's first components, in creation order
     std::string confirmDelete;
     std::string confirmAllClear;
   };
   explicit DeleteClear(Context c) : c_(std::move(c)) {}
 
-  void deleteSelected();  // N1Click
-  void allClear();        // SpeedButton41MouseUp, any button
-  void clipboardClear();  // SpeedButton1Click
+  void deleteSelected();
+  void allClear();  // any mouse button
+  void clipboardClear();
 
  private:
   Context c_;

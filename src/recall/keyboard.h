@@ -23,8 +23,8 @@ class Keyboard {
     history::SlotStore* store = nullptr;
     SummonOrigin* summon = nullptr;
     std::array<ui::Button*, files::kSlotCount + 1> slotButtons{};  // Button1..20, recall slot i
-    ui::Button* sequenceButton = nullptr;                          // Button23
-    ui::Button* focusSink = nullptr;                               // Button24
+    ui::Button* sequenceButton = nullptr;
+    ui::Button* focusSink = nullptr;
     // The settings or editor window (TForm1) is shown.
     std::function<bool()> otherWindowShown;
     // Keep state into line 0, the definition file, the slot files T down to A; throws on the

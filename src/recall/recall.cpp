@@ -5,7 +5,7 @@ namespace recall {
 void Recall::recallSlot(int i) {
   history::SlotStore& s = *c_.store;
   c_.platform->writeClipboardText(s.text(i));
-  const ui::Text back = c_.platform->readClipboardText();
+  const text::Text back = c_.platform->readClipboardText();
   s.form().setCaption(s.clipboardCaption(i, back));
   if (!(c_.editorOpen && c_.editorOpen())) c_.marks->clearSelection();
   s.requestColourPass();

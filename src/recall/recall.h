@@ -18,7 +18,7 @@ class Recall {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
     history::SlotMarks* marks = nullptr;
-    ui::Button* focusSink = nullptr;  // Button22
+    ui::Button* focusSink = nullptr;
     // The slot editor is open: recalls leave the selection alone.
     std::function<bool()> editorOpen;
     // The settings window or the hint window is shown: right presses select nothing.

@@ -9,7 +9,7 @@ void SlotEditor::setInterlocked(bool enabled) {
     c_.store->box(i).setEnabled(enabled);
 }
 
-void SlotEditor::n2Click() {
+void SlotEditor::editItemClick() {
   history::SlotStore& s = *c_.store;
   ui::Form& panelForm = s.form();
   setInterlocked(false);
@@ -32,7 +32,7 @@ void SlotEditor::n2Click() {
   c_.memo->clear();
   for (int i = 1; i <= files::kSlotCount; ++i) {
     if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
-    w.setCaption(ui::Text::fromBytes(c_.captionPrefix.bytes() + history::SlotStore::letter(i)));
+    w.setCaption(text::Text::fromBytes(c_.captionPrefix.bytes() + history::SlotStore::letter(i)));
     c_.memo->setText(s.text(i));
   }
   w.show();
@@ -51,7 +51,7 @@ void SlotEditor::formClose() {
   if (isOpen()) {
     history::SlotStore& s = *c_.store;
     platform::Platform& p = *c_.platform;
-    const ui::Text edited = c_.memo->text();
+    const text::Text edited = c_.memo->text();
     // The capture runs inside this write and stores the text unless a slot already holds it; in
     // a full store it moves the texts first, the one under edit among them, so the edited text
     // goes where that entry went (nowhere if the move dropped it: the capture stored it in T).
@@ -61,7 +61,7 @@ void SlotEditor::formClose() {
       if (c_.marks->slotSelection[static_cast<std::size_t>(i)] != 1) continue;
       const int at = s.followedEntry(i);
       if (at == 0) continue;
-      const ui::Text back = p.readClipboardText();
+      const text::Text back = p.readClipboardText();
       s.form().setCaption(s.clipboardCaption(at, back));
       s.setText(at, edited);
     }

@@ -1,5 +1,5 @@
 // The slot editor: "編集" in a slot's popup menu opens the settings window TForm1 in its editor
-// mode (Panel2 with one large text box) on the slot the user right-clicked. Closing it writes
+// mode (a panel with one large text box) on the slot the user right-clicked. Closing it writes
 // the edited text to the clipboard and back into the slot. While it is open, nothing on the
 // panel that could move or remove slots can be used.
 #pragma once
@@ -21,27 +21,27 @@ class SlotEditor {
     platform::Platform* platform = nullptr;
     history::SlotStore* store = nullptr;
     history::SlotMarks* marks = nullptr;
-    // Disabled while the editor is open, in this order: Button23, SpeedButton41, N1, N2; then
-    // the keep-mark boxes CheckBox1..20 of the store.
+    // Disabled while the editor is open, in this order: the sequence button, All Clear, 削除, 編集;
+    // then the keep-mark boxes CheckBox1..20 of the store.
     std::vector<ui::Control*> interlocked;
-    ui::MenuItem* deleteItem = nullptr;  // N1
-    ui::MenuItem* editItem = nullptr;    // N2
+    ui::MenuItem* deleteItem = nullptr;
+    ui::MenuItem* editItem = nullptr;
     // The editor window and its controls.
     ui::Form* window = nullptr;  // TForm1
-    ui::Panel* panel = nullptr;  // Panel2
-    ui::Memo* memo = nullptr;    // memo22
+    ui::Panel* panel = nullptr;
+    ui::Memo* memo = nullptr;  // slotEditorMemo
     // Same save as on a Shift release; throws on the first file that cannot be written.
     std::function<void()> saveAll;
-    ui::Text captionPrefix;  // Kolvex20:編集
+    text::Text captionPrefix;  // Kolvex20:編集
     std::string emptiedMessage;
     std::string confirmClose;  // 編集を終了しますか？
   };
   explicit SlotEditor(Context c) : c_(std::move(c)) {}
 
-  // Editor mode: Panel2 is shown.
+  // Editor mode: the slot editor panel is shown.
   bool isOpen() const { return c_.panel->visible(); }
 
-  void n2Click();  // open on the selected slot
+  void editItemClick();  // open on the selected slot
   // TForm1's close request and close; in settings mode the request is granted at once and the
   // close only enables the popup commands again.
   bool formCloseQuery();

@@ -25,7 +25,7 @@ void DefinitionEditor::open() {
   // empty caption when it was stored.
   for (int n = 1; n <= kDefinitionCount; ++n) {
     std::string line = bufferLine(lines, n);
-    if (isDefinitionLine(line)) radio(n).setCaption(ui::Text::fromBytes(definitionLabel(line)));
+    if (isDefinitionLine(line)) radio(n).setCaption(text::Text::fromBytes(definitionLabel(line)));
   }
   c_.panel->show();
 }
@@ -34,7 +34,7 @@ void DefinitionEditor::choose(int n) {
   ui::Memo& values = *c_.values;
   values.clear();
   if (!radio(n).caption().empty())
-    values.setText(ui::Text::fromBytes(editorText(bufferLine(buffer().text().bytes(), n))));
+    values.setText(text::Text::fromBytes(editorText(bufferLine(buffer().text().bytes(), n))));
   c_.form->setFocus(&values);
 }
 
@@ -44,14 +44,14 @@ void DefinitionEditor::store() {
   ui::Memo& buffer = this->buffer();
   // Padding comes first and happens even with no definition chosen, so lines 1 to 10 exist.
   std::string padded = padDefinitionBuffer(buffer.text().bytes());
-  if (padded != buffer.text().bytes()) buffer.setText(ui::Text::fromBytes(std::move(padded)));
+  if (padded != buffer.text().bytes()) buffer.setText(text::Text::fromBytes(std::move(padded)));
   const int n = checkedDefinition();
   if (n == 0) return;
   if (!current) throw c_.file->unreadable();
   // The box takes only characters of the code page: its bytes are the whole text.
   const std::string& edited = c_.values->text().bytes();
-  radio(n).setCaption(ui::Text::fromBytes(storedCaption(edited)));
-  buffer.setText(ui::Text::fromBytes(storeDefinition(buffer.text().bytes(), n, edited)));
+  radio(n).setCaption(text::Text::fromBytes(storedCaption(edited)));
+  buffer.setText(text::Text::fromBytes(storeDefinition(buffer.text().bytes(), n, edited)));
   c_.file->save();
 }
 
@@ -73,7 +73,7 @@ void DefinitionEditor::chooseKind() {
   for (const std::string& value : choice.items)
     start.addItem(value);
   if (choice.selectedIndex >= 0) start.setItemIndex(choice.selectedIndex);
-  c_.end->setText(ui::Text::fromBytes(choice.endText));
+  c_.end->setText(text::Text::fromBytes(choice.endText));
 }
 
 void DefinitionEditor::showCaptionHint(int n) {

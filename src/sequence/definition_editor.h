@@ -1,6 +1,6 @@
 // The definition editor of the settings window and the sequence-kind list: the ten user-defined
 // value lists are edited one at a time in a text box (one value per line), stored as lines of the
-// definition buffer (the main window's hidden Memo21) and offered as kinds "定義1".."定義10".
+// definition buffer (the panel's hidden definitionLines) and offered as kinds "定義1".."定義10".
 //
 // The unit works on the controls it is given; the settings window owns them and routes its
 // events here.
@@ -17,19 +17,19 @@ class DefinitionEditor {
  public:
   struct Controls {
     ui::Form* form = nullptr;
-    ui::Panel* panel = nullptr;                       // Panel1, the editor
-    ui::Memo* values = nullptr;                       // Memo1, one value per line
+    ui::Panel* panel = nullptr;                       // the editor
+    ui::Memo* values = nullptr;                       // one value per line
     std::array<ui::RadioButton*, 10> radioButtons{};  // RadioButton1..10
-    ui::ComboBox* kinds = nullptr;                    // ComboBox2
-    ui::ComboBox* start = nullptr;                    // ComboBox1
-    ui::Edit* end = nullptr;                          // Edit2
-    // The definition file and its buffer (Memo21: line n is definition n), written at every store.
+    ui::ComboBox* kinds = nullptr;
+    ui::ComboBox* start = nullptr;
+    ui::Edit* end = nullptr;
+    // The definition file and its buffer (line n is definition n), written at every store.
     files::DefinitionFile* file = nullptr;
   };
 
   explicit DefinitionEditor(Controls controls);
 
-  // ComboBox2's items from the buffer, "標準" selected.
+  // The kinds list's items from the buffer, "標準" selected.
   void buildKinds();
   // "連番定義": labels the radio buttons of the stored definitions and shows the editor.
   void open();
@@ -39,7 +39,7 @@ class DefinitionEditor {
   void store();
   // "設定終了": stores a pending edit, hides the editor and resets the kind to "標準".
   void close();
-  // Another kind chosen in ComboBox2: the start list and the end value follow it.
+  // Another kind chosen in the kinds list: the start list and the end value follow it.
   void chooseKind();
   // The pointer entered radio button n: its whole caption as its tooltip.
   void showCaptionHint(int n);

@@ -1,6 +1,6 @@
-// The sequence definitions as lines of the definition buffer (Memo21, the text of Kolvex20.ini):
-// reading a definition's values and labels, building the line the editor stores, padding the
-// buffer, and the items of the sequence-kind list. Pure: standard library only.
+// The sequence definitions as lines of the definition buffer (the panel's definitionLines, the text
+// of Kolvex20.ini): reading a definition's values and labels, building the line the editor stores,
+// padding the buffer, and the items of the sequence-kind list. Pure: standard library only.
 //
 // Buffer layout: line 0 holds the keep state, line n (1..10) definition n as
 // "定義" + n, then "," + value for every value. Texts are CP932 byte strings; lines are
@@ -44,22 +44,23 @@ std::vector<std::string> definitionValues(std::string_view line);
 // empty first part ("～X"). The caption of a radio button when the editor is opened.
 std::string definitionLabel(std::string_view line);
 
-// Item n (0..10) of ComboBox2: "標準" for 0; for a definition line "定義n:" + label, else the
+// Item n (0..10) of the kinds list: "標準" for 0; for a definition line "定義n:" + label, else the
 // plain "定義n".
 std::string kindItem(int n, std::string_view line);
 
-// All eleven items of ComboBox2 for the given buffer.
+// All eleven items of the kinds list for the given buffer.
 std::vector<std::string> kindItems(std::string_view buffer);
 
-// What choosing item k of ComboBox2 puts into ComboBox1 (list and selection) and Edit2.
+// What choosing item k of the kinds list puts into the start field (list and selection) and the end
+// field.
 struct KindChoice {
-  std::vector<std::string> items;  // ComboBox1's list
-  int selectedIndex = -1;          // ComboBox1's selected item (-1: none, text empty)
-  std::string endText;             // Edit2
+  std::vector<std::string> items;  // list
+  int selectedIndex = -1;          // selected item (-1: none, text empty)
+  std::string endText;
 };
 KindChoice chooseKind(std::string_view buffer, int k);
 
-// The editor's (Memo1's) text showing a definition line: one value per line, each followed by
+// The editor's text showing a definition line: one value per line, each followed by
 // CR LF, as adding the values line by line leaves it.
 std::string editorText(std::string_view line);
 

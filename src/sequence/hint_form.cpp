@@ -5,7 +5,7 @@
 namespace sequence {
 
 HintForm::HintForm(platform::Platform& p) {
-  form.setCaption(p.text("Kolvex20sub"));
+  form.setCaption(p.fromUtf8("Kolvex20sub"));
   form.setBounds({0, 0, 6, 18});
   form.dialogFrame = false;
   // No task-bar button, and never the foreground: typing goes on in the program under it.
@@ -16,17 +16,17 @@ HintForm::HintForm(platform::Platform& p) {
   // Window and panel grow with the caption, so a long prefix or suffix stays on one line.
   form.autoSize = true;
   form.setTopmost(true);
-  form.addControl(panel1);
-  panel1.setBounds({0, 0, 6, 18});
-  panel1.setColor(ui::kClInfoBk);
-  panel1.setTabStop(false);
-  panel1.autoSize = true;
-  panel1.addChild(label1);
-  label1.setBounds({1, 1, 4, 16});
-  label1.fontName = "Tahoma";
-  label1.fontHeight = 13;
-  label1.setColor(kNotArmed);
-  label1.hide();
+  form.addControl(hintPanel);
+  hintPanel.setBounds({0, 0, 6, 18});
+  hintPanel.setColor(ui::kClInfoBk);
+  hintPanel.setTabStop(false);
+  hintPanel.autoSize = true;
+  hintPanel.addChild(hintLabel);
+  hintLabel.setBounds({1, 1, 4, 16});
+  hintLabel.fontName = "Tahoma";
+  hintLabel.fontHeight = 13;
+  hintLabel.setColor(kNotArmed);
+  hintLabel.hide();
   form.onActivate = [this] { formActivate(); };
 }
 
@@ -46,22 +46,22 @@ void HintForm::moveTo(platform::Point pointer) {
       {pointer.x + kPointerOffset, pointer.y + kPointerOffset, form.width(), form.height()});
 }
 
-void HintForm::setCaption(const ui::Text& hintCaption) {
-  label1.setCaption(hintCaption);
+void HintForm::setCaption(const text::Text& hintCaption) {
+  hintLabel.setCaption(hintCaption);
 }
 
 void HintForm::showHint() {
   form.setTransparent(false);
-  label1.show();
+  hintLabel.show();
 }
 
 void HintForm::hideHint() {
   form.setTransparent(true);
-  label1.hide();
+  hintLabel.hide();
 }
 
 void HintForm::setLabelColour(ui::Color colour) {
-  label1.setColor(colour);
+  hintLabel.setColor(colour);
 }
 
 void HintForm::open() {

@@ -38,11 +38,11 @@ class HintForm {
   void moveTo(platform::Point pointer);
   // The caption as the value engine composes it: " " + insert text + " ". Never holds a line
   // break: the one of "改行" goes to the pasted text only.
-  void setCaption(const ui::Text& hintCaption);
+  void setCaption(const text::Text& hintCaption);
   void showHint();
   void hideHint();
   // Whether the hint is shown within the run (the label is visible).
-  bool hintShown() const { return label1.visible(); }
+  bool hintShown() const { return hintLabel.visible(); }
   void setLabelColour(ui::Color colour);
 
   // The window for the run: opened at its start, closed at its end or stop.
@@ -51,8 +51,8 @@ class HintForm {
   bool isOpen() const { return form.visible(); }
 
   ui::Form form{"TForm2"};
-  ui::Panel panel1{"Panel1"};
-  ui::Label label1{"Label1"};
+  ui::Panel hintPanel{"Panel1"};
+  ui::Label hintLabel{"Label1"};
 };
 
 }  // namespace sequence

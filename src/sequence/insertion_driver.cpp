@@ -23,8 +23,8 @@ RunSettings InsertionDriver::readSettings() const {
   return s;
 }
 
-ui::Text InsertionDriver::composed(const ui::Text& frame, const ui::Text& end) const {
-  const ui::Text value = ui::Text::fromBytes(run_.valueText);
+text::Text InsertionDriver::composed(const text::Text& frame, const text::Text& end) const {
+  const text::Text value = text::Text::fromBytes(run_.valueText);
   return p_.join({&frame, &c_.prefix->text(), &value, &c_.suffix->text(), &frame, &end});
 }
 
@@ -43,7 +43,7 @@ void InsertionDriver::removeHook() {
   hooked_ = false;
 }
 
-void InsertionDriver::button1Click() {
+void InsertionDriver::startClick() {
   state_.insertArmed = state_.ctrlDown = state_.ctrlChord = false;
   if (c_.start->text().empty() || c_.end->text().empty()) return;
   if (c_.replace->checked() && !repeatRestart_ && !p_.confirm(c_.replaceWarning)) return;
@@ -109,7 +109,7 @@ void InsertionDriver::handleInputEvent(InputEvent::Kind kind) {
                                                   : HintForm::kArmedInsert);
   if (!run_.valuePrepared) {
     run_.PrepareValue(readSettings());
-    static const ui::Text space = ui::Text::fromBytes(" ");
+    static const text::Text space = text::Text::fromBytes(" ");
     c_.hint->setCaption(composed(space, {}));
   }
   if (pasteCooldown_ || !state_.insertArmed || state_.ctrlDown) return;
@@ -118,8 +118,8 @@ void InsertionDriver::handleInputEvent(InputEvent::Kind kind) {
 
 void InsertionDriver::insert() {
   const RunSettings settings = readSettings();
-  static const ui::Text lineBreak = ui::Text::fromBytes("\r\n");
-  ui::Text text = composed({}, settings.lineBreak ? lineBreak : ui::Text());
+  static const text::Text lineBreak = text::Text::fromBytes("\r\n");
+  text::Text text = composed({}, settings.lineBreak ? lineBreak : text::Text());
   // The clipboard first: when another program holds it open the write fails here, and nothing
   // has happened yet - the field keeps its content and the same value goes in at the next click.
   p_.writePasteText(text);
@@ -154,10 +154,10 @@ void InsertionDriver::sendReplacementKeys(std::size_t n) {
 void InsertionDriver::endOfRun() {
   if (c_.repeat->checked()) {
     repeatRestart_ = true;
-    button1Click();
+    startClick();
     return;
   }
-  // The paste of the last value still follows: Timer2 is already running.
+  // The paste of the last value still follows: the paste timer is already running.
   c_.hint->close();
   c_.renewal->stop();
   removeHook();
@@ -167,12 +167,12 @@ void InsertionDriver::endOfRun() {
   state_.insertArmed = state_.ctrlDown = state_.ctrlChord = false;
 }
 
-void InsertionDriver::timer1Timer() {
+void InsertionDriver::cooldownEnded() {
   pasteCooldown_ = false;
   c_.cooldown->stop();
 }
 
-void InsertionDriver::timer2Timer() {
+void InsertionDriver::sendPaste() {
   key(kVkControl, false);
   p_.sleep(kPasteCtrlDownPause);
   key(kVkV, false);
@@ -183,12 +183,12 @@ void InsertionDriver::timer2Timer() {
   c_.paste->stop();
 }
 
-void InsertionDriver::timer3Timer() {
+void InsertionDriver::renewHook() {
   if (c_.hint->isOpen()) installHook();
 }
 
 void InsertionDriver::stop() {
-  c_.hint->label1.hide();
+  c_.hint->hintLabel.hide();
   c_.hint->close();
   removeHook();
   c_.renewal->stop();

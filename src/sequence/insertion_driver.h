@@ -38,30 +38,30 @@ class InsertionDriver {
   struct Controls {
     // The settings window and its fields and options.
     ui::Form* settings = nullptr;
-    ui::Edit* prefix = nullptr;          // Edit1
-    ui::ComboBox* kinds = nullptr;       // ComboBox2
-    ui::ComboBox* start = nullptr;       // ComboBox1
-    ui::Edit* end = nullptr;             // Edit2
-    ui::Edit* suffix = nullptr;          // Edit3
-    ui::CheckBox* continuous = nullptr;  // CheckBox1 連続挿入
-    ui::CheckBox* repeat = nullptr;      // CheckBox2 繰り返し
-    ui::CheckBox* lineBreak = nullptr;   // CheckBox3 改行
-    ui::CheckBox* anyCursor = nullptr;   // CheckBox4 カーソル
-    ui::CheckBox* replace = nullptr;     // CheckBox5 TB内置換
-    ui::CheckBox* anyWindow = nullptr;   // CheckBox6 ウインドウ
-    ui::Timer* cooldown = nullptr;       // Timer1, 500 ms
-    ui::Timer* paste = nullptr;          // Timer2, 100 ms
-    ui::Timer* renewal = nullptr;        // Timer3, 1000 ms
+    ui::Edit* prefix = nullptr;
+    ui::ComboBox* kinds = nullptr;
+    ui::ComboBox* start = nullptr;
+    ui::Edit* end = nullptr;
+    ui::Edit* suffix = nullptr;
+    ui::CheckBox* continuous = nullptr;  // 連続挿入
+    ui::CheckBox* repeat = nullptr;      // 繰り返し
+    ui::CheckBox* lineBreak = nullptr;   // 改行
+    ui::CheckBox* anyCursor = nullptr;   // カーソル
+    ui::CheckBox* replace = nullptr;     // TB内置換
+    ui::CheckBox* anyWindow = nullptr;   // ウインドウ
+    ui::Timer* cooldown = nullptr;       // 500 ms
+    ui::Timer* paste = nullptr;          // 100 ms
+    ui::Timer* renewal = nullptr;        // 1000 ms
     // The hint window.
     HintForm* hint = nullptr;
     // The main panel: whether it is active, its "連番入力" button and the popup items that stay
     // disabled while a run is on.
     ui::Form* panel = nullptr;
-    ui::Button* sequenceButton = nullptr;  // Button23
-    ui::MenuItem* deleteItem = nullptr;    // N1
-    ui::MenuItem* editItem = nullptr;      // N2
-    ui::Text startCaption;                 // 連番入力
-    ui::Text stopCaption;                  // 連番中止
+    ui::Button* sequenceButton = nullptr;
+    ui::MenuItem* deleteItem = nullptr;
+    ui::MenuItem* editItem = nullptr;
+    text::Text startCaption;     // 連番入力
+    text::Text stopCaption;      // 連番中止
     std::string replaceWarning;  // the confirmation before a run that replaces field contents
   };
 
@@ -70,16 +70,16 @@ class InsertionDriver {
   InsertionDriver& operator=(const InsertionDriver&) = delete;
 
   // "スタート", and the restart of a repeated run.
-  void button1Click();
+  void startClick();
   // Every recorded input event of the desktop while the hook is installed.
   void inputEvent(const platform::InputEvent& e);
-  // Timer1: end of the cool-down after an insertion.
-  void timer1Timer();
-  // Timer2: the synthetic Ctrl+V.
-  void timer2Timer();
-  // Timer3, and the hidden SpeedButton3 the tray click performs: the hook is installed anew,
-  // since the system may have dropped it.
-  void timer3Timer();
+  // The cool-down after an insertion is over.
+  void cooldownEnded();
+  // The synthetic Ctrl+V.
+  void sendPaste();
+  // The renewal timer, and the hidden renewal button the tray click performs: the hook is installed
+  // anew, since the system may have dropped it.
+  void renewHook();
   // "連番中止" on the panel.
   void stop();
   // Program exit.
@@ -93,7 +93,7 @@ class InsertionDriver {
   RunSettings readSettings() const;
   // The prepared value with the prefix and suffix as the user typed them, exactly; framed by
   // `frame` on both sides (the hint's spaces) or followed by `end` (the line break).
-  ui::Text composed(const ui::Text& frame, const ui::Text& end) const;
+  text::Text composed(const text::Text& frame, const text::Text& end) const;
   bool cursorOk(platform::CursorShape shape) const;
   void installHook();
   void removeHook();

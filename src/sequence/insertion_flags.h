@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "ui/text.h"
+#include "text/text.h"
 
 namespace sequence {
 
@@ -12,7 +12,7 @@ struct InsertionFlags {
   bool insertArmed = false;
   bool ctrlDown = false;
   bool ctrlChord = false;
-  ui::Text lastInsertedText;
+  text::Text lastInsertedText;
 
   // Where sequence insertion pastes when any window is not allowed.
   platform::WindowHandle insertTargetWindow = 0;

@@ -38,7 +38,7 @@ void entryFont(Box& box) {
 
 // A caption label and the entry field it names, side by side, in tab order.
 template <class Field>
-void addEntry(ui::Form& form, ui::Label& label, const ui::Text& caption, ui::Bounds labelAt,
+void addEntry(ui::Form& form, ui::Label& label, const text::Text& caption, ui::Bounds labelAt,
               Field& field, ui::Bounds fieldAt) {
   label.setCaption(caption);
   label.setBounds(labelAt);
@@ -78,19 +78,19 @@ SettingsForm::SettingsForm(platform::Platform& p, files::DefinitionFile& definit
   DefinitionEditor::Controls c;
   c.form = &form;
   c.file = &definitions;
-  c.panel = &panel1;
-  c.values = &memo1;
+  c.panel = &definitionPanel;
+  c.values = &definitionMemo;
   for (int n = 1; n <= 10; ++n)
     c.radioButtons[static_cast<std::size_t>(n - 1)] = &radioButton(n);
-  c.kinds = &comboBox2;
-  c.start = &comboBox1;
-  c.end = &edit2;
+  c.kinds = &kindCombo;
+  c.start = &startCombo;
+  c.end = &endEdit;
   editor_ = std::make_unique<DefinitionEditor>(c);
   routeEvents();
 }
 
 void SettingsForm::buildControls() {
-  auto text = [this](const char* utf8) { return p_.text(utf8); };
+  auto text = [this](const char* utf8) { return p_.fromUtf8(utf8); };
 
   form.setCaption(text("Kolvex20:連番設定"));
   form.setBounds({0, 0, 384, 185});
@@ -104,78 +104,79 @@ void SettingsForm::buildControls() {
   form.centerOnScreen = true;
 
   // Added in tab order; labels, flat buttons and panels take no focus.
-  addEntry(form, label1, text("前置文字列"), {6, 13, 55, 13}, edit1, {72, 8, 238, 24});
-  addEntry(form, label5, text("連番選択"), {6, 48, 44, 13}, comboBox2, {72, 42, 113, 24});
-  addEntry(form, label3, text("始値"), {192, 47, 22, 13}, comboBox1, {222, 42, 55, 24});
-  addEntry(form, label4, text("終値"), {284, 47, 22, 13}, edit2, {317, 42, 45, 24});
-  addEntry(form, label2, text("後置文字列"), {6, 83, 55, 13}, edit3, {72, 78, 238, 24});
-  for (ui::ComboBox* c : {&comboBox2, &comboBox1}) {
+  addEntry(form, prefixLabel, text("前置文字列"), {6, 13, 55, 13}, prefixEdit, {72, 8, 238, 24});
+  addEntry(form, kindLabel, text("連番選択"), {6, 48, 44, 13}, kindCombo, {72, 42, 113, 24});
+  addEntry(form, startLabel, text("始値"), {192, 47, 22, 13}, startCombo, {222, 42, 55, 24});
+  addEntry(form, endLabel, text("終値"), {284, 47, 22, 13}, endEdit, {317, 42, 45, 24});
+  addEntry(form, suffixLabel, text("後置文字列"), {6, 83, 55, 13}, suffixEdit, {72, 78, 238, 24});
+  for (ui::ComboBox* c : {&kindCombo, &startCombo}) {
     c->maxLength = kEntryMaxLength;
     c->imeOff = true;
     c->setHandCursor(true);
   }
-  edit2.setMaxLength(kEntryMaxLength);
-  edit2.imeOff = true;
-  edit2.codePageOnly = true;
+  endEdit.setMaxLength(kEntryMaxLength);
+  endEdit.imeOff = true;
+  endEdit.codePageOnly = true;
 
-  button1.setCaption(text("スタート"));
-  place(button1, 224, 118, 60, 25);
-  button1.setHandCursor(true);
-  form.addControl(button1);
-  button2.setCaption(text("閉じる"));
-  place(button2, 299, 118, 60, 25);
-  button2.setHandCursor(true);
-  form.addControl(button2);
+  startButton.setCaption(text("スタート"));
+  place(startButton, 224, 118, 60, 25);
+  startButton.setHandCursor(true);
+  form.addControl(startButton);
+  closeButton.setCaption(text("閉じる"));
+  place(closeButton, 299, 118, 60, 25);
+  closeButton.setHandCursor(true);
+  form.addControl(closeButton);
 
   buildDefinitionEditor();
 
-  checkBox1.setCaption(text("連続挿入"));
-  place(checkBox1, 152, 132, 66, 17);
-  checkBox1.setHandCursor(true);
-  checkBox2.setCaption(text("繰り返し"));
-  place(checkBox2, 80, 132, 62, 17);
-  checkBox2.setHandCursor(true);
-  checkBox3.setCaption(text("改行"));
-  place(checkBox3, 316, 82, 54, 17);
-  checkBox3.setHint(text("チェックを入れると連番挿入と同時に改行します"));
-  checkBox4.setCaption(text("カーソル"));
-  place(checkBox4, 316, 12, 61, 17);
-  checkBox4.setHint(text("チェックを入れるとテキストカーソル以外にも対応します"));
-  checkBox5.setCaption(text("TB内置換"));
-  place(checkBox5, 152, 111, 66, 17);
-  checkBox6.setCaption(text("ウインドウ"));
-  place(checkBox6, 80, 111, 66, 17);
-  checkBox6.setHint(text("チェックを入れると全てのウインドウに対応します"));
-  for (ui::CheckBox* box : {&checkBox1, &checkBox2, &checkBox3, &checkBox4, &checkBox5, &checkBox6})
+  continuousBox.setCaption(text("連続挿入"));
+  place(continuousBox, 152, 132, 66, 17);
+  continuousBox.setHandCursor(true);
+  repeatBox.setCaption(text("繰り返し"));
+  place(repeatBox, 80, 132, 62, 17);
+  repeatBox.setHandCursor(true);
+  lineBreakBox.setCaption(text("改行"));
+  place(lineBreakBox, 316, 82, 54, 17);
+  lineBreakBox.setHint(text("チェックを入れると連番挿入と同時に改行します"));
+  anyCursorBox.setCaption(text("カーソル"));
+  place(anyCursorBox, 316, 12, 61, 17);
+  anyCursorBox.setHint(text("チェックを入れるとテキストカーソル以外にも対応します"));
+  replaceBox.setCaption(text("TB内置換"));
+  place(replaceBox, 152, 111, 66, 17);
+  anyWindowBox.setCaption(text("ウインドウ"));
+  place(anyWindowBox, 80, 111, 66, 17);
+  anyWindowBox.setHint(text("チェックを入れると全てのウインドウに対応します"));
+  for (ui::CheckBox* box :
+       {&continuousBox, &repeatBox, &lineBreakBox, &anyCursorBox, &replaceBox, &anyWindowBox})
     form.addControl(*box);
 
-  speedButton1.setCaption(text("連番定義"));
-  place(speedButton1, 8, 118, 60, 25);
-  speedButton1.setHandCursor(true);
-  form.addControl(speedButton1);
-  place(speedButton3, 0, 0, 23, 22);
-  speedButton3.hide();
-  form.addControl(speedButton3);
+  defineButton.setCaption(text("連番定義"));
+  place(defineButton, 8, 118, 60, 25);
+  defineButton.setHandCursor(true);
+  form.addControl(defineButton);
+  place(renewHookButton, 0, 0, 23, 22);
+  renewHookButton.hide();
+  form.addControl(renewHookButton);
 
   buildSlotEditor();
 
-  for (ui::Timer* t : {&timer1, &timer2, &timer3})
+  for (ui::Timer* t : {&cooldownTimer, &pasteTimer, &hookRenewalTimer})
     form.addControl(*t);
 }
 
 void SettingsForm::buildDefinitionEditor() {
-  place(panel1, -1, -2, 381, 163);
-  panel1.setColor(ui::kClSkyBlue);
-  panel1.setTabStop(false);
-  panel1.hide();
-  form.addControl(panel1);
+  place(definitionPanel, -1, -2, 381, 163);
+  definitionPanel.setColor(ui::kClSkyBlue);
+  definitionPanel.setTabStop(false);
+  definitionPanel.hide();
+  form.addControl(definitionPanel);
 
-  place(memo1, 6, 8, 100, 150);
-  memo1.wordWrap = false;
-  memo1.scrollBars = true;
+  place(definitionMemo, 6, 8, 100, 150);
+  definitionMemo.wordWrap = false;
+  definitionMemo.scrollBars = true;
   // The definitions are kept in a file of code page bytes alone.
-  memo1.codePageOnly = true;
-  panel1.addChild(memo1);
+  definitionMemo.codePageOnly = true;
+  definitionPanel.addChild(definitionMemo);
 
   // Two columns of five: label and radio button side by side.
   for (int n = 1; n <= 10; ++n) {
@@ -183,75 +184,76 @@ void SettingsForm::buildDefinitionEditor() {
     const int row = (n - 1) % 5;
     const bool left = n <= 5;
     auto label = std::make_unique<ui::Label>("Label" + std::to_string(5 + n));
-    label->setCaption(p_.text(kDefinitionCaptions[k]));
+    label->setCaption(p_.fromUtf8(kDefinitionCaptions[k]));
     place(*label, left ? 112 : 244, 10 + 25 * row, left ? 33 : 44, 13);
-    panel1.addChild(*label);
+    definitionPanel.addChild(*label);
     definitionLabels[k] = std::move(label);
 
     auto radio = std::make_unique<ui::RadioButton>("RadioButton" + std::to_string(n));
     place(*radio, left ? 150 : 290, 8 + 25 * row, 87, 17);
-    panel1.addChild(*radio);
+    definitionPanel.addChild(*radio);
     radioButtons[k] = std::move(radio);
   }
 
-  speedButton2.setCaption(p_.text("設定終了"));
-  place(speedButton2, 290, 133, 87, 24);
-  panel1.addChild(speedButton2);
+  finishDefiningButton.setCaption(p_.fromUtf8("設定終了"));
+  place(finishDefiningButton, 290, 133, 87, 24);
+  definitionPanel.addChild(finishDefiningButton);
 }
 
 void SettingsForm::buildSlotEditor() {
   // The client area of the editor window at its normal size.
-  place(panel2, 0, 0, 476, 258);
-  panel2.setColor(ui::kClSkyBlue);
-  panel2.setTabStop(false);
-  panel2.anchors = ui::kAnchorsAll;
-  panel2.hide();
-  form.addControl(panel2);
-  place(memo22, 10, 10, 459, 208);
-  memo22.scrollBars = true;
-  memo22.fontName = kTahoma;
-  memo22.fontHeight = 15;
-  memo22.anchors = ui::kAnchorsAll;
-  panel2.addChild(memo22);
-  button3.setCaption(p_.text("閉じる"));
-  place(button3, 388, 227, 75, 25);
-  button3.anchors = ui::kAnchorRight | ui::kAnchorBottom;
-  panel2.addChild(button3);
+  place(slotEditorPanel, 0, 0, 476, 258);
+  slotEditorPanel.setColor(ui::kClSkyBlue);
+  slotEditorPanel.setTabStop(false);
+  slotEditorPanel.anchors = ui::kAnchorsAll;
+  slotEditorPanel.hide();
+  form.addControl(slotEditorPanel);
+  place(slotEditorMemo, 10, 10, 459, 208);
+  slotEditorMemo.scrollBars = true;
+  slotEditorMemo.fontName = kTahoma;
+  slotEditorMemo.fontHeight = 15;
+  slotEditorMemo.anchors = ui::kAnchorsAll;
+  slotEditorPanel.addChild(slotEditorMemo);
+  editorCloseButton.setCaption(p_.fromUtf8("閉じる"));
+  place(editorCloseButton, 388, 227, 75, 25);
+  editorCloseButton.anchors = ui::kAnchorRight | ui::kAnchorBottom;
+  slotEditorPanel.addChild(editorCloseButton);
 }
 
 void SettingsForm::routeEvents() {
-  speedButton1.onClick = [this] { speedButton1Click(); };
-  speedButton2.onClick = [this] { speedButton2Click(); };
+  defineButton.onClick = [this] { defineButtonClick(); };
+  finishDefiningButton.onClick = [this] { finishDefiningClick(); };
   for (int n = 1; n <= 10; ++n) {
     radioButton(n).onClick = [this, n] { radioButtonClick(n); };
     radioButton(n).onMouseEnter = [this, n] { editor_->showCaptionHint(n); };
   }
-  memo1.onExit = [this] { memo1Exit(); };
-  comboBox2.onChange = [this] { comboBox2Change(); };
+  definitionMemo.onExit = [this] { definitionMemoExit(); };
+  kindCombo.onChange = [this] { kindChange(); };
 
-  comboBox1.onKeyPress = [this](char& ch) { startEndKeyPress(ch); };
-  edit2.onKeyPress = [this](char& ch) { startEndKeyPress(ch); };
-  comboBox1.onExit = [this] { comboBox1Exit(); };
-  edit2.onExit = [this] { edit2Exit(); };
-  label3.onMouseEnter = [this] { startEndLabelMouseEnter(label3); };
-  label4.onMouseEnter = [this] { startEndLabelMouseEnter(label4); };
+  startCombo.onKeyPress = [this](char& ch) { startEndKeyPress(ch); };
+  endEdit.onKeyPress = [this](char& ch) { startEndKeyPress(ch); };
+  startCombo.onExit = [this] { startExit(); };
+  endEdit.onExit = [this] { endExit(); };
+  startLabel.onMouseEnter = [this] { startEndLabelMouseEnter(startLabel); };
+  endLabel.onMouseEnter = [this] { startEndLabelMouseEnter(endLabel); };
 
   // The option tooltips show once the pointer has been on the box.
-  for (ui::CheckBox* box : {&checkBox3, &checkBox4, &checkBox5, &checkBox6})
+  for (ui::CheckBox* box : {&lineBreakBox, &anyCursorBox, &replaceBox, &anyWindowBox})
     box->onMouseEnter = [box] { box->setShowHint(true); };
 
-  button3.onClick = [this] { form.close(); };
+  editorCloseButton.onClick = [this] { form.close(); };
   form.onCloseQuery = [this] { return !editorCloseQuery || editorCloseQuery(); };
   form.onClose = [this] { formClose(); };
   form.onActivate = [this] { formActivate(); };
   form.onFormKeyUp = [this](int vk) { formKeyUp(vk); };
-  button2.onClick = [this] { button2Click(); };
-  checkBox5.onClick = [this] { checkBox5Click(); };
-  for (ui::Control* field :
-       std::initializer_list<ui::Control*>{&edit1, &comboBox2, &comboBox1, &edit2, &edit3})
+  closeButton.onClick = [this] { closeButtonClick(); };
+  replaceBox.onClick = [this] { replaceBoxClick(); };
+  for (ui::Control* field : std::initializer_list<ui::Control*>{&prefixEdit, &kindCombo,
+                                                                &startCombo, &endEdit, &suffixEdit})
     field->onKeyDown = [this, field](int vk) { fieldKeyDown(*field, vk); };
   // Enter moves on and never types into a field (the start and end fields' filter drops it too).
-  for (ui::Control* field : std::initializer_list<ui::Control*>{&edit1, &comboBox2, &edit3})
+  for (ui::Control* field :
+       std::initializer_list<ui::Control*>{&prefixEdit, &kindCombo, &suffixEdit})
     field->onKeyPress = [](char& ch) {
       if (ch == kVkReturn) ch = 0;
     };
@@ -259,15 +261,15 @@ void SettingsForm::routeEvents() {
 
 void SettingsForm::formCreate() {
   editor_->buildKinds();
-  checkBox5.setHint(
-      p_.text("　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
-              "要注意：テキストボックス以外で使用すると全て削除されます。"));
+  replaceBox.setHint(
+      p_.fromUtf8("　　　　　テキストボックス内の文字列を削除して置き換えます。\r\n\r\n"
+                  "要注意：テキストボックス以外で使用すると全て削除されます。"));
 }
 
 void SettingsForm::formClose() {
   if (editorClose) editorClose();
   enablePanelItems();
-  if (panel1.visible()) speedButton2.performClick();
+  if (definitionPanel.visible()) finishDefiningButton.performClick();
 }
 
 void SettingsForm::enablePanelItems() {
@@ -282,25 +284,25 @@ void SettingsForm::collapsePanel() {
 
 void SettingsForm::showForSequence() {
   form.setBounds({form.left(), form.top(), 384, 185});
-  panel2.hide();
+  slotEditorPanel.hide();
   form.dialogFrame = true;
   form.sizeable = false;
   form.maximizeBox = false;
-  form.setCaption(p_.text("Kolvex20:連番設定"));
+  form.setCaption(p_.fromUtf8("Kolvex20:連番設定"));
   if (panelDelete) panelDelete->setEnabled(false);
   if (panelEdit) panelEdit->setEnabled(false);
   form.show();
   p_.bringApplicationToFront();
 }
 
-void SettingsForm::button2Click() {
+void SettingsForm::closeButtonClick() {
   form.hide();
   enablePanelItems();
 }
 
-void SettingsForm::checkBox5Click() {
-  const bool replace = checkBox5.checked();
-  for (ui::CheckBox* box : {&checkBox3, &checkBox4, &checkBox6}) {
+void SettingsForm::replaceBoxClick() {
+  const bool replace = replaceBox.checked();
+  for (ui::CheckBox* box : {&lineBreakBox, &anyCursorBox, &anyWindowBox}) {
     if (replace) box->setChecked(false);
     box->setEnabled(!replace);
   }
@@ -319,33 +321,33 @@ void SettingsForm::formKeyUp(int vk) {
 
 void SettingsForm::fieldKeyDown(ui::Control& field, int vk) {
   const bool enter = vk == kVkReturn;
-  if (&field == &edit1) {
-    if (enter || vk == kVkDown) form.setFocus(&comboBox2);
-  } else if (&field == &comboBox2) {
-    if (enter || vk == kVkRight) form.setFocus(&comboBox1);
-  } else if (&field == &comboBox1) {
-    const bool atEnd = comboBox1.selStart() >= static_cast<int>(comboBox1.text().size());
-    if ((enter || (vk == kVkRight && atEnd)) && !comboBox1.text().empty()) {
-      form.setFocus(&edit2);
+  if (&field == &prefixEdit) {
+    if (enter || vk == kVkDown) form.setFocus(&kindCombo);
+  } else if (&field == &kindCombo) {
+    if (enter || vk == kVkRight) form.setFocus(&startCombo);
+  } else if (&field == &startCombo) {
+    const bool atEnd = startCombo.selStart() >= static_cast<int>(startCombo.text().size());
+    if ((enter || (vk == kVkRight && atEnd)) && !startCombo.text().empty()) {
+      form.setFocus(&endEdit);
       // The leave check may have kept the focus in the start field.
-      if (form.focused() == &edit2) edit2.selectAll();
-    } else if (vk == kVkLeft && comboBox1.selStart() == 0) {
-      form.setFocus(&comboBox2);
+      if (form.focused() == &endEdit) endEdit.selectAll();
+    } else if (vk == kVkLeft && startCombo.selStart() == 0) {
+      form.setFocus(&kindCombo);
     }
-  } else if (&field == &edit2) {
+  } else if (&field == &endEdit) {
     if (enter || vk == kVkDown)
-      form.setFocus(&edit3);
-    else if (vk == kVkLeft && edit2.selStart() == 0)
-      form.setFocus(&comboBox1);
-  } else if (&field == &edit3) {
+      form.setFocus(&suffixEdit);
+    else if (vk == kVkLeft && endEdit.selStart() == 0)
+      form.setFocus(&startCombo);
+  } else if (&field == &suffixEdit) {
     if (enter)
-      form.setFocus(&button1);
+      form.setFocus(&startButton);
     else if (vk == kVkUp)
-      form.setFocus(&comboBox2);
+      form.setFocus(&kindCombo);
   }
 }
 
-void SettingsForm::speedButton1Click() {
+void SettingsForm::defineButtonClick() {
   editor_->open();
 }
 
@@ -353,36 +355,36 @@ void SettingsForm::radioButtonClick(int n) {
   editor_->choose(n);
 }
 
-void SettingsForm::memo1Exit() {
+void SettingsForm::definitionMemoExit() {
   editor_->store();
 }
 
-void SettingsForm::speedButton2Click() {
+void SettingsForm::finishDefiningClick() {
   editor_->close();
 }
 
-void SettingsForm::comboBox2Change() {
+void SettingsForm::kindChange() {
   editor_->chooseKind();
 }
 
 void SettingsForm::startEndKeyPress(char& ch) {
-  if (!keepTypedChar(ch, comboBox2.itemIndex())) ch = 0;
+  if (!keepTypedChar(ch, kindCombo.itemIndex())) ch = 0;
 }
 
-void SettingsForm::comboBox1Exit() {
-  checkOnLeave(form, comboBox1, comboBox2.itemIndex());
+void SettingsForm::startExit() {
+  checkOnLeave(form, startCombo, kindCombo.itemIndex());
 }
 
-void SettingsForm::edit2Exit() {
-  checkOnLeave(form, edit2, comboBox2.itemIndex());
+void SettingsForm::endExit() {
+  checkOnLeave(form, endEdit, kindCombo.itemIndex());
 }
 
 void SettingsForm::startEndLabelMouseEnter(ui::Label& label) {
-  if (comboBox2.itemIndex() != kStandardKind) {
+  if (kindCombo.itemIndex() != kStandardKind) {
     label.setShowHint(false);
     return;
   }
-  label.setHint(ui::Text::fromBytes(std::string(helpText())));
+  label.setHint(text::Text::fromBytes(std::string(helpText())));
   label.setShowHint(true);
 }
 

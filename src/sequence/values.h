@@ -15,7 +15,7 @@
 
 namespace sequence {
 
-// ComboBox2's item index of the standard sequence; 1..10 are the sequence definitions.
+// The kinds list's item index of the standard sequence; 1..10 are the sequence definitions.
 inline constexpr int kStandardKind = 0;
 
 // Largest number a start or end text may read as. One below the 32-bit maximum, so that the
@@ -24,8 +24,8 @@ inline constexpr std::int32_t kMaxReadValue = INT32_MAX - 1;
 
 // ---- Entry of the start and end texts (standard sequence) ----
 
-// Key filter of ComboBox1 and Edit2: true when the typed character is kept. Enter (13) is always
-// dropped; with the standard sequence only digits, ASCII letters and Backspace (8) are kept.
+// Key filter of the start and end fields: true when the typed character is kept. Enter (13) is
+// always dropped; with the standard sequence only digits, ASCII letters and Backspace (8) are kept.
 bool keepTypedChar(char key, int sequenceKind);
 
 // The leave check's rule: one digit or ASCII letter; two of 0-9/A-F (capitals only); or three
@@ -53,14 +53,14 @@ std::optional<std::int32_t> readHex(std::string_view text);
 
 // The settings a run reads (in the program: the controls of the settings window).
 struct RunSettings {
-  int sequenceKind = kStandardKind;  // ComboBox2's item index
-  std::string startText;             // ComboBox1's text
-  int startIndex = -1;               // ComboBox1's selected item index (-1: none)
-  std::vector<std::string> items;    // ComboBox1's list (the definition's values)
-  std::string endText;               // Edit2
-  std::string prefix;                // Edit1
-  std::string suffix;                // Edit3
-  bool lineBreak = false;            // CheckBox3 "改行"
+  int sequenceKind = kStandardKind;  // item index
+  std::string startText;             // text
+  int startIndex = -1;               // selected item index (-1: none)
+  std::vector<std::string> items;    // list (the definition's values)
+  std::string endText;
+  std::string prefix;
+  std::string suffix;
+  bool lineBreak = false;  // "改行"
 };
 
 // The state of the one run of the program. A new StartRun overwrites it.

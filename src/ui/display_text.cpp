@@ -30,10 +30,10 @@ Shown shownText(const Control& c, Property what, const LeadBytes& leadBytes,
   const DisplayLimit limit = displayLimit(c, what);
   if (what == Property::Text && c.kind() == Control::Kind::ComboBox)
     return {displayText(static_cast<const ComboBox&>(c).text(), limit, leadBytes, cutMarkBytes)};
-  const Text& t = what == Property::Hint ? c.hint()
-                  : what == Property::Text && isTextBox(c.kind())
-                      ? static_cast<const TextBox&>(c).text()
-                      : c.caption();
+  const text::Text& t = what == Property::Hint ? c.hint()
+                        : what == Property::Text && isTextBox(c.kind())
+                            ? static_cast<const TextBox&>(c).text()
+                            : c.caption();
   if (t.hasExact()) return {displayText(t.exact(), limit, leadBytes, "\xE2\x80\xA6", true), true};
   return {displayText(t.bytes(), limit, leadBytes, cutMarkBytes)};
 }

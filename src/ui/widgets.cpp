@@ -11,7 +11,7 @@ Form* Control::form() {
   return c->kind_ == Kind::Form ? static_cast<Form*>(c) : nullptr;
 }
 
-void Control::setText(Text& field, const Text& v, Property what) {
+void Control::setText(text::Text& field, const text::Text& v, Property what) {
   if (field == v) return;
   field = v;
   notify(what);

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/text.h"
+#include "text/text.h"
 
 namespace ui {
 
@@ -105,8 +105,8 @@ class Control {
   }
   Form* form();
 
-  const Text& caption() const { return caption_; }
-  void setCaption(const Text& c) { setText(caption_, c, Property::Caption); }
+  const text::Text& caption() const { return caption_; }
+  void setCaption(const text::Text& c) { setText(caption_, c, Property::Caption); }
 
   bool visible() const { return visible_; }
   void setVisible(bool v) { setFlag(visible_, v, Property::Visible); }
@@ -125,8 +125,8 @@ class Control {
     notify(Property::Color);
   }
 
-  const Text& hint() const { return hint_; }
-  void setHint(const Text& h) { setText(hint_, h, Property::Hint); }
+  const text::Text& hint() const { return hint_; }
+  void setHint(const text::Text& h) { setText(hint_, h, Property::Hint); }
   bool showHint() const { return showHint_; }
   void setShowHint(bool s) { setFlag(showHint_, s, Property::Hint); }
 
@@ -189,7 +189,7 @@ class Control {
   void notify(Property what) {
     if (peer_) peer_->changed(*this, what);
   }
-  void setText(Text& field, const Text& v, Property what);
+  void setText(text::Text& field, const text::Text& v, Property what);
   void setFlag(bool& field, bool v, Property what) {
     if (field == v) return;
     field = v;
@@ -201,8 +201,8 @@ class Control {
   std::string name_;
   Control* parent_ = nullptr;
   std::vector<Control*> children_;
-  Text caption_;
-  Text hint_;
+  text::Text caption_;
+  text::Text hint_;
   bool visible_ = true;
   bool enabled_ = true;
   bool showHint_ = false;
@@ -218,13 +218,13 @@ class TextBox : public Control {
  public:
   TextBox(Kind kind, std::string name) : Control(kind, std::move(name)) {}
 
-  const Text& text() const { return text_; }
-  void setText(Text t) {
+  const text::Text& text() const { return text_; }
+  void setText(text::Text t) {
     text_ = std::move(t);  // always notify: a backend may have edited its copy
     selStart_ = selLength_ = 0;
     notify(Property::Text);
   }
-  void clear() { setText(Text()); }
+  void clear() { setText(text::Text()); }
   bool empty() const { return text_.empty(); }
 
   // Caret at the start and scrolled into view, so a short box shows the first line.
@@ -246,7 +246,7 @@ class TextBox : public Control {
     selStart_ = pos;
     selLength_ = 0;
   }
-  void userSetText(Text t) { text_ = std::move(t); }
+  void userSetText(text::Text t) { text_ = std::move(t); }
 
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool r) { readOnly_ = r; }
@@ -264,7 +264,7 @@ class TextBox : public Control {
   int fontHeight = 0;
 
  private:
-  Text text_;
+  text::Text text_;
   int selStart_ = 0;
   int selLength_ = 0;
   bool readOnly_ = false;

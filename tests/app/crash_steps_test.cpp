@@ -57,59 +57,59 @@ class CrashSteps : public SimFixture, public ::testing::WithParamInterface<StepC
   void deleteSlot(int i) {
     platform->rightPress(store().memo(i));
     desktop->confirmAnswers.push_back(true);
-    platform->chooseMenuItem(panel().n1);
+    platform->chooseMenuItem(panel().deleteItem);
   }
   // What a start now would show in each slot (A..T), and the texts parked beside them.
-  std::vector<ui::Text> onDisk(std::vector<ui::Text>* parked = nullptr) {
+  std::vector<text::Text> onDisk(std::vector<text::Text>* parked = nullptr) {
     history::SlotFileSync reader(*platform);
-    std::vector<ui::Text> out;
+    std::vector<text::Text> out;
     for (int i = 1; i <= files::kSlotCount; ++i)
       out.push_back(reader.load(i).text);
     if (parked) *parked = reader.parkedTexts();
     return out;
   }
-  std::vector<ui::Text> slots() {
-    std::vector<ui::Text> out;
+  std::vector<text::Text> slots() {
+    std::vector<text::Text> out;
     for (int i = 1; i <= files::kSlotCount; ++i)
       out.push_back(store().text(i));
     return out;
   }
 };
 
-std::string key(const ui::Text& t) {
+std::string key(const text::Text& t) {
   return t.bytes() + '\0' + t.exact();
 }
 
 TEST_P(CrashSteps, EveryStepLeavesEachSlotItsOldOrNewTextAndLosesNone) {
   GetParam().setup(*this);
-  const std::vector<ui::Text> before = onDisk();
+  const std::vector<text::Text> before = onDisk();
   ASSERT_EQ(before, slots()) << "the files hold what the panel shows before the change";
-  std::vector<std::vector<ui::Text>> states;
-  std::vector<std::vector<ui::Text>> parkedAt;
+  std::vector<std::vector<text::Text>> states;
+  std::vector<std::vector<text::Text>> parkedAt;
   desktop->afterFileStep = [&] {
-    std::vector<ui::Text> parked;
+    std::vector<text::Text> parked;
     states.push_back(onDisk(&parked));
     parkedAt.push_back(parked);
   };
   GetParam().act(*this);
   desktop->afterFileStep = nullptr;
-  const std::vector<ui::Text> after = slots();
+  const std::vector<text::Text> after = slots();
   EXPECT_EQ(onDisk(), after) << "the files hold what the panel shows after the change";
   ASSERT_FALSE(states.empty());
   // The texts in the history both before and after the change.
   std::set<std::string> staying, was;
-  for (const ui::Text& t : before)
+  for (const text::Text& t : before)
     if (!t.empty()) was.insert(key(t));
-  for (const ui::Text& t : after)
+  for (const text::Text& t : after)
     if (!t.empty() && was.count(key(t))) staying.insert(key(t));
   for (std::size_t s = 0; s < states.size(); ++s) {
     std::set<std::string> found;
     for (std::size_t i = 0; i < states[s].size(); ++i) {
-      const ui::Text& t = states[s][i];
+      const text::Text& t = states[s][i];
       EXPECT_TRUE(t == before[i] || t == after[i]) << "step " << s << " slot " << i + 1;
       found.insert(key(t));
     }
-    for (const ui::Text& t : parkedAt[s])
+    for (const text::Text& t : parkedAt[s])
       found.insert(key(t));
     for (const std::string& t : staying)
       EXPECT_TRUE(found.count(t)) << "step " << s << " lost " << t.substr(0, 10);
@@ -133,17 +133,17 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"AllClear", [](CrashSteps& f) { f.startWithTexts(6); },
                  [](CrashSteps& f) {
                    f.desktop->confirmAnswers.push_back(true);
-                   f.platform->mouseUp(f.panel().speedButton41, ui::MouseButton::Left);
+                   f.platform->mouseUp(f.panel().allClearButton, ui::MouseButton::Left);
                  }},
         StepCase{"EditorWritesBack", [](CrashSteps& f) { f.startWithTexts(6); },
                  [](CrashSteps& f) {
                    f.platform->rightPress(f.store().memo(3));
-                   f.platform->chooseMenuItem(f.panel().n2);
-                   ui::Memo& memo = f.program->settings().memo22;
-                   platform::runHandler(*f.platform,
-                                        [&] { memo.userSetText(f.platform->text("edited ✎")); });
+                   f.platform->chooseMenuItem(f.panel().editItem);
+                   ui::Memo& memo = f.program->settings().slotEditorMemo;
+                   platform::runHandler(
+                       *f.platform, [&] { memo.userSetText(f.platform->fromUtf8("edited ✎")); });
                    f.desktop->confirmAnswers.push_back(true);
-                   f.platform->click(f.program->settings().button3);
+                   f.platform->click(f.program->settings().editorCloseButton);
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 

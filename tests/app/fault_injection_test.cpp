@@ -86,22 +86,22 @@ class Faults : public SimFixture {
   }
   void closeFromTray() {
     platform->trayIcon(platform::kWmRButtonDown);
-    platform->chooseMenuItem(panel().n3);
+    platform->chooseMenuItem(panel().trayCloseItem);
   }
   void deleteSlot(int i) {
     platform->rightPress(store().memo(i));
     desktop->confirmAnswers.push_back(true);
-    platform->chooseMenuItem(panel().n1);
+    platform->chooseMenuItem(panel().deleteItem);
     desktop->advance(600);
   }
   void allClear() {
     desktop->confirmAnswers.push_back(true);
-    platform->mouseUp(panel().speedButton41, ui::MouseButton::Left);
+    platform->mouseUp(panel().allClearButton, ui::MouseButton::Left);
     desktop->advance(100);
   }
   // The bytes the program means a file to hold now.
   std::string intended(const std::string& name) {
-    if (name == files::kDefinitionFile) return panel().memo21.text().bytes();
+    if (name == files::kDefinitionFile) return panel().definitionLines.text().bytes();
     for (int i = 1; i <= 20; ++i)
       if (name == files::slotFileName(i)) return slotText(i).bytes();
     ADD_FAILURE() << "not a file of the program: " << name;
@@ -158,18 +158,18 @@ class Faults : public SimFixture {
   }
   void openEditorOn(int i) {
     platform->rightPress(store().memo(i));
-    platform->chooseMenuItem(panel().n2);
+    platform->chooseMenuItem(panel().editItem);
   }
   bool editorShown() {
-    return program->settingsForm().visible() && program->settings().panel2.visible();
+    return program->settingsForm().visible() && program->settings().slotEditorPanel.visible();
   }
   void closeEditorWithYes() {
     desktop->confirmAnswers.push_back(true);
-    platform->click(program->settings().button3);
+    platform->click(program->settings().editorCloseButton);
   }
   std::vector<ui::Control*> lockedWhileEditing() {
-    std::vector<ui::Control*> out = {&panel().button23, &panel().speedButton41, &panel().n1,
-                                     &panel().n2};
+    std::vector<ui::Control*> out = {&panel().sequenceButton, &panel().allClearButton,
+                                     &panel().deleteItem, &panel().editItem};
     for (int i = 1; i <= 20; ++i)
       out.push_back(&store().box(i));
     return out;
@@ -182,16 +182,16 @@ class Faults : public SimFixture {
     desktop->cursor = kInField;
     platform->hotkey();
     desktop->advance(200);
-    platform->click(panel().button23);
+    platform->click(panel().sequenceButton);
     desktop->advance(200);
     sequence::SettingsForm& w = program->settings();
     platform::runHandler(*platform, [&] {
-      w.edit1.userSetText(bytes("No."));
-      w.comboBox1.userSetText("1");
-      w.edit2.userSetText(bytes("2"));
-      w.edit3.userSetText(bytes(")"));
+      w.prefixEdit.userSetText(bytes("No."));
+      w.startCombo.userSetText("1");
+      w.endEdit.userSetText(bytes("2"));
+      w.suffixEdit.userSetText(bytes(")"));
     });
-    platform->click(w.button1);
+    platform->click(w.startButton);
     desktop->advance(200);
     desktop->userMoveMouse(kInField);
     desktop->userTap(17);
@@ -319,7 +319,7 @@ const std::vector<Writer>& writers() {
                    f.summonedAfterChanges();
                    f.platform->rightPress(f.store().memo(3));
                  },
-                 [](Faults& f) { f.platform->chooseMenuItem(f.panel().n2); }, true,
+                 [](Faults& f) { f.platform->chooseMenuItem(f.panel().editItem); }, true,
                  [](Faults& f) {
                    EXPECT_FALSE(f.editorShown());
                    // No editor is open to unlock the panel again, so the opening does not lock it.
@@ -327,11 +327,11 @@ const std::vector<Writer>& writers() {
                      EXPECT_TRUE(c->enabled()) << c->name();
                  }});
     w.push_back({"OpenTheSettingsWindow", everything, [](Faults& f) { f.summonedAfterChanges(); },
-                 [](Faults& f) { f.platform->click(f.panel().button23); }, true,
+                 [](Faults& f) { f.platform->click(f.panel().sequenceButton); }, true,
                  [](Faults& f) {
                    EXPECT_FALSE(f.program->settingsForm().visible());
-                   EXPECT_TRUE(f.panel().n1.enabled());
-                   EXPECT_TRUE(f.panel().n2.enabled());
+                   EXPECT_TRUE(f.panel().deleteItem.enabled());
+                   EXPECT_TRUE(f.panel().editItem.enabled());
                  }});
     // Leaving the settings window's definition editor stores the definition file alone.
     w.push_back({"StoreADefinition",
@@ -339,18 +339,18 @@ const std::vector<Writer>& writers() {
                  [](Faults& f) {
                    f.startWith({"a", "b"});
                    f.expand();
-                   f.platform->click(f.panel().button23);
+                   f.platform->click(f.panel().sequenceButton);
                    f.desktop->advance(200);
-                   f.platform->click(f.program->settings().speedButton1);
+                   f.platform->click(f.program->settings().defineButton);
                    f.chooseDefinition(2);
-                   f.program->settings().memo1.userSetText(bytes("x\r\ny"));
+                   f.program->settings().definitionMemo.userSetText(bytes("x\r\ny"));
                  },
                  [](Faults& f) { f.chooseDefinition(3); },
                  true,
                  [](Faults& f) {
                    // The definition stays in the program's copy for the next save, and the
                    // click that moved the focus still chose its definition.
-                   EXPECT_EQ(ui::textLine(f.panel().memo21.text().bytes(), 2),
+                   EXPECT_EQ(ui::textLine(f.panel().definitionLines.text().bytes(), 2),
                              f.cp932("定義2") + ",x,y");
                    EXPECT_TRUE(f.program->settings().radioButton(3).checked());
                  }});
@@ -475,7 +475,7 @@ std::vector<HeldCase> heldCases() {
                  f.platform->rightPress(f.store().memo(2));
                  // Told once: the pass does not try again at every tick.
                  f.desktop->advance(50 + 10 * platform::kClipboardOpenWaitMs);
-                 EXPECT_FALSE(f.panel().timer2.running());
+                 EXPECT_FALSE(f.panel().colourTimer.running());
                },
                1, [](Faults& f) { EXPECT_EQ(f.program->state().marks.slotSelection[2], 1); }});
   c.push_back({"Delete", threeSlots,
@@ -486,12 +486,12 @@ std::vector<HeldCase> heldCases() {
                  f.desktop->advance(100);
                  f.desktop->otherHoldsClipboard(true);
                  f.desktop->confirmAnswers.push_back(true);
-                 f.platform->chooseMenuItem(f.panel().n1);
+                 f.platform->chooseMenuItem(f.panel().deleteItem);
                },
                1,
                [](Faults& f) {
                  EXPECT_EQ(f.texts()[1], "two");
-                 EXPECT_FALSE(f.panel().n1.enabled());
+                 EXPECT_FALSE(f.panel().deleteItem.enabled());
                }});
   c.push_back({"AllClear", threeSlots,
                [](Faults& f) {
@@ -514,7 +514,7 @@ std::vector<HeldCase> heldCases() {
                },
                [](Faults& f) {
                  f.desktop->otherHoldsClipboard(true);
-                 f.platform->click(f.panel().speedButton1);
+                 f.platform->click(f.panel().cbClearButton);
                },
                1, [](Faults& f) { EXPECT_EQ(f.clipboard(), "to clear"); }});
   c.push_back({"CloseWithTheInsertedValueOnTheClipboard",
@@ -552,7 +552,7 @@ std::vector<HeldCase> heldCases() {
                  threeSlots(f);
                  f.openEditorOn(3);
                  ASSERT_TRUE(f.editorShown());
-                 f.program->settings().memo22.userSetText(bytes("edited"));
+                 f.program->settings().slotEditorMemo.userSetText(bytes("edited"));
                  // The user takes a moment to type: the right press's colour pass has run.
                  f.desktop->advance(100);
                },
@@ -563,7 +563,7 @@ std::vector<HeldCase> heldCases() {
                1,
                [](Faults& f) {
                  EXPECT_TRUE(f.editorShown());
-                 EXPECT_EQ(f.program->settings().memo22.text(), "edited");
+                 EXPECT_EQ(f.program->settings().slotEditorMemo.text(), "edited");
                  EXPECT_EQ(f.slotText(3), "three");
                  EXPECT_EQ(f.store().firstMatch(bytes("edited")), 0);
                  EXPECT_NE(f.clipboard(), "edited");
@@ -589,7 +589,7 @@ std::vector<HeldCase> heldCases() {
                [](Faults& f) {
                  EXPECT_EQ(f.field->text, "keep");
                  EXPECT_EQ(f.program->state().insertion.lastInsertedText, "");
-                 EXPECT_EQ(f.program->hint().label1.caption(), " No.1) ");
+                 EXPECT_EQ(f.program->hint().hintLabel.caption(), " No.1) ");
                },
                [](Faults& f) {
                  // The same value, then the one after it, and only then the run ends: none was
@@ -600,7 +600,7 @@ std::vector<HeldCase> heldCases() {
                  f.desktop->userTap(17);
                  f.clickIntoTheField();
                  EXPECT_EQ(f.field->text, "keepNo.1)No.2)");
-                 EXPECT_EQ(f.panel().button23.caption(), f.cp932("連番入力"));
+                 EXPECT_EQ(f.panel().sequenceButton.caption(), f.cp932("連番入力"));
                }});
   return c;
 }

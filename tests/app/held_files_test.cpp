@@ -83,14 +83,14 @@ TEST_P(HeldDefinitionFile, ADefinitionStoredAfterAnUnreadStartKeepsTheOtherDefin
   desktop->advance(2000);
   platform->hotkey();
   desktop->advance(200);
-  platform->click(panel().button23);
+  platform->click(panel().sequenceButton);
   desktop->advance(200);
   sequence::SettingsForm& w = program->settings();
-  platform->click(w.speedButton1);
+  platform->click(w.defineButton);
   for (int n : {2, 3}) {
     platform::runHandler(*platform, [&] { w.form.setFocus(&w.radioButton(n)); });
     platform->click(w.radioButton(n));
-    if (n == 2) w.memo1.userSetText(bytes("p\r\nq"));
+    if (n == 2) w.definitionMemo.userSetText(bytes("p\r\nq"));
   }
   desktop->advance(100);
   if (heldMs > 2000) {

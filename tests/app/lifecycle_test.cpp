@@ -16,7 +16,7 @@ class Lifecycle : public SimFixture {
   void closeFromTray() {
     platform->trayIcon(platform::kWmRButtonDown);
     ASSERT_NE(platform->openMenu(), nullptr);
-    platform->chooseMenuItem(panel().n3);
+    platform->chooseMenuItem(panel().trayCloseItem);
   }
 };
 
@@ -195,7 +195,7 @@ class LifecycleAfterARun : public testing_support::InsertionFixture {
  protected:
   void closeFromTray() {
     platform->trayIcon(platform::kWmRButtonDown);
-    platform->chooseMenuItem(panel().n3);
+    platform->chooseMenuItem(panel().trayCloseItem);
   }
 };
 

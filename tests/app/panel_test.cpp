@@ -36,11 +36,11 @@ TEST_F(Panel, HotkeyDropsThePanelAndRemembersWhereTheUserCameFrom) {
   EXPECT_EQ(f().outerHeight(), 130);
   EXPECT_EQ(program->state().summon.returnWindow, other);
   EXPECT_EQ(program->state().summon.returnCursorPos, (platform::Point{640, 300}));
-  EXPECT_EQ(desktop->cursor, platform->clientToScreen(panel().button23, {0, 0}));
-  EXPECT_EQ(f().focused(), &panel().button23);
+  EXPECT_EQ(desktop->cursor, platform->clientToScreen(panel().sequenceButton, {0, 0}));
+  EXPECT_EQ(f().focused(), &panel().sequenceButton);
   EXPECT_FALSE(f().topmost());
   EXPECT_EQ(platform->listenRenewals(), renewals + 1);
-  EXPECT_TRUE(panel().timer2.running());
+  EXPECT_TRUE(panel().colourTimer.running());
 }
 
 TEST_F(Panel, HotkeyWhileExpandedOnlyUpdatesTheClearButton) {
@@ -51,7 +51,7 @@ TEST_F(Panel, HotkeyWhileExpandedOnlyUpdatesTheClearButton) {
   f().setOuterHeight(130);
   const auto cursor = desktop->cursor;
   platform->hotkey();
-  EXPECT_FALSE(panel().speedButton1.visible());
+  EXPECT_FALSE(panel().cbClearButton.visible());
   EXPECT_EQ(f().outerHeight(), 130);
   EXPECT_EQ(desktop->cursor, cursor);
 }
@@ -139,7 +139,7 @@ TEST_F(Panel, TrayLeftClickExpandsOnTopAndRightClickOpensTheMenuAtThePointer) {
   EXPECT_EQ(f().outerHeight(), 155);
   desktop->cursor = {900, 700};
   platform->trayIcon(platform::kWmRButtonDown);
-  EXPECT_EQ(platform->openMenu(), &panel().popupMenu2);
+  EXPECT_EQ(platform->openMenu(), &panel().trayMenu);
   EXPECT_EQ(platform->openMenuAt(), (platform::Point{900, 700}));
   EXPECT_EQ(f().outerHeight(), 155);
   platform->trayIcon(514);  // a button release does nothing
@@ -153,7 +153,7 @@ TEST_F(Panel, TitleBarPressFoldsUpOrDropsDown) {
   EXPECT_FALSE(platform->titleBarPress());  // fold up, no drag
   EXPECT_EQ(f().outerHeight(), kStrip);
   EXPECT_TRUE(f().topmost());
-  EXPECT_EQ(f().focused(), &panel().button24);
+  EXPECT_EQ(f().focused(), &panel().foldedFocusSink);
   EXPECT_TRUE(platform->titleBarPress(3));  // not the caption: only the default handling
   EXPECT_EQ(f().outerHeight(), kStrip);
 }
@@ -204,10 +204,10 @@ TEST_F(Panel, LosingActivationWithAnEmptyClipboardHidesThePanel) {
 
 TEST_F(Panel, SuspendQueryStopsTheGuardTimerAndResumeRejoins) {
   platform->click(store().box(2));
-  ASSERT_TRUE(panel().timer1.running());
+  ASSERT_TRUE(panel().keepGuardTimer.running());
   platform->power(0);
   desktop->advance(1000);
-  EXPECT_FALSE(panel().timer1.running());
+  EXPECT_FALSE(panel().keepGuardTimer.running());
   EXPECT_EQ(program->state().marks.keepGuard[5], 1);  // guards stay until the timer runs again
   const int renewals = platform->listenRenewals();
   for (int event : {4, 5, 9, 10})
@@ -280,7 +280,7 @@ TEST_F(PanelDuringARun, HotkeyRetargetsTheInsertionUnlessFieldsAreReplaced) {
   EXPECT_EQ(program->state().insertion.insertTargetWindow, other);
 
   program->state().insertion.insertTargetWindow = 0;
-  program->settings().checkBox5.setChecked(true);
+  program->settings().replaceBox.setChecked(true);
   platform->titleBarPress();  // fold up
   desktop->activateOther(other);
   platform->hotkey();

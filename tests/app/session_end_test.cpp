@@ -23,17 +23,17 @@ class SessionEnd : public SimFixture {
     platform->trayIcon(platform::kWmLButtonDown);
     desktop->advance(100);
     platform->rightPress(store().memo(3));
-    platform->chooseMenuItem(panel().n2);
+    platform->chooseMenuItem(panel().editItem);
     for (int i = 2; i <= 6; ++i)
       desktop->failWrite(files::slotFileName(i));
     desktop->failWrite(files::kDefinitionFile);
-    program->settings().memo22.userSetText(bytes("c edited"));
+    program->settings().slotEditorMemo.userSetText(bytes("c edited"));
     desktop->confirmAnswers.push_back(true);
-    platform->click(program->settings().button3);
+    platform->click(program->settings().editorCloseButton);
     desktop->advance(600);
     platform->rightPress(store().memo(2));
     desktop->confirmAnswers.push_back(true);
-    platform->chooseMenuItem(panel().n1);
+    platform->chooseMenuItem(panel().deleteItem);
     desktop->advance(600);
     platform->click(store().box(1));
     desktop->advance(600);

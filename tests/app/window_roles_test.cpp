@@ -76,8 +76,8 @@ TEST_F(WindowRoles, TheHintShowsOnlyItsPanelOverTheWindowUnderIt) {
   // (and its label) stay visible.
   ASSERT_TRUE(hint.form.transparentColor().has_value());
   EXPECT_EQ(*hint.form.transparentColor(), hint.form.color());
-  EXPECT_NE(hint.panel1.color(), hint.form.color());
-  EXPECT_NE(hint.label1.color(), hint.form.color());
+  EXPECT_NE(hint.hintPanel.color(), hint.form.color());
+  EXPECT_NE(hint.hintLabel.color(), hint.form.color());
   // Panels and forms of the other windows are seen whole.
   EXPECT_FALSE(program->mainForm().form.transparentColor().has_value());
   EXPECT_FALSE(program->settingsForm().transparentColor().has_value());

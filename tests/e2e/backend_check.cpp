@@ -105,7 +105,7 @@ int fields(const std::wstring& logPath, const std::wstring& stop) {
   p.setupApplicationWindow("Kolvex20 check");
   Recorder recorder(p, logPath);
   ui::Form form("TKolvexFields");
-  form.setCaption(ui::Text::fromBytes("fields"));
+  form.setCaption(text::Text::fromBytes("fields"));
   form.setBounds({200, 200, 320, 160});
   ui::Edit limited("Edit2");
   limited.setBounds({10, 10, 80, 24});
@@ -221,7 +221,7 @@ int burst(const std::wstring& logPath) {
   BurstRecorder events;
   std::ofstream log(logPath.c_str(), std::ios::binary);
   ui::Form form("TKolvexBurst");
-  form.setCaption(ui::Text::fromBytes("burst"));
+  form.setCaption(text::Text::fromBytes("burst"));
   form.setBounds({300, 300, 240, 160});
   ui::Timer poll("Timer1", 100);
   form.addControl(poll);
@@ -361,12 +361,12 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (mode == L"confirm") {
-    recorder.write(p.confirm(p.fromUtf8("よろしいですか？")) ? "yes" : "no");
+    recorder.write(p.confirm(p.encode("よろしいですか？")) ? "yes" : "no");
     return 0;
   }
   if (mode == L"layout") {
     ui::Form dialog("TKolvexCentred");
-    dialog.setCaption(ui::Text::fromBytes("centred"));
+    dialog.setCaption(text::Text::fromBytes("centred"));
     dialog.setBounds({0, 0, 384, 185});
     dialog.centerOnScreen = true;
     p.realize(dialog);
@@ -410,9 +410,9 @@ int wmain(int argc, wchar_t** argv) {
                      "x" + std::to_string(panel.height()) + " window " +
                      std::to_string(w.right - w.left) + "x" + std::to_string(w.bottom - w.top));
     };
-    label.setCaption(ui::Text::fromBytes(" 001 "));
+    label.setCaption(text::Text::fromBytes(" 001 "));
     log("short");
-    label.setCaption(p.text(" 前置文字列がとても長い場合の値 0001 後置 "));
+    label.setCaption(p.fromUtf8(" 前置文字列がとても長い場合の値 0001 後置 "));
     log("long");
     const LONG ex = GetWindowLongW(hintWnd, GWL_EXSTYLE);
     const LONG wanted = WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
@@ -424,7 +424,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"keys" && argc >= 4) {
     const std::wstring stop = argv[3];
     ui::Form form("TKolvexKeys");
-    form.setCaption(ui::Text::fromBytes("keys"));
+    form.setCaption(text::Text::fromBytes("keys"));
     form.setBounds({400, 300, 300, 120});
     form.keyPreview = true;
     ui::Edit edit("Edit1");
@@ -457,7 +457,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode != L"hooks" || argc < 4) return 2;
   const std::wstring stop = argv[3];
   ui::Form form("TKolvexCheck");
-  form.setCaption(ui::Text::fromBytes("check"));
+  form.setCaption(text::Text::fromBytes("check"));
   form.setBounds({900, 600, 200, 80});
   ui::Timer poll("Timer1", 100);
   form.addControl(poll);

@@ -40,7 +40,7 @@ class SaveOfEverything : public SimFixture, public testing::WithParamInterface<S
         platform->keyUp(panel().form, 16);
         break;
       case Save::Close:
-        platform->chooseMenuItem(panel().n3);
+        platform->chooseMenuItem(panel().trayCloseItem);
         break;
       case Save::SessionEnd:
         platform->endSession();

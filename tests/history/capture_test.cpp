@@ -40,7 +40,7 @@ TEST_F(Capture, FirstCopyIntoAnEmptyStoreFillsAFoldsThePanelAndSavesTheFile) {
   EXPECT_EQ(panel().form.caption(), "A" + colon() + "hello");
   EXPECT_EQ(panel().form.clientHeight(), 0);  // folded to the title bar
   EXPECT_TRUE(panel().form.topmost());
-  EXPECT_TRUE(panel().speedButton1.visible());
+  EXPECT_TRUE(panel().cbClearButton.visible());
 }
 
 TEST_F(Capture, CopyWaitsBeforeReadingSoASettlingCopyIsSeenWhole) {
@@ -142,7 +142,7 @@ TEST_F(Capture, ACopyNoSlotCanTakeStaysOnTheClipboardWhateverShowsThePanel) {
     desktop->advance(100);
     EXPECT_EQ(desktop->clipboardBytes(), "nowhere") << k;
     EXPECT_EQ(panel().form.caption(), "nowhere") << k;
-    EXPECT_TRUE(panel().speedButton1.visible()) << k;
+    EXPECT_TRUE(panel().cbClearButton.visible()) << k;
     EXPECT_GT(panel().form.outerHeight(), 0) << k;
   }
 }
@@ -151,7 +151,7 @@ TEST_F(Capture, EmptyOrNonTextClipboardClearsCaptionHidesThePanelAndTheClearButt
   writeSlotFiles({"one"});
   start();
   copy("one");
-  ASSERT_TRUE(panel().speedButton1.visible());
+  ASSERT_TRUE(panel().cbClearButton.visible());
   for (auto change : {0, 1}) {
     copy("one");
     if (change == 0)
@@ -161,7 +161,7 @@ TEST_F(Capture, EmptyOrNonTextClipboardClearsCaptionHidesThePanelAndTheClearButt
     desktop->advance(100);
     EXPECT_EQ(panel().form.caption(), "");
     EXPECT_EQ(panel().form.outerHeight(), 0);
-    EXPECT_FALSE(panel().speedButton1.visible());
+    EXPECT_FALSE(panel().cbClearButton.visible());
     EXPECT_EQ(slotText(1), "one");
   }
 }
@@ -251,7 +251,7 @@ TEST_F(Capture, JapaneseTextRoundTripsAsSystemCodePageBytes) {
 TEST_F(Capture, OwnWriteIsCapturedBeforeTheWriteReturns) {
   writeSlotFiles({"a"});
   start();
-  ui::Text captionRightAfter;
+  text::Text captionRightAfter;
   platform::runHandler(*platform, [&] {
     platform->writeClipboardText(bytes("own"));
     captionRightAfter = panel().form.caption();

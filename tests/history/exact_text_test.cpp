@@ -34,7 +34,7 @@ class ClipboardRule : public SimFixture, public ::testing::WithParamInterface<Cl
 
 TEST_P(ClipboardRule, GivesTheBytesAndTheExactFormOnlyWhenNeeded) {
   const ClipCase& c = GetParam();
-  const ui::Text t = platform::clipboardText(c.formats, *platform);
+  const text::Text t = platform::clipboardText(c.formats, *platform);
   EXPECT_EQ(t.bytes(), c.bytes);
   EXPECT_EQ(t.hasExact(), !c.exact.empty());
   EXPECT_EQ(t.exact(), c.exact);
@@ -73,17 +73,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SimFixture, TextsEqualOnlyWhenBothPartsAre) {
-  const ui::Text cafe = platform->text("cafe");
-  const ui::Text cafeAccent = platform->text("café");
-  const ui::Text cafeQuestion = bytes(cafeAccent.bytes());
+  const text::Text cafe = platform->fromUtf8("cafe");
+  const text::Text cafeAccent = platform->fromUtf8("café");
+  const text::Text cafeQuestion = bytes(cafeAccent.bytes());
   EXPECT_EQ(cafeAccent.bytes(), cafeQuestion.bytes());
   EXPECT_FALSE(cafeAccent == cafeQuestion);
   EXPECT_FALSE(cafeAccent == cafe);
-  EXPECT_TRUE(cafeAccent == platform->text("café"));
+  EXPECT_TRUE(cafeAccent == platform->fromUtf8("café"));
   EXPECT_FALSE(cafe.hasExact());
   // Joined, the exact form covers the whole.
-  const ui::Text colon = platform->text("：");
-  const ui::Text joined = platform->join({&colon, &cafeAccent});
+  const text::Text colon = platform->fromUtf8("：");
+  const text::Text joined = platform->join({&colon, &cafeAccent});
   EXPECT_EQ(joined.bytes(), colon.bytes() + cafeAccent.bytes());
   EXPECT_EQ(joined.exact(), "：café");
   EXPECT_FALSE(platform->join({&colon, &cafe}).hasExact());
@@ -105,7 +105,7 @@ class ExactText : public SimFixture {
     desktop->otherCopiesUnicode(utf8);
     desktop->advance(100);
   }
-  ui::Text text(const char* utf8) { return platform->text(utf8); }
+  text::Text text(const char* utf8) { return platform->fromUtf8(utf8); }
   std::vector<std::string> companions() {
     std::vector<std::string> out;
     for (const auto& e : fs::directory_iterator(dir))
@@ -205,14 +205,14 @@ TEST_F(ExactText, MovesDeletionAndAllClearTakeTheExactFormAlong) {
   // Delete S: T moves up.
   platform->rightPress(store().memo(19));
   desktop->confirmAnswers.push_back(true);
-  platform->chooseMenuItem(panel().n1);
+  platform->chooseMenuItem(panel().deleteItem);
   desktop->advance(600);
   EXPECT_EQ(slotText(19), text("second ✓"));
   EXPECT_EQ(companions(), std::vector<std::string>{companionOf(19)});
   restart();
   EXPECT_EQ(slotText(19), text("second ✓"));
   desktop->confirmAnswers.push_back(true);
-  platform->mouseUp(panel().speedButton41, ui::MouseButton::Left);
+  platform->mouseUp(panel().allClearButton, ui::MouseButton::Left);
   EXPECT_TRUE(companions().empty());
 }
 
@@ -222,12 +222,12 @@ TEST_F(ExactText, TheEditorEditsTheExactTextAndWritesItBackExactly) {
   platform->trayIcon(platform::kWmLButtonDown);
   desktop->advance(100);
   platform->rightPress(store().memo(1));
-  platform->chooseMenuItem(panel().n2);
-  ui::Memo& memo = program->settings().memo22;
+  platform->chooseMenuItem(panel().editItem);
+  ui::Memo& memo = program->settings().slotEditorMemo;
   EXPECT_EQ(memo.text(), text("draft ✎"));
   platform::runHandler(*platform, [&] { memo.userSetText(text("final ✔ — done")); });
   desktop->confirmAnswers.push_back(true);
-  platform->click(program->settings().button3);
+  platform->click(program->settings().editorCloseButton);
   EXPECT_EQ(slotText(1), text("final ✔ — done"));
   EXPECT_EQ(desktop->clipboardUnicode(), "final ✔ — done");
   restart();

@@ -31,10 +31,10 @@ void PrintTo(const SyncCase& c, std::ostream* os) {
 
 class FileSyncTable : public SimFixture, public ::testing::WithParamInterface<SyncCase> {
  protected:
-  std::vector<ui::Text> texts(const std::vector<std::string>& t) {
-    std::vector<ui::Text> out(files::kSlotCount + 1);
+  std::vector<text::Text> texts(const std::vector<std::string>& t) {
+    std::vector<text::Text> out(files::kSlotCount + 1);
     for (std::size_t i = 0; i < t.size(); ++i)
-      out[i + 1] = ui::Text::fromBytes(t[i]);
+      out[i + 1] = text::Text::fromBytes(t[i]);
     return out;
   }
   std::vector<std::string> parks() {
@@ -51,11 +51,11 @@ TEST_P(FileSyncTable, EachFileItsOwnWithItsOldOrNewTextAndNoTextOnlyInMemory) {
   desktop->hardLinks = c.links;
   writeSlotFiles(c.before);
   history::SlotFileSync sync(*platform);
-  std::vector<ui::Text> now = texts(c.before);
+  std::vector<text::Text> now = texts(c.before);
   for (int i = 1; i <= files::kSlotCount; ++i)
     sync.noteLoaded(i, now[static_cast<std::size_t>(i)], true);
   // The texts that move keep their identity, as the slots hand them on.
-  std::vector<ui::Text> next = texts(c.after);
+  std::vector<text::Text> next = texts(c.after);
   for (std::size_t i = 1; i < next.size(); ++i)
     for (std::size_t j = 1; j < now.size(); ++j)
       if (!next[i].empty() && next[i] == now[j]) next[i] = now[j];
@@ -63,7 +63,7 @@ TEST_P(FileSyncTable, EachFileItsOwnWithItsOldOrNewTextAndNoTextOnlyInMemory) {
   if (!c.failing.empty()) desktop->failWrite(c.failing);
   bool failed = false;
   try {
-    sync.sync([&](int i) -> const ui::Text& { return next[static_cast<std::size_t>(i)]; });
+    sync.sync([&](int i) -> const text::Text& { return next[static_cast<std::size_t>(i)]; });
   } catch (const platform::Error&) {
     failed = true;
   }
@@ -96,7 +96,7 @@ TEST_P(FileSyncTable, EachFileItsOwnWithItsOldOrNewTextAndNoTextOnlyInMemory) {
   }
   // The next save that can mends everything and leaves no park.
   desktop->failWrite(c.failing, false);
-  sync.sync([&](int i) -> const ui::Text& { return next[static_cast<std::size_t>(i)]; });
+  sync.sync([&](int i) -> const text::Text& { return next[static_cast<std::size_t>(i)]; });
   for (std::size_t i = 1; i <= files::kSlotCount; ++i) {
     EXPECT_EQ(desktop->fileBytes(slotName(i)), next[i].bytes()) << slotName(i);
     EXPECT_EQ(fs::hard_link_count(dir / slotName(i)), 1u) << slotName(i);

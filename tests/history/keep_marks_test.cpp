@@ -120,8 +120,8 @@ TEST_F(KeepMarks, EveryProcessedChangeClearsTheSelectionAndRequestsAColourPass) 
   ASSERT_EQ(program->state().marks.slotSelection[2], 1);
   platform->click(store().box(1));
   EXPECT_EQ(program->state().marks.slotSelection[2], 0);
-  EXPECT_TRUE(panel().timer2.running());
-  EXPECT_TRUE(panel().timer1.running());
+  EXPECT_TRUE(panel().colourTimer.running());
+  EXPECT_TRUE(panel().keepGuardTimer.running());
 }
 
 TEST_F(KeepMarks, KeptRunSurvivesCaptureOfAFullStoreAfterARestart) {

@@ -307,7 +307,7 @@ TEST_F(LargeText, StartupCaptureLeavesTheClipboardAsItWas) {
   EXPECT_EQ(slotFile(3), "kept as is");
   EXPECT_EQ(panel().form.caption(), "C" + colon() + "kept as is");
   EXPECT_EQ(store().memo(3).color(), history::kMatchColour);
-  EXPECT_TRUE(panel().speedButton1.visible());
+  EXPECT_TRUE(panel().cbClearButton.visible());
   EXPECT_EQ(panel().form.clientHeight(), 0);
 }
 

@@ -84,7 +84,7 @@ class PrivateContent : public SimFixture, public ::testing::WithParamInterface<M
   }
   void closeFromTray() {
     platform->trayIcon(platform::kWmRButtonDown);
-    platform->chooseMenuItem(panel().n3);
+    platform->chooseMenuItem(panel().trayCloseItem);
   }
 };
 
@@ -97,7 +97,7 @@ TEST_P(PrivateContent, CopyIntoAStoreWithRoomIsStoredOnlyWhenNotMarkedPrivate) {
     EXPECT_TRUE(filesHolding("s3cret").empty());
     EXPECT_FALSE(inCaption("s3cret"));
     EXPECT_EQ(slotText(3), "");
-    EXPECT_FALSE(panel().speedButton1.visible());  // nothing to clear as far as we know
+    EXPECT_FALSE(panel().cbClearButton.visible());  // nothing to clear as far as we know
     EXPECT_TRUE(stillOnClipboard("s3cret"));
   } else {
     EXPECT_EQ(slotText(3), "s3cret");
@@ -159,7 +159,7 @@ TEST_P(PrivateContent, RecallAndDeleteLeaveAPrivateTextAlone) {
   colourPass();
   // Deleting a slot compares its text with the clipboard: a private text matches none.
   platform->rightPress(store().memo(2));
-  platform->chooseMenuItem(panel().n1);
+  platform->chooseMenuItem(panel().deleteItem);
   desktop->advance(600);
   EXPECT_EQ(slotText(2), "");
   EXPECT_TRUE(stillOnClipboard("pw-del"));

@@ -66,7 +66,7 @@ TEST_F(SimFixture, AFileThatCouldNotBeWrittenCatchesUpWithTheNextChange) {
   desktop->failWrite("Kolvex3.txt");
   platform->rightPress(store().memo(2));
   desktop->confirmAnswers.push_back(true);
-  platform->chooseMenuItem(panel().n1);  // delete B: C moves up, C's file is emptied
+  platform->chooseMenuItem(panel().deleteItem);  // delete B: C moves up, C's file is emptied
   EXPECT_EQ(errorCount(), 1);
   EXPECT_EQ(texts()[1], "c");
   EXPECT_EQ(slotFile(2), "c");
@@ -118,8 +118,8 @@ TEST_F(ColourPass, EmptyClipboardLeavesTheCaptionAlone) {
 
 TEST_F(ColourPass, RequestsWithinOneIntervalGiveOnePass) {
   int passes = 0;
-  auto original = panel().timer2.onTimer;
-  panel().timer2.onTimer = [&] {
+  auto original = panel().colourTimer.onTimer;
+  panel().colourTimer.onTimer = [&] {
     ++passes;
     original();
   };
@@ -141,7 +141,7 @@ TEST_F(ColourPass, HeldClipboardIsReportedOnceAndThePassIsNotRepeated) {
   store().requestColourPass();
   desktop->advance(1000);  // ten tries' worth of ticks
   EXPECT_EQ(errorCount(), 1);
-  EXPECT_FALSE(panel().timer2.running());
+  EXPECT_FALSE(panel().colourTimer.running());
   desktop->otherHoldsClipboard(false);
   pass();
   EXPECT_EQ(errorCount(), 1);

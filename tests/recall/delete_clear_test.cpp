@@ -22,7 +22,7 @@ class DeleteClear : public SimFixture {
   void deleteSlot(int i, bool yes = true) {
     platform->rightPress(store().memo(i));
     desktop->confirmAnswers.push_back(yes);
-    platform->chooseMenuItem(panel().n1);
+    platform->chooseMenuItem(panel().deleteItem);
     desktop->advance(600);
   }
   std::string row() {
@@ -38,7 +38,7 @@ TEST_F(DeleteClear, CancelChangesNoTextAndDropsTheSelection) {
   deleteSlot(2, false);
   EXPECT_EQ(row(), "a b c ");
   EXPECT_EQ(program->state().marks.slotSelection[2], 0);
-  EXPECT_TRUE(panel().n1.enabled());
+  EXPECT_TRUE(panel().deleteItem.enabled());
   ASSERT_FALSE(desktop->boxes.empty());
   EXPECT_EQ(desktop->boxes.back().text, cp932("選択のテキストボックスを削除しますか？"));
   EXPECT_EQ(desktop->boxes.back().kind, sim::SimDesktop::Box::Kind::Confirm);
@@ -58,7 +58,7 @@ TEST_F(DeleteClear, DeletingTheClipboardSlotEmptiesTheClipboardFirst) {
   copy("b");
   platform->rightPress(store().memo(2));
   desktop->confirmAnswers.push_back(true);
-  platform->chooseMenuItem(panel().n1);
+  platform->chooseMenuItem(panel().deleteItem);
   // Emptied by the delete itself, not left for the colour pass that follows.
   EXPECT_EQ(desktop->clipboardKind(), Kind::Empty);
   desktop->advance(600);
@@ -83,18 +83,18 @@ TEST_F(DeleteClear, HeldClipboardStopsTheDeleteAndLeavesTheCommandDisabled) {
   copy("a");  // on the clipboard: the delete must take it off
   platform->rightPress(store().memo(1));
   desktop->otherHoldsClipboard(true);
-  platform->chooseMenuItem(panel().n1);
+  platform->chooseMenuItem(panel().deleteItem);
   EXPECT_EQ(errorCount(), 1);
   EXPECT_EQ(desktop->errors()[0].text, cp932("クリップボードを開くことができません"));
   EXPECT_EQ(row(), "a b ");
-  EXPECT_FALSE(panel().n1.enabled());
+  EXPECT_FALSE(panel().deleteItem.enabled());
 }
 
 TEST_F(DeleteClear, AllClearWithKeptSlotsLeavesNothingKeptAndTwentyEmptyFiles) {
   begin({"a", "b", "c", "d", "e"}, "C");
   copy("a");
   desktop->confirmAnswers.push_back(true);
-  platform->mouseUp(panel().speedButton41, ui::MouseButton::Right);
+  platform->mouseUp(panel().allClearButton, ui::MouseButton::Right);
   for (int i = 1; i <= 20; ++i) {
     EXPECT_EQ(slotText(i), "") << i;
     EXPECT_FALSE(store().checked(i)) << i;
@@ -105,8 +105,8 @@ TEST_F(DeleteClear, AllClearWithKeptSlotsLeavesNothingKeptAndTwentyEmptyFiles) {
   EXPECT_EQ(desktop->clipboardKind(), Kind::Empty);
   EXPECT_EQ(panel().form.caption(), "");
   EXPECT_EQ(panel().form.outerHeight(), 0);
-  EXPECT_TRUE(panel().speedButton41.visible());
-  EXPECT_FALSE(panel().speedButton1.visible());
+  EXPECT_TRUE(panel().allClearButton.visible());
+  EXPECT_FALSE(panel().cbClearButton.visible());
   desktop->advance(600);
   // the next copy starts a fresh, unkept history and the saved keep state is empty
   copy("fresh");
@@ -118,18 +118,18 @@ TEST_F(DeleteClear, AllClearWithKeptSlotsLeavesNothingKeptAndTwentyEmptyFiles) {
 TEST_F(DeleteClear, AllClearCancelledChangesNothing) {
   begin({"a", "b"});
   desktop->confirmAnswers.push_back(false);
-  platform->mouseUp(panel().speedButton41, ui::MouseButton::Left);
+  platform->mouseUp(panel().allClearButton, ui::MouseButton::Left);
   EXPECT_EQ(row(), "a b ");
 }
 
 TEST_F(DeleteClear, ClipboardClearEmptiesOnlyTheClipboard) {
   begin({"a", "b"});
   copy("b");
-  ASSERT_TRUE(panel().speedButton1.visible());
-  platform->click(panel().speedButton1);
+  ASSERT_TRUE(panel().cbClearButton.visible());
+  platform->click(panel().cbClearButton);
   EXPECT_EQ(desktop->clipboardKind(), Kind::Empty);
   EXPECT_EQ(row(), "a b ");
-  EXPECT_FALSE(panel().speedButton1.visible());
+  EXPECT_FALSE(panel().cbClearButton.visible());
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(Keyboard, HotkeyLettersAndShiftReleaseHandTheClipboardBackToTheUsersWindo
   platform->keyUp(f(), kShift);
   EXPECT_EQ(f().outerHeight(), kStrip);
   EXPECT_TRUE(f().topmost());
-  EXPECT_EQ(f().focused(), &panel().button24);
+  EXPECT_EQ(f().focused(), &panel().foldedFocusSink);
   EXPECT_EQ(desktop->foreground(), other);
   EXPECT_FALSE(f().active());
   EXPECT_EQ(desktop->cursor, (platform::Point{640, 300}));
@@ -78,7 +78,7 @@ TEST_F(Keyboard, AFileThatCannotBeWrittenStopsTheSaveBeforeThePointerReturns) {
 }
 
 TEST_F(Keyboard, NoKeptSlotWritesAnEmptyFirstLine) {
-  panel().memo21.setText(bytes("B\r\n1"));
+  panel().definitionLines.setText(bytes("B\r\n1"));
   summon();
   platform->keyUp(f(), kShift);
   EXPECT_EQ(file(files::kDefinitionFile), "\r\n1");
@@ -94,7 +94,7 @@ class LettersOnAFoldedPanel : public Keyboard, public ::testing::WithParamInterf
 
 TEST_P(LettersOnAFoldedPanel, DoNothing) {
   f().setOuterHeight(GetParam().height);
-  const ui::Text captionBefore = f().caption();
+  const text::Text captionBefore = f().caption();
   const int writes = writesOfAll();
   platform->keyDown(f(), 'C');
   platform->keyDown(f(), 'Z');
@@ -103,7 +103,7 @@ TEST_P(LettersOnAFoldedPanel, DoNothing) {
   EXPECT_EQ(f().caption(), captionBefore);
   EXPECT_EQ(writesOfAll(), writes);
   EXPECT_EQ(f().outerHeight(), GetParam().height);
-  EXPECT_NE(f().focused(), &panel().button24);
+  EXPECT_NE(f().focused(), &panel().foldedFocusSink);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, LettersOnAFoldedPanel,
@@ -121,10 +121,10 @@ TEST_F(Keyboard, LetterOfAnEmptySlotAndKeysOutsideTheSlotsDoNothing) {
 
 TEST_F(Keyboard, ZPerformsTheSequenceButtonOnlyWhileItIsEnabled) {
   summon();
-  panel().button23.setEnabled(false);
+  panel().sequenceButton.setEnabled(false);
   platform->keyDown(f(), 'Z');
   EXPECT_FALSE(program->settingsForm().visible());
-  panel().button23.setEnabled(true);
+  panel().sequenceButton.setEnabled(true);
   platform->keyDown(f(), 'Z');
   EXPECT_TRUE(program->settingsForm().visible());
   EXPECT_EQ(f().outerHeight(), kStrip);  // the button's own work: fold, save, then the window
@@ -148,7 +148,7 @@ TEST_F(Keyboard, ShiftReleaseWithTheSettingsWindowShownKeepsTheProgramInFront) {
   platform->keyUp(f(), kShift);
   EXPECT_EQ(desktop->foreground(), platform->applicationWindow());
   EXPECT_EQ(f().outerHeight(), kStrip);
-  EXPECT_EQ(f().focused(), &panel().button24);
+  EXPECT_EQ(f().focused(), &panel().foldedFocusSink);
 }
 
 TEST_F(Keyboard, ShiftReleaseWhileThePanelStaysActiveLeavesThePointer) {

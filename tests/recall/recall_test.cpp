@@ -45,9 +45,9 @@ TEST_F(Recall, LaterOfTwoEqualSlotsIsNamedFirstThenTheColourPassNamesTheFirst) {
 TEST_F(Recall, TextBoxClickRecallsAndLeavesTheFocusOnTheSink) {
   platform->click(store().memo(1));
   EXPECT_EQ(clipboard(), "alpha");
-  EXPECT_EQ(panel().form.focused(), &panel().button22);
+  EXPECT_EQ(panel().form.focused(), &panel().slotFocusSink);
   panel().form.setFocus(&store().memo(2));  // focus arriving in a slot moves on at once
-  EXPECT_EQ(panel().form.focused(), &panel().button22);
+  EXPECT_EQ(panel().form.focused(), &panel().slotFocusSink);
 }
 
 TEST_F(Recall, RightPressSelectsOneSlotAndOtherButtonsSelectNothing) {
@@ -55,7 +55,7 @@ TEST_F(Recall, RightPressSelectsOneSlotAndOtherButtonsSelectNothing) {
   platform->rightPress(store().memo(1));
   EXPECT_EQ(program->state().marks.slotSelection[1], 1);
   EXPECT_EQ(program->state().marks.slotSelection[2], 0);
-  EXPECT_EQ(platform->openMenu(), &panel().popupMenu1);
+  EXPECT_EQ(platform->openMenu(), &panel().slotMenu);
   desktop->advance(60);
   EXPECT_EQ(store().memo(1).color(), history::kSelectedColour);
   platform->mouseDown(store().memo(3), ui::MouseButton::Middle);
@@ -68,8 +68,8 @@ TEST_F(Recall, RightPressWhileASequenceWindowIsShownSelectsNothing) {
   program->hintForm().show();
   platform->rightPress(store().memo(2));
   EXPECT_EQ(program->state().marks.slotSelection[2], 0);
-  EXPECT_FALSE(panel().timer2.running());
-  EXPECT_EQ(platform->openMenu(), &panel().popupMenu1);  // the menu still opens
+  EXPECT_FALSE(panel().colourTimer.running());
+  EXPECT_EQ(platform->openMenu(), &panel().slotMenu);  // the menu still opens
 }
 
 TEST_F(Recall, HoverShowsTheWholeText) {
@@ -80,7 +80,7 @@ TEST_F(Recall, HoverShowsTheWholeText) {
 
 TEST_F(Recall, ClipboardHeldOpenReportsAndChangesNothing) {
   copy("alpha");
-  const ui::Text before = panel().form.caption();
+  const text::Text before = panel().form.caption();
   desktop->otherHoldsClipboard(true);
   platform->click(*panel().letterButtons[2]);
   EXPECT_EQ(errorCount(), 1);

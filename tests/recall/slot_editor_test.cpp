@@ -29,21 +29,21 @@ class SlotEditor : public SimFixture {
   // Right click on slot i's text, then "編集".
   void openOn(int i) {
     platform->rightPress(store().memo(i));
-    ASSERT_EQ(platform->openMenu(), &panel().popupMenu1);
-    platform->chooseMenuItem(panel().n2);
+    ASSERT_EQ(platform->openMenu(), &panel().slotMenu);
+    platform->chooseMenuItem(panel().editItem);
   }
   ui::Form& editorWindow() { return program->settingsForm(); }
-  ui::Memo& memo22() { return program->settings().memo22; }
-  void type(const std::string& t) { memo22().userSetText(bytes(t)); }
-  void closeWithButton() { platform->click(program->settings().button3); }
+  ui::Memo& slotEditorMemo() { return program->settings().slotEditorMemo; }
+  void type(const std::string& t) { slotEditorMemo().userSetText(bytes(t)); }
+  void closeWithButton() { platform->click(program->settings().editorCloseButton); }
   std::string caption(char letter, const std::string& t) {
     return std::string(1, letter) + cp932("：") + t;
   }
   std::vector<ui::Control*> interlocked() {
-    std::vector<ui::Control*> out = {&panel().button23, &panel().speedButton41, &panel().n1,
-                                     &panel().n2};
+    std::vector<ui::Control*> out = {&panel().sequenceButton, &panel().allClearButton,
+                                     &panel().deleteItem, &panel().editItem};
     for (int i = 1; i <= 20; ++i)
-      out.push_back(panel().checkBoxes[static_cast<std::size_t>(i)].get());
+      out.push_back(panel().keepBoxes[static_cast<std::size_t>(i)].get());
     return out;
   }
   platform::WindowHandle other = 0;
@@ -53,20 +53,20 @@ TEST_F(SlotEditor, OpensOnTheRightClickedSlotInItsOwnWindowShapeThatSettingsUndo
   openOn(3);
   ui::Form& w = editorWindow();
   EXPECT_TRUE(w.visible());
-  EXPECT_TRUE(program->settings().panel2.visible());
+  EXPECT_TRUE(program->settings().slotEditorPanel.visible());
   EXPECT_EQ(w.caption(), cp932("Kolvex20:編集C"));
-  EXPECT_EQ(memo22().text(), "c");
+  EXPECT_EQ(slotEditorMemo().text(), "c");
   EXPECT_EQ(w.width(), 484);
   EXPECT_EQ(w.outerHeight(), 285);
   EXPECT_TRUE(w.sizeable);
   EXPECT_TRUE(w.maximizeBox);
-  EXPECT_EQ(memo22().anchors, ui::kAnchorsAll);
-  EXPECT_EQ(program->settings().button3.anchors, ui::kAnchorRight | ui::kAnchorBottom);
+  EXPECT_EQ(slotEditorMemo().anchors, ui::kAnchorsAll);
+  EXPECT_EQ(program->settings().editorCloseButton.anchors, ui::kAnchorRight | ui::kAnchorBottom);
 
   closeWithButton();
-  platform->click(panel().button23);
+  platform->click(panel().sequenceButton);
   EXPECT_TRUE(w.visible());
-  EXPECT_FALSE(program->settings().panel2.visible());
+  EXPECT_FALSE(program->settings().slotEditorPanel.visible());
   EXPECT_EQ(w.width(), 384);
   EXPECT_TRUE(w.dialogFrame);
   EXPECT_FALSE(w.sizeable);
@@ -90,7 +90,7 @@ TEST_F(SlotEditor, EditedTextStandsInTheSlotAndInTheSlotTheCaptureGaveIt) {
   // Each its own file: a program that writes one in place does not change the other.
   EXPECT_EQ(std::filesystem::hard_link_count(dir / files::slotFileName(3)), 1u);
   EXPECT_EQ(std::filesystem::hard_link_count(dir / files::slotFileName(6)), 1u);
-  EXPECT_FALSE(program->settings().panel2.visible());
+  EXPECT_FALSE(program->settings().slotEditorPanel.visible());
   for (int i = 1; i <= 20; ++i)
     EXPECT_EQ(program->state().marks.slotSelection[static_cast<std::size_t>(i)], 0) << i;
   expand();
@@ -199,11 +199,11 @@ TEST_F(SlotEditor, CancelAtTheQuestionKeepsTheEditorAndTheEdits) {
   desktop->confirmAnswers = {false};
   platform->closeBox(editorWindow());
   EXPECT_TRUE(editorWindow().visible());
-  EXPECT_TRUE(program->settings().panel2.visible());
-  EXPECT_EQ(memo22().text(), "changed");
+  EXPECT_TRUE(program->settings().slotEditorPanel.visible());
+  EXPECT_EQ(slotEditorMemo().text(), "changed");
   EXPECT_EQ(texts()[1], "b");
   EXPECT_EQ(clipboard(), "a");
-  EXPECT_FALSE(panel().n2.enabled());
+  EXPECT_FALSE(panel().editItem.enabled());
   platform->closeBox(editorWindow());
   EXPECT_EQ(texts()[1], "changed");
 }
@@ -259,15 +259,15 @@ TEST_F(SlotEditor, EveryInterlockedControlRefusesWhileTheEditorIsOpen) {
     EXPECT_FALSE(c->enabled()) << c->name();
   const auto before = texts();
   platform->click(store().box(1));
-  platform->click(panel().button23);
+  platform->click(panel().sequenceButton);
   platform->keyDown(panel().form, 'Z');
-  platform->mouseUp(panel().speedButton41, ui::MouseButton::Left);
+  platform->mouseUp(panel().allClearButton, ui::MouseButton::Left);
   platform->rightPress(store().memo(1));
-  platform->chooseMenuItem(panel().n1);
-  platform->chooseMenuItem(panel().n2);
+  platform->chooseMenuItem(panel().deleteItem);
+  platform->chooseMenuItem(panel().editItem);
   // The sequence button would have dropped the selection and turned the window to its settings.
   EXPECT_EQ(program->state().marks.slotSelection[3], 1);
-  EXPECT_TRUE(program->settings().panel2.visible());
+  EXPECT_TRUE(program->settings().slotEditorPanel.visible());
   EXPECT_TRUE(desktop->boxes.empty());
   EXPECT_EQ(texts(), before);
   EXPECT_FALSE(store().checked(1));
@@ -315,7 +315,7 @@ TEST_F(SlotEditor, ClipboardHeldAtTheCloseLeavesTheEditorOpenAndTheSlotAsItWas) 
   closeWithButton();
   EXPECT_EQ(errorCount(), 1);
   EXPECT_TRUE(editorWindow().visible());
-  EXPECT_TRUE(program->settings().panel2.visible());
+  EXPECT_TRUE(program->settings().slotEditorPanel.visible());
   EXPECT_EQ(texts()[2], "c");
   desktop->otherHoldsClipboard(false);
   closeWithButton();
@@ -325,14 +325,14 @@ TEST_F(SlotEditor, ClipboardHeldAtTheCloseLeavesTheEditorOpenAndTheSlotAsItWas) 
 TEST_F(SlotEditor, ClosingTheSettingsModeEnablesThePopupCommandsAndWritesNothingBack) {
   // A selection may outlive its menu (closed with Esc); only the editor mode writes back.
   platform->rightPress(store().memo(2));
-  panel().n1.setEnabled(false);
-  panel().n2.setEnabled(false);
+  panel().deleteItem.setEnabled(false);
+  panel().editItem.setEnabled(false);
   editorWindow().show();
   platform->closeBox(editorWindow());
   EXPECT_FALSE(editorWindow().visible());
   EXPECT_TRUE(desktop->boxes.empty());
-  EXPECT_TRUE(panel().n1.enabled());
-  EXPECT_TRUE(panel().n2.enabled());
+  EXPECT_TRUE(panel().deleteItem.enabled());
+  EXPECT_TRUE(panel().editItem.enabled());
   EXPECT_EQ(texts()[1], "b");
   EXPECT_EQ(clipboard(), "a");
 }

@@ -23,22 +23,22 @@ class DefinitionEditor : public SettingsWindowFixture {};
 TEST_F(DefinitionEditor, KindsComeFromTheLoadedFileAtStart) {
   startWith("B\r\n\r\n\r\n" + head(3) + ",Mon,Tue,Wed");
   EXPECT_EQ(w().form.caption(), cp932("Kolvex20:連番設定"));
-  const Values& kinds = w().comboBox2.items();
+  const Values& kinds = w().kindCombo.items();
   ASSERT_EQ(kinds.size(), 11u);
   EXPECT_EQ(kinds[0], cp932("標準"));
   EXPECT_EQ(kinds[1], cp932("定義1"));
   EXPECT_EQ(kinds[3], cp932("定義3:Mon～Wed"));
   EXPECT_EQ(kinds[10], cp932("定義10"));
-  EXPECT_EQ(w().comboBox2.itemIndex(), 0);
-  EXPECT_FALSE(w().panel1.visible());
+  EXPECT_EQ(w().kindCombo.itemIndex(), 0);
+  EXPECT_FALSE(w().definitionPanel.visible());
 }
 
 TEST_F(DefinitionEditor, LeavingTheEditorStoresAtOnceAndTheKindFollowsAfterClosing) {
   startWith("A\r\n");  // a short file: padded at the first store
   openEditor();
-  EXPECT_TRUE(w().panel1.showing());
+  EXPECT_TRUE(w().definitionPanel.showing());
   chooseDefinition(2);
-  EXPECT_EQ(w().form.focused(), &w().memo1);
+  EXPECT_EQ(w().form.focused(), &w().definitionMemo);
   type("a\r\nb\r\nc");
   const int writesBefore = desktop->writesOf("Kolvex20.ini");
   chooseDefinition(3);  // leaving the editor for another definition
@@ -47,24 +47,24 @@ TEST_F(DefinitionEditor, LeavingTheEditorStoresAtOnceAndTheKindFollowsAfterClosi
   EXPECT_EQ(ini(), "A\r\n\r\n" + head(2) + ",a,b,c" + crlf(10));
   EXPECT_EQ(buffer().text(), ini());
   EXPECT_EQ(w().radioButton(2).caption(), cp932("a～c"));
-  EXPECT_EQ(w().memo1.text(), "");  // definition 3 is empty
+  EXPECT_EQ(w().definitionMemo.text(), "");  // definition 3 is empty
   // The kinds are refreshed only when the editor closes.
-  EXPECT_EQ(w().comboBox2.items()[2], cp932("定義2"));
+  EXPECT_EQ(w().kindCombo.items()[2], cp932("定義2"));
 
   platform->mouseEnter(w().radioButton(2));
   EXPECT_EQ(w().radioButton(2).hint(), cp932("a～c"));
   EXPECT_TRUE(w().radioButton(2).showHint());
 
   finishEditing();
-  EXPECT_FALSE(w().panel1.visible());
-  EXPECT_EQ(w().comboBox2.items()[2], cp932("定義2:a～c"));
-  EXPECT_EQ(w().comboBox2.itemIndex(), 0);
+  EXPECT_FALSE(w().definitionPanel.visible());
+  EXPECT_EQ(w().kindCombo.items()[2], cp932("定義2:a～c"));
+  EXPECT_EQ(w().kindCombo.itemIndex(), 0);
 
   chooseKind(2);
-  EXPECT_EQ(w().comboBox1.items(), (Values{"a", "b", "c"}));
-  EXPECT_EQ(w().comboBox1.itemIndex(), 0);
-  EXPECT_EQ(w().comboBox1.text(), "a");
-  EXPECT_EQ(w().edit2.text(), "c");
+  EXPECT_EQ(w().startCombo.items(), (Values{"a", "b", "c"}));
+  EXPECT_EQ(w().startCombo.itemIndex(), 0);
+  EXPECT_EQ(w().startCombo.text(), "a");
+  EXPECT_EQ(w().endEdit.text(), "c");
   EXPECT_EQ(errorCount(), 0);
 }
 
@@ -72,11 +72,11 @@ TEST_F(DefinitionEditor, ReopeningShowsTheLastEditAndTheCheckedDefinition) {
   startWith("\r\n" + head(1) + ",p,q");
   openEditor();
   chooseDefinition(1);
-  EXPECT_EQ(w().memo1.text(), "p\r\nq\r\n");
+  EXPECT_EQ(w().definitionMemo.text(), "p\r\nq\r\n");
   finishEditing();
   openEditor();
   EXPECT_TRUE(w().radioButton(1).checked());
-  EXPECT_EQ(w().memo1.text(), "p\r\nq\r\n");
+  EXPECT_EQ(w().definitionMemo.text(), "p\r\nq\r\n");
   EXPECT_EQ(w().radioButton(1).caption(), cp932("p～q"));
 }
 
@@ -94,11 +94,11 @@ class ClosingWithFocusInEditor : public DefinitionEditor,
 TEST_P(ClosingWithFocusInEditor, StoresBeforeTheKindsAreRebuilt) {
   startWith(crlf(3) + head(3) + ",m,n");
   chooseKind(3);
-  ASSERT_EQ(w().edit2.text(), "n");
+  ASSERT_EQ(w().endEdit.text(), "n");
   openEditor();
   chooseDefinition(5);
   type("x\r\ny");
-  ASSERT_EQ(w().form.focused(), &w().memo1);
+  ASSERT_EQ(w().form.focused(), &w().definitionMemo);
   if (GetParam() == CloseBy::FinishButton)
     finishEditing();
   else
@@ -106,13 +106,13 @@ TEST_P(ClosingWithFocusInEditor, StoresBeforeTheKindsAreRebuilt) {
 
   EXPECT_EQ(buffer().text(), crlf(3) + head(3) + ",m,n" + crlf(2) + head(5) + ",x,y" + crlf(7));
   EXPECT_EQ(ini(), buffer().text());
-  EXPECT_EQ(w().comboBox2.items()[5], cp932("定義5:x～y"));
-  EXPECT_FALSE(w().panel1.visible());
-  EXPECT_NE(w().form.focused(), &w().memo1);
-  EXPECT_EQ(w().comboBox2.itemIndex(), 0);
-  EXPECT_EQ(w().comboBox1.items(), Values{});
-  EXPECT_EQ(w().comboBox1.text(), "");
-  EXPECT_EQ(w().edit2.text(), "");
+  EXPECT_EQ(w().kindCombo.items()[5], cp932("定義5:x～y"));
+  EXPECT_FALSE(w().definitionPanel.visible());
+  EXPECT_NE(w().form.focused(), &w().definitionMemo);
+  EXPECT_EQ(w().kindCombo.itemIndex(), 0);
+  EXPECT_EQ(w().startCombo.items(), Values{});
+  EXPECT_EQ(w().startCombo.text(), "");
+  EXPECT_EQ(w().endEdit.text(), "");
   EXPECT_EQ(w().form.visible(), GetParam() == CloseBy::FinishButton);
 }
 
@@ -160,11 +160,11 @@ TEST_P(StoredDefinition, LineCaptionsAndKind) {
   EXPECT_EQ(w().radioButton(c.n).caption(), cp932(c.captionStored));
 
   finishEditing();
-  EXPECT_EQ(w().comboBox2.items()[static_cast<std::size_t>(c.n)], cp932(c.kindItem));
+  EXPECT_EQ(w().kindCombo.items()[static_cast<std::size_t>(c.n)], cp932(c.kindItem));
   chooseKind(c.n);
-  EXPECT_EQ(w().comboBox1.items(), c.startItems);
-  EXPECT_EQ(w().comboBox1.text(), c.startItems.empty() ? "" : c.startItems.front());
-  EXPECT_EQ(w().edit2.text(), c.end);
+  EXPECT_EQ(w().startCombo.items(), c.startItems);
+  EXPECT_EQ(w().startCombo.text(), c.startItems.empty() ? "" : c.startItems.front());
+  EXPECT_EQ(w().endEdit.text(), c.end);
 
   openEditor();
   EXPECT_EQ(w().radioButton(c.n).caption(), cp932(c.captionReopened));
@@ -204,13 +204,13 @@ TEST_F(DefinitionEditor, ALongValueStaysWholeThroughEditingAndChoosing) {
   openEditor();
   EXPECT_EQ(w().radioButton(1).caption(), cp932("a～") + longValue);
   chooseDefinition(1);
-  EXPECT_EQ(w().memo1.text(), "a\r\n" + longValue + "\r\n");
+  EXPECT_EQ(w().definitionMemo.text(), "a\r\n" + longValue + "\r\n");
   chooseDefinition(2);  // stores definition 1 unchanged
   EXPECT_EQ(bufferLineOf(1), line);
   EXPECT_EQ(ini(), buffer().text());
   finishEditing();
   chooseKind(1);
-  EXPECT_EQ(w().edit2.text(), longValue);
+  EXPECT_EQ(w().endEdit.text(), longValue);
 }
 
 TEST_F(DefinitionEditor, AFailingWriteIsReportedAndTheBufferKeepsEveryDefinition) {
@@ -231,27 +231,27 @@ TEST_F(DefinitionEditor, AFailingWriteIsReportedAndTheBufferKeepsEveryDefinition
             "A\r\n" + head(1) + ",a\r\n" + head(2) + ",new\r\n" + head(3) + ",c" + crlf(9));
   // The click that moved the focus still chose its definition.
   EXPECT_TRUE(w().radioButton(3).checked());
-  EXPECT_EQ(w().memo1.text(), "c\r\n");
+  EXPECT_EQ(w().definitionMemo.text(), "c\r\n");
 
   // The failing store of "設定終了" ends it with the editor still open.
   type("c2");
   finishEditing();
   EXPECT_EQ(errorCount(), 2);
-  EXPECT_TRUE(w().panel1.visible());
+  EXPECT_TRUE(w().definitionPanel.visible());
 
   desktop->failWrite("Kolvex20.ini", false);
-  focus(w().memo1);
+  focus(w().definitionMemo);
   type("c3");
   finishEditing();
   EXPECT_EQ(errorCount(), 2);
-  EXPECT_FALSE(w().panel1.visible());
+  EXPECT_FALSE(w().definitionPanel.visible());
   EXPECT_EQ(ini(), "A\r\n" + head(1) + ",a\r\n" + head(2) + ",new\r\n" + head(3) + ",c3" + crlf(9));
 }
 
 TEST_F(DefinitionEditor, LeavingWithNoDefinitionChosenOnlyPadsTheBuffer) {
   startWith("A");
   openEditor();
-  focus(w().memo1);
+  focus(w().definitionMemo);
   type("lost");
   focus(w().radioButton(1));
   EXPECT_EQ(buffer().text(), "A" + crlf(12));

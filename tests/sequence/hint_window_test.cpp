@@ -63,13 +63,13 @@ TEST_F(HintWindow, ARunShowsMovesColoursHidesAndClosesIt) {
     hint().setLabelColour(sequence::HintForm::kArmedInsert);
   });
   EXPECT_TRUE(hint().isOpen());
-  EXPECT_EQ(hint().label1.caption(), " No.1) ");
+  EXPECT_EQ(hint().hintLabel.caption(), " No.1) ");
   EXPECT_EQ(hint().form.left(), 110);
   EXPECT_EQ(hint().form.top(), 210);
   EXPECT_TRUE(hint().hintShown());
-  EXPECT_TRUE(hint().label1.visible());
+  EXPECT_TRUE(hint().hintLabel.visible());
   EXPECT_FALSE(hint().form.transparent());
-  EXPECT_EQ(hint().label1.color(), 14324814u);
+  EXPECT_EQ(hint().hintLabel.color(), 14324814u);
   // The application counts a run as on while this window is open.
   EXPECT_TRUE(program->hintForm().visible());
 
@@ -87,8 +87,8 @@ TEST_F(HintWindow, ARunShowsMovesColoursHidesAndClosesIt) {
   handle([&] { hint().close(); });
   EXPECT_FALSE(hint().isOpen());
   // Between runs it keeps its caption, colour and position.
-  EXPECT_EQ(hint().label1.caption(), " No.1) ");
-  EXPECT_EQ(hint().label1.color(), 14324814u);
+  EXPECT_EQ(hint().hintLabel.caption(), " No.1) ");
+  EXPECT_EQ(hint().hintLabel.color(), 14324814u);
   EXPECT_EQ(hint().form.left(), 1285);
 }
 

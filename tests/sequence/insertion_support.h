@@ -40,7 +40,7 @@ class InsertionFixture : public SimFixture {
   void openSettings() {
     platform->hotkey();
     desktop->advance(200);
-    platform->click(panel().button23);
+    platform->click(panel().sequenceButton);
     desktop->advance(200);
   }
   void type(ui::Edit& e, const std::string& text) {
@@ -51,16 +51,16 @@ class InsertionFixture : public SimFixture {
   }
   // The usual settings of a run: prefix "No.", 1～end, suffix ")".
   void fillStandard(const std::string& end = "3") {
-    type(w().edit1, "No.");
-    type(w().comboBox1, "1");
-    type(w().edit2, end);
-    type(w().edit3, ")");
+    type(w().prefixEdit, "No.");
+    type(w().startCombo, "1");
+    type(w().endEdit, end);
+    type(w().suffixEdit, ")");
   }
   void check(ui::CheckBox& box) {
     if (!box.checked()) platform->click(box);
   }
   void pressStart() {
-    platform->click(w().button1);
+    platform->click(w().startButton);
     desktop->advance(200);
   }
   // Opens the settings window, fills in 1～end and starts.
@@ -79,7 +79,7 @@ class InsertionFixture : public SimFixture {
     desktop->userClickAt(at);
     desktop->advance(600);
   }
-  std::string sequenceCaption() { return panel().button23.caption().bytes(); }
+  std::string sequenceCaption() { return panel().sequenceButton.caption().bytes(); }
 
   platform::WindowHandle other = 0;
   sim::SimDesktop::TextField* field = nullptr;

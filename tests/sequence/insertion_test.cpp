@@ -31,7 +31,7 @@ TEST_F(Insertion, ARunOneToThreePastesEachValueOnceAndThenEnds) {
   for (int n = 1; n <= 3; ++n) {
     arm();
     EXPECT_TRUE(flags().insertArmed) << n;
-    EXPECT_EQ(hint().label1.caption(), " No." + std::to_string(n) + ") ");
+    EXPECT_EQ(hint().hintLabel.caption(), " No." + std::to_string(n) + ") ");
     clickAndWait();
   }
   EXPECT_EQ(field->pastes, (Values{"No.1)", "No.2)", "No.3)"}));
@@ -48,9 +48,9 @@ TEST_F(Insertion, ARunOneToThreePastesEachValueOnceAndThenEnds) {
   EXPECT_FALSE(hint().isOpen());
   EXPECT_EQ(sequenceCaption(), cp932("連番入力"));
   EXPECT_FALSE(platform->inputHookInstalled());
-  EXPECT_FALSE(w().timer3.running());
-  EXPECT_TRUE(panel().n1.enabled());
-  EXPECT_TRUE(panel().n2.enabled());
+  EXPECT_FALSE(w().hookRenewalTimer.running());
+  EXPECT_TRUE(panel().deleteItem.enabled());
+  EXPECT_TRUE(panel().editItem.enabled());
   EXPECT_FALSE(flags().insertArmed);
   // The inserted values never entered the history.
   EXPECT_EQ(texts(), (Values{"slot A", "", "", "", "", "", "", "", "", "",
@@ -76,9 +76,9 @@ TEST_F(Insertion, AfterARunTheTrayClickDropsThePanelForTheNextRun) {
   EXPECT_EQ(panel().form.outerHeight(), 80);  // slot A's row
   EXPECT_EQ(desktop->clipboardBytes(), "");
   EXPECT_EQ(panel().form.caption(), "");
-  EXPECT_FALSE(panel().speedButton1.visible());
+  EXPECT_FALSE(panel().cbClearButton.visible());
 
-  platform->click(panel().button23);  // 連番入力
+  platform->click(panel().sequenceButton);  // 連番入力
   desktop->advance(200);
   ASSERT_TRUE(w().form.visible());
   pressStart();
@@ -87,7 +87,7 @@ TEST_F(Insertion, AfterARunTheTrayClickDropsThePanelForTheNextRun) {
   platform->trayIcon(platform::kWmLButtonDown);
   desktop->advance(200);
   EXPECT_EQ(panel().form.outerHeight(), 80);
-  platform->click(panel().button23);  // 連番中止
+  platform->click(panel().sequenceButton);  // 連番中止
   desktop->advance(200);
   EXPECT_FALSE(hint().isOpen());
   EXPECT_FALSE(platform->inputHookInstalled());
@@ -122,7 +122,7 @@ TEST_F(Insertion, ThePasteIsCtrlVWithItsPausesAfterTheClick) {
 TEST_F(Insertion, ContinuousInsertionStaysArmedThroughThePastes) {
   openSettings();
   fillStandard("4");
-  check(w().checkBox1);
+  check(w().continuousBox);
   pressStart();
   arm();
   for (int n = 0; n < 3; ++n)
@@ -139,8 +139,8 @@ TEST_F(Insertion, ContinuousInsertionStaysArmedThroughThePastes) {
 TEST_F(Insertion, ARepeatedRunStartsOverAndMustBeArmedAgain) {
   openSettings();
   fillStandard("2");
-  check(w().checkBox2);
-  check(w().checkBox1);
+  check(w().repeatBox);
+  check(w().continuousBox);
   pressStart();
   arm();
   clickAndWait();
@@ -163,30 +163,30 @@ TEST_F(Insertion, ARepeatedRunStartsOverAndMustBeArmedAgain) {
 TEST_F(Insertion, AStoppedRepeatedRunHandlesNoInputAtAll) {
   openSettings();
   fillStandard("1");
-  check(w().checkBox2);
+  check(w().repeatBox);
   pressStart();
   arm();
   clickAndWait();  // the last value: the run restarts
   ASSERT_TRUE(hint().isOpen());
   platform->hotkey();
   desktop->runPending();
-  platform->click(panel().button23);  // 連番中止
+  platform->click(panel().sequenceButton);  // 連番中止
   desktop->runPending();
   EXPECT_FALSE(hint().isOpen());
-  EXPECT_FALSE(hint().label1.visible());
+  EXPECT_FALSE(hint().hintLabel.visible());
   EXPECT_FALSE(platform->inputHookInstalled());
-  EXPECT_FALSE(w().timer3.running());
+  EXPECT_FALSE(w().hookRenewalTimer.running());
   EXPECT_EQ(sequenceCaption(), cp932("連番入力"));
-  EXPECT_TRUE(panel().n1.enabled());
+  EXPECT_TRUE(panel().deleteItem.enabled());
 
   desktop->activateOther(other);
-  const ui::Text caption = hint().label1.caption();
+  const text::Text caption = hint().hintLabel.caption();
   const platform::Rect hintAt{hint().form.left(), hint().form.top(), 0, 0};
   arm({310, 170});
   clickAndWait({310, 170});
   EXPECT_FALSE(flags().insertArmed);
   EXPECT_EQ(field->pastes, Values{"No.1)"});
-  EXPECT_EQ(hint().label1.caption(), caption);
+  EXPECT_EQ(hint().hintLabel.caption(), caption);
   EXPECT_EQ(hint().form.left(), hintAt.left);  // not even moved
   // The hook renewal does not bring it back either.
   desktop->advance(3000);
@@ -200,7 +200,7 @@ TEST_F(Insertion, AfterAStopTheNextStartBeginsAtTheFirstValue) {
   clickAndWait();
   platform->hotkey();
   desktop->advance(200);
-  platform->click(panel().button23);  // 連番中止
+  platform->click(panel().sequenceButton);  // 連番中止
   desktop->advance(200);
   desktop->activateOther(other);
   EXPECT_EQ(field->pastes, Values{"No.1)"});
@@ -219,12 +219,12 @@ class DefinitionInsertion : public InsertionFixture {
 
 TEST_F(DefinitionInsertion, ARunGoesFromTheChosenStartItemToItsEndValue) {
   openSettings();
-  handle([&] { w().comboBox2.userSelect(1); });
-  ASSERT_EQ(w().comboBox1.items(), (Values{"Mon", "Tue", "Wed", "Thu", "Fri"}));
-  handle([&] { w().comboBox1.userSelect(1); });  // Tue
-  type(w().edit2, "Thu");
-  type(w().edit3, ",");
-  check(w().checkBox1);
+  handle([&] { w().kindCombo.userSelect(1); });
+  ASSERT_EQ(w().startCombo.items(), (Values{"Mon", "Tue", "Wed", "Thu", "Fri"}));
+  handle([&] { w().startCombo.userSelect(1); });  // Tue
+  type(w().endEdit, "Thu");
+  type(w().suffixEdit, ",");
+  check(w().continuousBox);
   pressStart();
   arm();
   for (int n = 0; n < 3; ++n)
@@ -334,7 +334,7 @@ TEST_P(ClickInsertsNothing, AndTheArmedStateStays) {
   EXPECT_TRUE(field->pastes.empty());
   EXPECT_TRUE(flags().insertArmed);
   EXPECT_EQ(desktop->clipboardBytes(), "");
-  EXPECT_EQ(hint().label1.caption(), " No.1) ");
+  EXPECT_EQ(hint().hintLabel.caption(), " No.1) ");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -374,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Insertion, AClickDuringTheCooldownInsertsNothing) {
   openSettings();
   fillStandard();
-  check(w().checkBox1);
+  check(w().continuousBox);
   pressStart();
   arm();
   desktop->userClickAt(kInField);
@@ -390,9 +390,9 @@ TEST_F(Insertion, AClickDuringTheCooldownInsertsNothing) {
 TEST_F(Insertion, AnyCursorAndAnyWindowWidenWhereItInsertsButNeverToTheProgramsOwn) {
   openSettings();
   fillStandard();
-  check(w().checkBox4);
-  check(w().checkBox6);
-  check(w().checkBox1);
+  check(w().anyCursorBox);
+  check(w().anyWindowBox);
+  check(w().continuousBox);
   pressStart();
   const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
   sim::SimDesktop::TextField& field2 = desktop->createTextField(w2, {810, 150, 1100, 180});
@@ -406,8 +406,8 @@ TEST_F(Insertion, AnyCursorAndAnyWindowWidenWhereItInsertsButNeverToTheProgramsO
   platform->titleBarPress();
   desktop->advance(600);
   ASSERT_TRUE(flags().insertArmed);
-  desktop->userClickAt(platform->clientToScreen(panel().button23, {6, 6}));
-  platform->click(panel().button23);
+  desktop->userClickAt(platform->clientToScreen(panel().sequenceButton, {6, 6}));
+  platform->click(panel().sequenceButton);
   desktop->advance(600);
   EXPECT_FALSE(hint().isOpen());
   EXPECT_EQ(field2.pastes, Values{"No.1)"});
@@ -420,10 +420,10 @@ TEST_F(Insertion, TheHintFollowsThePointerAndShowsTheArmedState) {
   EXPECT_EQ(hint().form.left(), 260);
   EXPECT_EQ(hint().form.top(), 170);
   EXPECT_TRUE(hint().hintShown());
-  EXPECT_EQ(hint().label1.color(), ui::kClInfoBk);
+  EXPECT_EQ(hint().hintLabel.color(), ui::kClInfoBk);
   desktop->userTap(kCtrl);
   desktop->userMoveMouse({251, 160});
-  EXPECT_EQ(hint().label1.color(), 14324814u);
+  EXPECT_EQ(hint().hintLabel.color(), 14324814u);
   // Off the I-beam the hint is hidden but keeps following.
   desktop->userMoveMouse({300, 300});
   EXPECT_FALSE(hint().hintShown());
@@ -432,7 +432,7 @@ TEST_F(Insertion, TheHintFollowsThePointerAndShowsTheArmedState) {
   // The value is prepared once per insertion: moving about does not advance it.
   for (int k = 0; k < 5; ++k)
     desktop->userMoveMouse({260 + k, 160});
-  EXPECT_EQ(hint().label1.caption(), " No.1) ");
+  EXPECT_EQ(hint().hintLabel.caption(), " No.1) ");
   // ...and the click then inserts the value shown.
   clickAndWait({264, 160});
   EXPECT_EQ(field->pastes, Values{"No.1)"});
@@ -444,7 +444,7 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   field->text = "old content here";
   openSettings();
   fillStandard();
-  check(w().checkBox5);
+  check(w().replaceBox);
   desktop->confirmAnswers = {false};
   pressStart();
   ASSERT_EQ(desktop->boxes.size(), 1u);
@@ -457,7 +457,7 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
   pressStart();
   ASSERT_TRUE(hint().isOpen());
   arm();
-  EXPECT_EQ(hint().label1.color(), 65535u);
+  EXPECT_EQ(hint().hintLabel.color(), 65535u);
   desktop->sentKeys.clear();
   clickAndWait();
   EXPECT_EQ(field->text, "No.1)");
@@ -498,8 +498,8 @@ TEST_F(Insertion, ReplacementAsksFirstAndThenReplacesTheWholeField) {
 TEST_F(Insertion, ARepeatedReplacementRunAsksOnlyAtItsStart) {
   openSettings();
   fillStandard("1");
-  check(w().checkBox5);
-  check(w().checkBox2);
+  check(w().replaceBox);
+  check(w().repeatBox);
   pressStart();
   for (int n = 0; n < 3; ++n) {
     arm();
@@ -513,16 +513,16 @@ TEST_F(Insertion, ARepeatedReplacementRunAsksOnlyAtItsStart) {
 TEST_F(Insertion, ALineBreakStaysOnTheClipboardAndClosingEmptiesIt) {
   openSettings();
   fillStandard();
-  check(w().checkBox3);
+  check(w().lineBreakBox);
   pressStart();
   arm();
   clickAndWait();
   EXPECT_EQ(field->text, "No.1)\r\n");
   EXPECT_EQ(desktop->clipboardBytes(), "No.1)\r\n");
   EXPECT_EQ(flags().lastInsertedText, "No.1)\r\n");
-  EXPECT_EQ(hint().label1.caption(), " No.2) ");  // the break is pasted, never shown
+  EXPECT_EQ(hint().hintLabel.caption(), " No.2) ");  // the break is pasted, never shown
   platform->trayIcon(platform::kWmRButtonDown);
-  platform->chooseMenuItem(panel().n3);
+  platform->chooseMenuItem(panel().trayCloseItem);
   EXPECT_EQ(desktop->clipboardKind(), sim::SimDesktop::ClipKind::Empty);
 }
 
@@ -530,7 +530,7 @@ TEST_F(Insertion, AClipboardHeldByAnotherProgramLosesNoValueAndTouchesNoField) {
   field->text = "keep";
   openSettings();
   fillStandard();
-  check(w().checkBox5);
+  check(w().replaceBox);
   pressStart();
   arm();
   desktop->otherHoldsClipboard(true);
@@ -570,7 +570,7 @@ TEST_F(Insertion, TheHotkeyDuringARunRetargetsIt) {
 TEST_F(Insertion, AReplacingRunStaysWithItsWindowWhenSummonedFromAnother) {
   openSettings();
   fillStandard();
-  check(w().checkBox5);
+  check(w().replaceBox);
   pressStart();
   const platform::WindowHandle w2 = desktop->createOtherWindow({800, 100, 1200, 400});
   sim::SimDesktop::TextField& field2 = desktop->createTextField(w2, {810, 150, 1100, 180}, "w2");
@@ -596,7 +596,7 @@ TEST_F(Insertion, TheHookIsRenewedEverySecondAndByTheTrayClick) {
 
 TEST_F(Insertion, AnEmptyStartOrEndDoesNothing) {
   openSettings();
-  type(w().comboBox1, "1");
+  type(w().startCombo, "1");
   pressStart();
   EXPECT_FALSE(hint().isOpen());
   EXPECT_TRUE(w().form.visible());
@@ -606,7 +606,7 @@ TEST_F(Insertion, AnEmptyStartOrEndDoesNothing) {
 TEST_F(Insertion, ExitRemovesTheHook) {
   startRun();
   platform->trayIcon(platform::kWmRButtonDown);
-  platform->chooseMenuItem(panel().n3);
+  platform->chooseMenuItem(panel().trayCloseItem);
   program->shutdown();
   EXPECT_FALSE(platform->inputHookInstalled());
 }

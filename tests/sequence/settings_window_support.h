@@ -11,7 +11,7 @@ namespace testing_support {
 class SettingsWindowFixture : public SimFixture {
  protected:
   sequence::SettingsForm& w() { return program->settings(); }
-  ui::Memo& buffer() { return panel().memo21; }
+  ui::Memo& buffer() { return panel().definitionLines; }
   std::string ini() { return file("Kolvex20.ini"); }
   std::string bufferLineOf(int n) { return ui::textLine(buffer().text().bytes(), n); }
   std::string head(int n) { return cp932("定義") + std::to_string(n); }
@@ -31,15 +31,15 @@ class SettingsWindowFixture : public SimFixture {
   void focus(ui::Control& c) {
     handle([this, &c] { w().form.setFocus(&c); });
   }
-  void openEditor() { platform->click(w().speedButton1); }
+  void openEditor() { platform->click(w().defineButton); }
   void chooseDefinition(int n) {
     focus(w().radioButton(n));
     platform->click(w().radioButton(n));
   }
-  void type(const std::string& editorText) { w().memo1.userSetText(bytes(editorText)); }
-  void finishEditing() { platform->click(w().speedButton2); }
+  void type(const std::string& editorText) { w().definitionMemo.userSetText(bytes(editorText)); }
+  void finishEditing() { platform->click(w().finishDefiningButton); }
   void chooseKind(int k) {
-    handle([this, k] { w().comboBox2.userSelect(k); });
+    handle([this, k] { w().kindCombo.userSelect(k); });
   }
   // A typed character after the field's key filter; 0 when it was dropped.
   char keyPress(ui::Control& field, char ch) {

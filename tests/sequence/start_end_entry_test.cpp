@@ -49,16 +49,16 @@ class StartEndEntry : public SettingsWindowFixture {
   // Definition 1 holds values, so choosing it switches the rules off.
   void startWindow() { startWith("\r\n" + head(1) + ",Mon,Tue"); }
   ui::Control& control(Field f) {
-    return f == Field::Start ? static_cast<ui::Control&>(w().comboBox1) : w().edit2;
+    return f == Field::Start ? static_cast<ui::Control&>(w().startCombo) : w().endEdit;
   }
   std::string text(Field f) {
-    return f == Field::Start ? w().comboBox1.text() : w().edit2.text().bytes();
+    return f == Field::Start ? w().startCombo.text() : w().endEdit.text().bytes();
   }
   void setTyped(Field f, const std::string& t) {
     if (f == Field::Start)
-      w().comboBox1.userSetText(t);
+      w().startCombo.userSetText(t);
     else
-      w().edit2.userSetText(bytes(t));
+      w().endEdit.userSetText(bytes(t));
   }
 };
 
@@ -110,9 +110,9 @@ TEST_P(LeaveCheck, InvalidStandardEntryIsErasedAndKeepsTheFocus) {
   chooseKind(c.kind);
   focus(control(field));
   setTyped(field, c.typed);
-  focus(w().edit3);
+  focus(w().suffixEdit);
   EXPECT_EQ(text(field), c.erased ? "" : c.typed) << fieldName(field) << " " << c.typed;
-  EXPECT_EQ(w().form.focused(), c.erased ? &control(field) : &w().edit3);
+  EXPECT_EQ(w().form.focused(), c.erased ? &control(field) : &w().suffixEdit);
   EXPECT_EQ(errorCount(), 0);
   EXPECT_TRUE(desktop->boxes.empty());  // no message for an invalid entry
 }
@@ -136,33 +136,33 @@ TEST_F(StartEndEntry, HelpTooltipOnlyWithTheStandardSequence) {
   const std::string help = cp932(
       "標準時：始値～終値\r\n10進：0～999、000～999、999～000、999～0\r\n"
       "16進：0～FF、00～FF、FF～00、FF～0\r\nアルファベット：A～Z、Z～A、a～z、z～a ");
-  for (ui::Label* label : {&w().label3, &w().label4}) {
+  for (ui::Label* label : {&w().startLabel, &w().endLabel}) {
     platform->mouseEnter(*label);
     EXPECT_EQ(label->hint(), help) << label->name();
     EXPECT_TRUE(label->showHint()) << label->name();
   }
   chooseKind(1);
-  for (ui::Label* label : {&w().label3, &w().label4}) {
+  for (ui::Label* label : {&w().startLabel, &w().endLabel}) {
     platform->mouseEnter(*label);
     EXPECT_FALSE(label->showHint()) << label->name();
   }
   chooseKind(0);
-  platform->mouseEnter(w().label3);
-  EXPECT_TRUE(w().label3.showHint());
+  platform->mouseEnter(w().startLabel);
+  EXPECT_TRUE(w().startLabel.showHint());
 }
 
 TEST_F(StartEndEntry, ChoosingTheStandardSequenceOrAnEmptyDefinitionEmptiesBothFields) {
   startWindow();
   chooseKind(1);
-  ASSERT_EQ(w().comboBox1.text(), "Mon");
-  ASSERT_EQ(w().edit2.text(), "Tue");
+  ASSERT_EQ(w().startCombo.text(), "Mon");
+  ASSERT_EQ(w().endEdit.text(), "Tue");
   for (int kind : {0, 2}) {
     chooseKind(1);
     chooseKind(kind);
-    EXPECT_TRUE(w().comboBox1.items().empty()) << kind;
-    EXPECT_EQ(w().comboBox1.text(), "") << kind;
-    EXPECT_EQ(w().comboBox1.itemIndex(), -1) << kind;
-    EXPECT_EQ(w().edit2.text(), "") << kind;
+    EXPECT_TRUE(w().startCombo.items().empty()) << kind;
+    EXPECT_EQ(w().startCombo.text(), "") << kind;
+    EXPECT_EQ(w().startCombo.itemIndex(), -1) << kind;
+    EXPECT_EQ(w().endEdit.text(), "") << kind;
   }
 }
 

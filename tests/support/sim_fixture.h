@@ -31,13 +31,13 @@ class SimFixture : public ::testing::Test {
   // As copy(), but only the notification is handled and no time is given: whatever time passes
   // is the program's own waiting.
   void copyAndHandleAtOnce(const std::string& bytes);
-  std::string cp932(const char* utf8) const { return platform->fromUtf8(utf8); }
+  std::string cp932(const char* utf8) const { return platform->encode(utf8); }
   std::string file(const std::string& name) const;
   std::string slotFile(int i) const { return file(files::slotFileName(i)); }
 
   app::MainForm& panel() { return program->mainForm(); }
   history::SlotStore& store() { return program->mainForm().store(); }
-  const ui::Text& slotText(int i) { return store().text(i); }
+  const text::Text& slotText(int i) { return store().text(i); }
   std::vector<std::string> texts();  // slot texts A..T
   std::string clipboard() const;
   int errorCount() const { return static_cast<int>(desktop->errors().size()); }

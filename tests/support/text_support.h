@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "ui/text.h"
+#include "text/text.h"
 
-namespace ui {
+namespace text {
 
 inline bool operator==(const Text& t, std::string_view bytes) {
   return !t.hasExact() && t.bytes() == bytes;
@@ -18,12 +18,12 @@ inline void PrintTo(const Text& t, std::ostream* os) {
   if (t.hasExact()) *os << " (exact \"" << t.exact() << "\")";
 }
 
-}  // namespace ui
+}  // namespace text
 
 namespace testing_support {
 
-inline ui::Text bytes(std::string b) {
-  return ui::Text::fromBytes(std::move(b));
+inline text::Text bytes(std::string b) {
+  return text::Text::fromBytes(std::move(b));
 }
 
 }  // namespace testing_support

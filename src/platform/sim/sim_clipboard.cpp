@@ -86,7 +86,7 @@ void SimPlatform::ensureOpenable() {
   // blocks), one held longer than 100 ms is an error.
   const std::int64_t deadline = desktop_.now() + platform::kClipboardOpenWaitMs;
   while (desktop_.clipboardHeld()) {
-    if (desktop_.now() >= deadline) throw Error(fromUtf8("クリップボードを開くことができません"));
+    if (desktop_.now() >= deadline) throw Error(encode("クリップボードを開くことができません"));
     sleep(platform::kClipboardOpenRetryMs);
   }
 }
@@ -111,12 +111,12 @@ platform::ClipboardMarks marksOf(const std::vector<SimDesktop::ClipFormat>& form
 }
 }  // namespace
 
-std::optional<ui::Text> SimPlatform::fetchText(const std::function<void(int)>& wait) {
-  if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return ui::Text{};
+std::optional<text::Text> SimPlatform::fetchText(const std::function<void(int)>& wait) {
+  if (desktop_.clipboardKind() != SimDesktop::ClipKind::Text) return text::Text{};
   // The marks on the program's own paste text are for Windows' history, not for the program.
   if (desktop_.clipboardWriter() != this &&
       platform::isPrivateContent(marksOf(desktop_.clipboardFormats())))
-    return ui::Text{};
+    return text::Text{};
   const SimDesktop::ClipText& c = desktop_.clipboardText();
   platform::ClipboardFormats f;
   // As the real backend asks: the Unicode text its writer put there, or the bytes when the
@@ -134,17 +134,17 @@ std::optional<ui::Text> SimPlatform::fetchText(const std::function<void(int)>& w
   return platform::clipboardText(f, *this);
 }
 
-void SimPlatform::remember(std::uint64_t sequence, std::optional<ui::Text> text) {
+void SimPlatform::remember(std::uint64_t sequence, std::optional<text::Text> text) {
   knownSequence_ = sequence;
   knownText_ = std::move(text);
 }
 
-ui::Text SimPlatform::readClipboardText() {
+text::Text SimPlatform::readClipboardText() {
   if (knownText_ && knownSequence_ == desktop_.clipboardSequence()) return *knownText_;
   ensureOpenable();
   // On this thread a late rendering blocks, as Sleep does.
-  const std::optional<ui::Text> t = fetchText([this](int ms) { sleep(ms); });
-  remember(desktop_.clipboardSequence(), t.value_or(ui::Text{}));
+  const std::optional<text::Text> t = fetchText([this](int ms) { sleep(ms); });
+  remember(desktop_.clipboardSequence(), t.value_or(text::Text{}));
   return *knownText_;
 }
 
@@ -180,7 +180,7 @@ void SimPlatform::tryRead(std::uint64_t sequence, std::int64_t deadline) {
   }
   // The reader holds the clipboard open while the writer renders; the UI thread goes on.
   int rendering = 0;
-  const std::optional<ui::Text> t = fetchText([&rendering](int ms) { rendering += ms; });
+  const std::optional<text::Text> t = fetchText([&rendering](int ms) { rendering += ms; });
   desktop_.readerHoldsClipboardUntil(desktop_.now() + rendering);
   platform::ClipboardRead read;
   if (t)
@@ -200,13 +200,13 @@ void SimPlatform::deliverRead(std::uint64_t sequence, platform::ClipboardRead re
   dispatch([this, &read] { events_->clipboardRead(read); });
 }
 
-void SimPlatform::writeClipboardText(const ui::Text& text) {
+void SimPlatform::writeClipboardText(const text::Text& text) {
   ensureOpenable();
   desktop_.setClipboard(SimDesktop::ClipKind::Text, {text.bytes(), unicodeOf(text), true, true},
                         this);
 }
 
-void SimPlatform::writePasteText(const ui::Text& text) {
+void SimPlatform::writePasteText(const text::Text& text) {
   ensureOpenable();
   desktop_.setClipboard(SimDesktop::ClipKind::Text, {text.bytes(), unicodeOf(text), true, true},
                         this,

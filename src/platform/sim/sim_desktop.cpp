@@ -142,7 +142,7 @@ SimPlatform::SimPlatform(SimDesktop& desktop) : desktop_(desktop) {
   desktop_.attach(this);
   for (int b = 0; b < 256; ++b)
     leadBytes_[static_cast<std::size_t>(b)] = isLeadByte(static_cast<unsigned char>(b));
-  cutMark_ = fromUtf8("…");
+  cutMark_ = encode("…");
 }
 
 // The program's forms are gone by now: the program lives inside its platform's lifetime.

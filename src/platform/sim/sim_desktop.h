@@ -355,11 +355,11 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void messageBox(std::string_view text) override;
   bool confirm(std::string_view text) override;
   void showError(std::string_view text) override;
-  ui::Text readClipboardText() override;
+  text::Text readClipboardText() override;
   bool clipboardHasText() override;
   bool clipboardReadPending() const override;
-  void writeClipboardText(const ui::Text& text) override;
-  void writePasteText(const ui::Text& text) override;
+  void writeClipboardText(const text::Text& text) override;
+  void writePasteText(const text::Text& text) override;
   void clearClipboard() override;
   void startClipboardListening() override;
   void renewClipboardListening() override;
@@ -407,13 +407,13 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   void ensureOpenable();
   // The text of the content now on the clipboard, asked of its writer; nullopt when the writer
   // hands nothing over. wait lets the time of a late rendering pass.
-  std::optional<ui::Text> fetchText(const std::function<void(int)>& wait);
+  std::optional<text::Text> fetchText(const std::function<void(int)>& wait);
   // The reader of other programs' changes, as the real backend runs it beside the UI thread:
   // each step is a message of its own, so the program answers its user meanwhile.
   void startRead(std::uint64_t sequence);
   void tryRead(std::uint64_t sequence, std::int64_t deadline);
   void deliverRead(std::uint64_t sequence, platform::ClipboardRead read);
-  void remember(std::uint64_t sequence, std::optional<ui::Text> text);
+  void remember(std::uint64_t sequence, std::optional<text::Text> text);
   // Waits, as the real backend does, while another program holds one of the files; false when
   // one is still held after platform::kFileBusyWaitMs.
   bool waitForFiles(std::initializer_list<std::string_view> names);
@@ -442,7 +442,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool listening_ = false;
   // The last content read (or tried): never asked for twice.
   std::uint64_t knownSequence_ = 0;
-  std::optional<ui::Text> knownText_;
+  std::optional<text::Text> knownText_;
   int renewals_ = 0;
   bool hookInstalled_ = false;
   int hookInstalls_ = 0;

@@ -140,7 +140,7 @@ std::optional<std::string> SimPlatform::readFile(std::string_view name) {
 }
 
 std::string SimPlatform::cannot(const std::string& name) const {
-  return fromUtf8("ファイル ") + name + fromUtf8(" を作成できません");
+  return encode("ファイル ") + name + encode(" を作成できません");
 }
 
 int SimPlatform::createTemporary(const std::string& name) {

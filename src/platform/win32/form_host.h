@@ -20,7 +20,7 @@ class FormHost {
   virtual const ui::LeadBytes& leadBytes() const = 0;
   virtual const std::string& cutMark() const = 0;
   // Between the model's code page and Unicode.
-  virtual const ui::TextCodec& codec() const = 0;
+  virtual const text::TextCodec& codec() const = 0;
   // The tooltip timing every form's hints follow.
   virtual int hintPauseMs() const = 0;
   virtual int hintHideMs() const = 0;

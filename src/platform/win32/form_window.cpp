@@ -429,8 +429,8 @@ std::wstring FormWindow::shown(const ui::Control& c, ui::Property what) const {
   return s.utf8 ? utf8ToWide(s.chars) : ansiToWide(s.chars);
 }
 
-ui::Text FormWindow::typedText(std::wstring_view typed) const {
-  return host_.codec().fromUnicode(wideToUtf8(typed));
+text::Text FormWindow::typedText(std::wstring_view typed) const {
+  return host_.codec().fromUtf8(wideToUtf8(typed));
 }
 
 ui::Color FormWindow::effectiveColor(const ui::Control& c) const {

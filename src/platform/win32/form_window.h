@@ -85,7 +85,7 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   HINSTANCE instance() const override { return host_.instance(); }
   HWND formHwnd() const override { return hwnd(); }
   std::wstring shown(const ui::Control& c, ui::Property what) const override;
-  ui::Text typedText(std::wstring_view typed) const override;
+  text::Text typedText(std::wstring_view typed) const override;
   HFONT fontFor(const ControlAdapter& a) override;
   HBRUSH brush(COLORREF c) override;
   ui::Color effectiveColor(const ui::Control& c) const override;

@@ -23,7 +23,7 @@ class ClipboardSession {
     const ULONGLONG deadline = ::GetTickCount64() + platform::kClipboardOpenWaitMs;
     while (!::OpenClipboard(owner)) {
       if (::GetTickCount64() >= deadline)
-        throw platform::Error(p.fromUtf8("クリップボードを開くことができません"));
+        throw platform::Error(p.encode("クリップボードを開くことができません"));
       ::Sleep(platform::kClipboardOpenRetryMs);
     }
   }
@@ -69,7 +69,7 @@ void setClipboardBytes(UINT format, const void* data, std::size_t size) {
 
 }  // namespace
 
-ui::Text Win32Platform::textOf(const ClipboardCopy& c) const {
+text::Text Win32Platform::textOf(const ClipboardCopy& c) const {
   if (c.privateContent) return {};
   platform::ClipboardFormats f;
   f.ansi = c.ansi;
@@ -85,12 +85,12 @@ ui::Text Win32Platform::textOf(const ClipboardCopy& c) const {
   return platform::clipboardText(f, *this);
 }
 
-void Win32Platform::remember(DWORD sequence, std::optional<ui::Text> text) {
+void Win32Platform::remember(DWORD sequence, std::optional<text::Text> text) {
   knownSequence_ = sequence;
   knownText_ = std::move(text);
 }
 
-ui::Text Win32Platform::readClipboardText() {
+text::Text Win32Platform::readClipboardText() {
   if (knownText_ && knownSequence_ == ::GetClipboardSequenceNumber()) return *knownText_;
   ClipboardCopy c;
   {
@@ -98,7 +98,7 @@ ui::Text Win32Platform::readClipboardText() {
     c = copyOpenClipboard(clipboardOwnerWindow());
   }
   // Converted once the clipboard is closed again.
-  ui::Text t = c.state == ClipboardCopy::State::Copied ? textOf(c) : ui::Text{};
+  text::Text t = c.state == ClipboardCopy::State::Copied ? textOf(c) : text::Text{};
   remember(c.sequence, t);
   return t;
 }
@@ -142,22 +142,22 @@ void Win32Platform::deliverClipboardReads() {
       case ClipboardCopy::State::Failed:
         // Not asked for again: the copying program would make the user wait once more.
         read.outcome = platform::ClipboardRead::Outcome::Failed;
-        remember(c->sequence, ui::Text{});
+        remember(c->sequence, text::Text{});
         break;
     }
     platform::runHandler(*this, [this, &read] { events_->clipboardRead(read); });
   }
 }
 
-void Win32Platform::writeClipboardText(const ui::Text& text) {
+void Win32Platform::writeClipboardText(const text::Text& text) {
   writeText(text, false);
 }
 
-void Win32Platform::writePasteText(const ui::Text& text) {
+void Win32Platform::writePasteText(const text::Text& text) {
   writeText(text, true);
 }
 
-void Win32Platform::writeText(const ui::Text& text, bool outOfSystemHistory) {
+void Win32Platform::writeText(const text::Text& text, bool outOfSystemHistory) {
   {
     ClipboardSession session(clipboardOwnerWindow(), *this);
     ::EmptyClipboard();

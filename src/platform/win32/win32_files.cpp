@@ -120,15 +120,15 @@ UniqueHandle createTemporary(const std::wstring& temporary, const FileBusyWait& 
 }  // namespace
 
 platform::FileError Win32Platform::cannotWrite(std::string_view name, DWORD error) const {
-  std::string message = fromUtf8("ファイル ");
+  std::string message = encode("ファイル ");
   message.append(name);
-  message.append(fromUtf8(" に書き込むことができません"));
+  message.append(encode(" に書き込むことができません"));
   message.append("\r\n");
   if (error == ERROR_FILE_EXISTS) {
     // The save's temporary file of an earlier, interrupted save is still there.
-    message.append(fromUtf8("一時ファイル "));
+    message.append(encode("一時ファイル "));
     message.append(name);
-    message.append(fromUtf8(".tmp を削除できません"));
+    message.append(encode(".tmp を削除できません"));
     return platform::FileError(message);
   }
   wchar_t* text = nullptr;

@@ -16,7 +16,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
   ::InitCommonControlsEx(&icc);
   for (int b = 0; b < 256; ++b)
     leadBytes_[static_cast<std::size_t>(b)] = isLeadByte(static_cast<unsigned char>(b));
-  cutMark_ = fromUtf8("…");
+  cutMark_ = encode("…");
 }
 
 Win32Platform::~Win32Platform() {

@@ -47,11 +47,11 @@ class Win32Platform : public platform::Platform, public FormHost {
   bool confirm(std::string_view text) override;
   void showError(std::string_view text) override;
 
-  ui::Text readClipboardText() override;
+  text::Text readClipboardText() override;
   bool clipboardHasText() override;
   bool clipboardReadPending() const override;
-  void writeClipboardText(const ui::Text& text) override;
-  void writePasteText(const ui::Text& text) override;
+  void writeClipboardText(const text::Text& text) override;
+  void writePasteText(const text::Text& text) override;
   void clearClipboard() override;
   void startClipboardListening() override;
   void renewClipboardListening() override;
@@ -96,7 +96,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   HINSTANCE instance() const override { return instance_; }
   const ui::LeadBytes& leadBytes() const override { return leadBytes_; }
   const std::string& cutMark() const override { return cutMark_; }
-  const ui::TextCodec& codec() const override { return *this; }
+  const text::TextCodec& codec() const override { return *this; }
   int hintPauseMs() const override { return hintPauseMs_; }
   int hintHideMs() const override { return hintHideMs_; }
   void runHandler(const std::function<void()>& handler) override;
@@ -111,14 +111,14 @@ class Win32Platform : public platform::Platform, public FormHost {
   bool preTranslateKey(MSG& msg);
   HWND clipboardOwnerWindow() const;
   void notifyOwnClipboardChange();
-  ui::Text textOf(const ClipboardCopy& c) const;
+  text::Text textOf(const ClipboardCopy& c) const;
   // The content with this sequence number is known: its text, or nullopt when it is still to
   // be read.
-  void remember(DWORD sequence, std::optional<ui::Text> text);
+  void remember(DWORD sequence, std::optional<text::Text> text);
   // Hands the reader's results to the capture, in order.
   void deliverClipboardReads();
   // The text in its three formats, and the two marks that keep it out of Windows' history.
-  void writeText(const ui::Text& text, bool outOfSystemHistory);
+  void writeText(const text::Text& text, bool outOfSystemHistory);
   void trayIconCommand(DWORD message);
   // Adds the icon the program asked for; while the notification area refuses it, tries again.
   void tryAddTrayIcon();
@@ -141,7 +141,7 @@ class Win32Platform : public platform::Platform, public FormHost {
   // The last clipboard content the program read (or failed to): never asked for twice.
   DWORD knownSequence_ = 0;
   DWORD ownSequence_ = 0;  // of the program's own last write
-  std::optional<ui::Text> knownText_;
+  std::optional<text::Text> knownText_;
   // An error box is showing: a timer that fails meanwhile adds no second one.
   bool errorShowing_ = false;
 

@@ -41,7 +41,7 @@ std::string wideToAnsi(std::wstring_view wide) {
 std::wstring codePageToWide(UINT codePage, std::string_view bytes) {
   return toWide(codePage, 0, bytes);
 }
-std::wstring textToWide(const ui::Text& t) {
+std::wstring textToWide(const text::Text& t) {
   return t.hasExact() ? utf8ToWide(t.exact()) : ansiToWide(t.bytes());
 }
 bool encodable(std::wstring_view wide) {

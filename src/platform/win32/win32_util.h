@@ -117,7 +117,7 @@ std::wstring codePageToWide(UINT codePage, std::string_view bytes);
 std::wstring utf8ToWide(std::string_view utf8);
 std::string wideToUtf8(std::wstring_view wide);
 // What a model text shows: its exact form where it has one, else its bytes.
-std::wstring textToWide(const ui::Text& t);
+std::wstring textToWide(const text::Text& t);
 // Whether every character has its own code in the model's code page.
 bool encodable(std::wstring_view wide);
 

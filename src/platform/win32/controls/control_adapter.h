@@ -28,7 +28,7 @@ class ControlSite {
   // What the native control is given for a model text: bounded to what it can show.
   virtual std::wstring shown(const ui::Control& c, ui::Property what) const = 0;
   // The model text for what the user typed into a control.
-  virtual ui::Text typedText(std::wstring_view typed) const = 0;
+  virtual text::Text typedText(std::wstring_view typed) const = 0;
   virtual HFONT fontFor(const ControlAdapter& a) = 0;
   virtual HBRUSH brush(COLORREF c) = 0;
   // The colour a control is painted with (see-through ones take their parent's).

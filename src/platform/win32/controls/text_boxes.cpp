@@ -36,7 +36,7 @@ void TextBoxAdapter::command(ControlSite& site, int code, HWND child) {
   ui::TextBox* t = &box();
   // A read-only box shows a preview: its window text must never replace the model's.
   if (t->readOnly()) return;
-  ui::Text text = site.typedText(windowText(child));
+  text::Text text = site.typedText(windowText(child));
   site.run([t, &text] { t->userSetText(std::move(text)); });
 }
 

@@ -1,6 +1,6 @@
-#include "ui/text.h"
+#include "text/text.h"
 
-namespace ui {
+namespace text {
 
 namespace {
 // ASCII is the same in code page 932 and in UTF-8: no conversion needed either way.
@@ -34,7 +34,7 @@ Text TextCodec::make(std::string bytes, std::string utf8) const {
   return t;
 }
 
-Text TextCodec::fromUnicode(std::string_view utf8) const {
+Text TextCodec::fromUtf8(std::string_view utf8) const {
   if (isAscii(utf8)) return Text::fromBytes(std::string(utf8));
   std::string bytes = encode(utf8);
   if (decode(bytes) == utf8) return Text::fromBytes(std::move(bytes));
@@ -68,4 +68,4 @@ Text TextCodec::join(std::initializer_list<const Text*> parts) const {
   return make(std::move(bytes), std::move(utf8));
 }
 
-}  // namespace ui
+}  // namespace text

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace text {
 
 class Text {
  public:
@@ -55,7 +55,7 @@ class TextCodec {
   virtual std::string encode(std::string_view utf8) const = 0;
 
   // A Unicode text: its bytes, and itself as the exact form when the bytes lose something.
-  Text fromUnicode(std::string_view utf8) const;
+  Text fromUtf8(std::string_view utf8) const;
   // Bytes another program gave, with the Unicode text it gave beside them: the Unicode text is
   // kept only when it says more than the bytes and is the text the bytes were made from.
   Text fromBytesAndUnicode(std::string bytes, std::string_view utf8) const;
@@ -68,4 +68,4 @@ class TextCodec {
   Text make(std::string bytes, std::string utf8) const;
 };
 
-}  // namespace ui
+}  // namespace text
