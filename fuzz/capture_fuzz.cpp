@@ -182,7 +182,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!program.start()) fail("program did not start");
   desktop.advance(600);  // past the keep-mark guard window of the restore
   const text::Text colon = platform.fromUtf8("：");
-  int expectedErrors = 0;
   check(platform, program, m, colon);
 
   for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
@@ -236,21 +235,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.capture(platform.fromUtf8(u.substr(0, u.find('\0'))));
         break;
       }
-      case 6: {  // a copy while another program holds the clipboard: reported, nothing stored
+      case 6: {  // a copy another reader holds for a moment: waited out and stored, no box
         std::string t = in.ConsumeRandomLengthString(64);
         desktop.otherCopiesText(t);
         desktop.otherHoldsClipboard(true);
         desktop.advance(100);
         desktop.otherHoldsClipboard(false);
-        ++expectedErrors;
+        m.capture(bytesCopy(t));
         break;
       }
     }
     desktop.advance(100);
     check(platform, program, m, colon);
   }
-  if (static_cast<int>(desktop.errors().size()) != expectedErrors)
-    fail("an error box other than for the held clipboard");
+  if (!desktop.errors().empty()) fail("an error box");
   program.shutdown();
   return 0;
 }
