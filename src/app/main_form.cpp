@@ -118,6 +118,9 @@ void MainForm::buildControls() {
   // The panel has no border icons at all; closing it by other means ends the program.
   form.systemMenu = false;
   form.quitsOnClose = true;
+  // A copy, a run's value or text back on the clipboard brings the panel back while the user
+  // types elsewhere: only the summons take the keyboard.
+  form.activeOnlyWhenAsked = true;
   form.setTopmost(true);
 
   // Creation order matters: All Clear walks the first components in this order.

@@ -514,6 +514,10 @@ class Form : public Control {
   bool toolWindow = false;
   // Never activated: not when shown, not even by a click on it.
   bool noActivate = false;
+  // Activated only when asked: by a click on it or by the program bringing it forward. Coming
+  // onto the screen by itself it leaves the keyboard where it is, also where the desktop would
+  // offer the keyboard to a window that appears (a window manager).
+  bool activeOnlyWhenAsked = false;
   // Closing it (its close box, the system's close) ends the program.
   bool quitsOnClose = false;
   // Placed in the middle of the screen the first time it is shown.

@@ -268,6 +268,56 @@ INSTANTIATE_TEST_SUITE_P(
                       Summoning{"TitleBar", [](sim::SimPlatform& p) { p.titleBarPress(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The panel comes back by itself while the user works in another program: on a copy, and with a
+// run's value after the clipboard was emptied. That program keeps the keyboard.
+class QuietPanel : public testing_support::InsertionFixture {
+ protected:
+  void toZeroHeight() {
+    desktop->otherEmptiesClipboard();
+    desktop->advance(100);
+    ASSERT_EQ(panel().form.outerHeight(), 0);
+  }
+  void expectKeyboardWithTheUser(const char* after) {
+    EXPECT_GT(panel().form.outerHeight(), 0) << after;
+    EXPECT_EQ(desktop->foreground(), other) << after;
+    EXPECT_FALSE(panel().form.active()) << after;
+  }
+};
+
+TEST_F(QuietPanel, ComingBackByItselfLeavesTheKeyboardWithTheUser) {
+  toZeroHeight();
+  copy("copied");
+  expectKeyboardWithTheUser("a copy");
+
+  startRun();
+  toZeroHeight();
+  check(w().anyCursorBox);  // any pointer
+  arm();
+  clickAndWait();
+  EXPECT_EQ(field->text, "No.1)");
+  expectKeyboardWithTheUser("a run's value");
+}
+
+class SummonedPanel : public QuietPanel, public ::testing::WithParamInterface<Summoning> {};
+
+TEST_P(SummonedPanel, ASummonsTakesTheKeyboardAfterAQuietComeback) {
+  toZeroHeight();
+  copy("copied");
+  ASSERT_FALSE(panel().form.active());
+  GetParam().summon(*platform);
+  desktop->runPending();
+  EXPECT_TRUE(panel().form.active());
+  EXPECT_EQ(desktop->foreground(), platform->handleOf(panel().form));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SummonedPanel,
+    ::testing::Values(Summoning{"Hotkey", [](sim::SimPlatform& p) { p.hotkey(); }},
+                      Summoning{"TrayIcon",
+                                [](sim::SimPlatform& p) { p.trayIcon(platform::kWmLButtonDown); }},
+                      Summoning{"TitleBar", [](sim::SimPlatform& p) { p.titleBarPress(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 
 namespace {

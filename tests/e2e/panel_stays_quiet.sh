@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The panel coming back by itself never takes the keyboard (under a window manager, which gives
-# the keyboard to a window shown with activation). After C,B Clear the panel is gone; a copy made
-# in notepad brings it back, and the typing that goes on reaches notepad. Three sequence runs,
+# The panel coming back by itself never takes the keyboard (under a window manager, which offers
+# the keyboard to a window that comes onto the screen). After C,B Clear the panel is gone and
+# notepad has the keyboard again; a copy made there brings the panel back, and the typing that
+# goes on reaches notepad. Three sequence runs,
 # each started with the clipboard empty (after C,B Clear; then on reopening the panel right after
 # a run, when the run's last value is taken off the clipboard), insert every value, the first one
 # included: the panel that comes back with the first value does not catch the paste. Last, a run
@@ -33,12 +34,6 @@ tap_ctrl() {
   kx_keyup Control_L
   sleep 0.4
 }
-click_notepad() {
-  local l t r b
-  read -r l t r b <<<"$(kx_probe client-rect Notepad)"
-  kx_click $((l + 100)) $((t + 80))
-  kx_wait 10 "notepad active" notepad_active
-}
 
 sq_start
 kx_copy 'first'
@@ -47,7 +42,9 @@ kx_wait 30 "slot A file" kx_file_is "$KX_DATA/Kolvex1.txt" first
 # --- a copy brings the panel back; the typing goes on into notepad ---
 kx_expand_from_tray
 clear_clipboard_from_panel
-click_notepad
+# The panel gone, the window manager gives the keyboard back to notepad: the user types on
+# without a click, and the panel was the last of its program to have the keyboard.
+kx_wait 10 "notepad to have the keyboard back" notepad_active
 kx_type "copy me"
 kx_key ctrl+a
 kx_key ctrl+c
@@ -70,6 +67,16 @@ read -r pl _ pr pb <<<"$(kx_probe rect TForm3)"
 read -r nl nt _ _ <<<"$(kx_probe rect Notepad)"
 [ "$(common_colour $((pl + 20)) 2 60 $((pb - 4)))" != "$(common_colour $((nl + 200)) $((nt + 2)) 60 $((pb - 4)))" ] ||
   kx_fail "notepad's title bar covers the strip on the screen"
+
+# The user's press on the strip's title bar summons the panel: down, and with the keyboard. A
+# click back in notepad folds it again.
+panel_active() { [ "$(kx_probe active Notepad | cut -f1)" = TForm3 ]; }
+kx_click $(((pl + pr) / 2)) 5
+kx_wait 10 "the panel dropped down by a title-bar click" kx_panel_expanded
+kx_wait 10 "the summoned panel to have the keyboard" panel_active
+read -r l t _ _ <<<"$(kx_probe client-rect Notepad)"
+kx_click $((l + 100)) $((t + 300))
+kx_wait 10 "notepad to have the keyboard" notepad_active
 
 # --- three runs started with an empty clipboard ---
 kx_key ctrl+a

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 namespace sim {
 
@@ -217,6 +218,16 @@ void SimPlatform::changed(ui::Control& control, ui::Property what) {
   if (what == ui::Property::Visible && control.kind() == ui::Control::Kind::Form &&
       control.visible() && showingNoActivate_ == 0 && !static_cast<ui::Form&>(control).noActivate)
     setForegroundWindow(handleOf(static_cast<ui::Form&>(control)));
+  if (control.kind() == ui::Control::Kind::Form &&
+      (what == ui::Property::Bounds || what == ui::Property::Visible)) {
+    // A window manager offers the keyboard to a window that comes onto the screen, as a window
+    // of no height does when it grows; a window active only when asked declines.
+    auto& form = static_cast<ui::Form&>(control);
+    const bool onScreen = form.visible() && form.height() > 0;
+    const bool appears = onScreen && !std::exchange(onScreen_[&form], onScreen);
+    if (appears && what == ui::Property::Bounds && !form.noActivate && !form.activeOnlyWhenAsked)
+      setForegroundWindow(handleOf(form));
+  }
   if (what == ui::Property::Text || what == ui::Property::Caption || what == ui::Property::Hint)
     renderText(control, what);
   if (what == ui::Property::TimerState) {

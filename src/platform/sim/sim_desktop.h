@@ -431,6 +431,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   // The form that was active last: activation returns to it when the application comes forward.
   ui::Form* lastActive_ = nullptr;
   int showingNoActivate_ = 0;
+  std::map<const ui::Form*, bool> onScreen_;
   platform::ShellEvents* events_ = nullptr;
   std::vector<std::string> mutexes_;
   std::string appTitle_;

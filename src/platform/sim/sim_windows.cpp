@@ -170,6 +170,9 @@ platform::Rect SimPlatform::windowRect(WindowHandle w) const {
 
 bool SimPlatform::titleBarPress(int hitTest) {
   bool drag = false;
+  // The press activates the window before it arrives, as the system does on a click.
+  if (mainForm_ && !mainForm_->noActivate && mainForm_->visible() && mainForm_->height() > 0)
+    desktop_.setForeground(handleOf(*mainForm_));
   if (events_) dispatch([&] { drag = events_->ncLButtonDown(hitTest); });
   return drag;
 }

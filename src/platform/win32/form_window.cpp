@@ -267,7 +267,8 @@ void FormWindow::applyStyles() {
   if (f.sizeable) style |= WS_THICKFRAME;
   if (f.maximizeBox) style |= WS_MAXIMIZEBOX;
   if (f.toolWindow) exStyle |= WS_EX_TOOLWINDOW;
-  if (f.noActivate) exStyle |= WS_EX_NOACTIVATE;
+  if (f.noActivate || (f.activeOnlyWhenAsked && ::GetActiveWindow() != hwnd()))
+    exStyle |= WS_EX_NOACTIVATE;
   // The top-most bit stays as it is: SetWindowLong cannot change it (see applyTopmost).
   ::SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>(style));
   ::SetWindowLongW(hwnd(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
@@ -538,6 +539,34 @@ void FormWindow::applyFocus() {
     ::SetFocus(nc->hwnd);
     --nativeEcho_;
   }
+}
+
+// A window active only when asked carries WS_EX_NOACTIVATE while it is inactive: coming back onto
+// the screen it is not activated, neither by the system nor, under Wine, by a window manager that
+// offers the keyboard to a window it maps (SWP_NOACTIVATE alone does not stop that). The user's
+// press on it and the program's own foreground request lift the style first.
+void FormWindow::allowActivation() {
+  if (!form_->activeOnlyWhenAsked || form_->noActivate) return;
+  const LONG ex = ::GetWindowLongW(hwnd(), GWL_EXSTYLE);
+  if (ex & WS_EX_NOACTIVATE) ::SetWindowLongW(hwnd(), GWL_EXSTYLE, ex & ~WS_EX_NOACTIVATE);
+}
+
+void FormWindow::refuseActivation() {
+  if (!form_->activeOnlyWhenAsked) return;
+  const LONG ex = ::GetWindowLongW(hwnd(), GWL_EXSTYLE);
+  if (!(ex & WS_EX_NOACTIVATE)) ::SetWindowLongW(hwnd(), GWL_EXSTYLE, ex | WS_EX_NOACTIVATE);
+}
+
+void FormWindow::userPress(UINT mouseMessage) {
+  if (!form_->activeOnlyWhenAsked || form_->noActivate || ::GetActiveWindow() == hwnd()) return;
+  if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN &&
+      mouseMessage != WM_MBUTTONDOWN && mouseMessage != WM_NCLBUTTONDOWN &&
+      mouseMessage != WM_NCRBUTTONDOWN)
+    return;
+  // A press activates a window, as one without the style is activated by it; the process that
+  // received the input may take the foreground.
+  allowActivation();
+  ::SetForegroundWindow(hwnd());
 }
 
 void FormWindow::showNoActivate() {

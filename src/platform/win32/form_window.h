@@ -41,6 +41,8 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
 
   // First showing without activation.
   void showNoActivate();
+  // The program brings this window forward: a window active only when asked may now be.
+  void allowActivation();
   void applyHintTiming(int pauseMs, int hideMs);
 
   NativeControl* find(HWND child);
@@ -52,6 +54,8 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   static FormWindow* fromHwnd(HWND w);
 
  private:
+  void refuseActivation();
+  void userPress(UINT mouseMessage);
   // The one subclass this form installs on each control window.
   static constexpr UINT_PTR kSubclassId = 1;
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);

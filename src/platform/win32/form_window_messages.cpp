@@ -109,6 +109,8 @@ LRESULT CALLBACK FormWindow::windowProc(HWND w, UINT msg, WPARAM wParam, LPARAM 
 }
 
 LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Before the press is handled, as the system activates a window before its press arrives.
+  if (msg == WM_SETCURSOR) userPress(HIWORD(lParam));
   if (LRESULT result = 0; host_.handleApplicationMessage(*this, msg, wParam, lParam, result))
     return result;
   std::optional<LRESULT> result;
@@ -188,6 +190,7 @@ std::optional<LRESULT> FormWindow::timerElapsed(UINT_PTR id) {
 
 std::optional<LRESULT> FormWindow::activated(bool active) {
   if (!active) {
+    refuseActivation();
     run([this] { form_->setActiveFromBackend(false); });
     return std::nullopt;
   }
@@ -298,6 +301,7 @@ LRESULT FormWindow::handleChild(NativeControl& nc, HWND w, UINT msg, WPARAM wPar
     case WM_LBUTTONUP:
       return childLeftButtonUp(nc, w, wParam, lParam);
     case WM_SETCURSOR:
+      userPress(HIWORD(lParam));
       if (childSetCursor(*c, LOWORD(lParam))) return TRUE;
       break;
     default:

@@ -50,7 +50,10 @@ LRESULT CALLBACK Win32Platform::appWindowProc(HWND w, UINT msg, WPARAM wParam, L
     FormWindow* target = self->lastActive_;
     if (!target || !::IsWindowVisible(target->hwnd()) || !::IsWindowEnabled(target->hwnd()))
       target = self->main_;
-    if (target && ::IsWindowVisible(target->hwnd())) ::SetForegroundWindow(target->hwnd());
+    if (target && ::IsWindowVisible(target->hwnd())) {
+      target->allowActivation();
+      ::SetForegroundWindow(target->hwnd());
+    }
     return 0;
   }
   if (self && msg == WM_TIMER && wParam == kDeactivationTimer) {
@@ -179,6 +182,8 @@ platform::WindowHandle Win32Platform::foregroundWindow() const {
 }
 
 void Win32Platform::setForegroundWindow(platform::WindowHandle w) {
+  for (const auto& f : forms_)
+    if (reinterpret_cast<platform::WindowHandle>(f->hwnd()) == w) f->allowActivation();
   ::SetForegroundWindow(reinterpret_cast<HWND>(w));
 }
 
