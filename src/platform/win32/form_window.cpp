@@ -303,11 +303,14 @@ void FormWindow::applyFormBounds() {
   if (!unchanged)
     ::SetWindowPos(hwnd(), nullptr, f.left(), f.top(), width, height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+  // A window of no height is not on the screen at all under Wine: coming back (the panel at a
+  // copy) it is put on top again, as when it is shown, and not activated.
+  const bool reappears = !unchanged && now.bottom == now.top && height > 0;
   // A top-most window that never takes the activation (the hint riding along with the pointer)
   // is put back on top whenever it moves: the window the user clicks under it may have been
   // raised over it (Wine raises a clicked window even over another process's top-most ones).
   // Asked from not top-most, as the system only restacks on a change.
-  if (f.topmost() && f.noActivate && ::IsWindowVisible(hwnd())) {
+  if (f.topmost() && (f.noActivate || reappears) && ::IsWindowVisible(hwnd())) {
     constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, keep);
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, keep);
