@@ -24,6 +24,14 @@ kx_wine_only() { # kx_wine_only REASON
   fi
 }
 
+# A check of what only a real Windows shows: true on Windows; under Wine it says why it cannot
+# be shown here and is false, so that the check is neither failed nor passed without a word.
+kx_windows_only() { # if kx_windows_only REASON; then CHECK; fi
+  [ -n "$KX_ON_WINDOWS" ] && return 0
+  echo "needs Windows: $1"
+  return 1
+}
+
 # A scenario run more than once (at another DPI) names each run.
 KX_NAME="${KX_NAME:-$(basename "$0" .sh)}"
 KX_WORK="$KOLVEX_E2E_DIR/$KX_NAME"
@@ -158,6 +166,19 @@ kx_type() {
   out=$(printf '%s' "$1" | kx_probe send-type "${2:-60}") || kx_fail "typing '$1': $out"
 }
 kx_pointer() { kx_probe pointer; } # prints "x y"
+# kx_hold_key NAME / kx_release_key NAME: the key goes down and stays down, repeating at the
+# keyboard's own repeat rate as a held key does, until it is released.
+kx_hold_key() {
+  rm -f "$KX_WORK/release-$1"
+  kx_probe send-hold "$1" "$KX_WORK/release-$1" >"$KX_WORK/hold-$1.log" 2>&1 &
+  KX_HOLD_PID=$!
+  KX_PIDS+=("$KX_HOLD_PID")
+}
+kx_release_key() {
+  touch "$KX_WORK/release-$1"
+  wait "$KX_HOLD_PID" || kx_fail "holding $1: $(cat "$KX_WORK/hold-$1.log")"
+  kx_keyup "$1"
+}
 
 # Starts a window manager on the scenario's display, as every desktop has one (kx_setup does;
 # a second call finds it running).

@@ -10,6 +10,9 @@
 //   send-keys NAME...                  press and release each key or chord ("ctrl+a", "Return",
 //                                      "shift", "b"; X keysym names)
 //   send-keydown NAME / send-keyup NAME
+//   send-hold NAME STOPFILE            press NAME and keep it down as a held key does: after the
+//                                      keyboard's repeat delay a key-down again at its repeat
+//                                      rate, until STOPFILE exists (at most 20 s); no key-up
 //   send-type DELAY_MS                 type the UTF-8 text read from stdin, one character every
 //                                      DELAY_MS, as Unicode key events
 //   pointer                            print the pointer's position "x y"
@@ -223,6 +226,32 @@ int keyEdge(const std::wstring& name, bool up) {
   Key key;
   if (!keyNamed(name, key)) return fail("no key named " + narrow(name));
   return send({keyInput(key, up)}) ? 0 : fail("SendInput refused the key");
+}
+
+// The user's own repeat settings: a delay of 0..3 is 250..1000 ms, a speed of 0..31 is about
+// 2.5..30 repeats a second.
+int holdKey(const std::wstring& name, const std::wstring& stopFile) {
+  Key key;
+  if (!keyNamed(name, key)) return fail("no key named " + narrow(name));
+  int delay = 1, speed = 31;
+  SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+  SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
+  const DWORD firstRepeatMs = static_cast<DWORD>(250 * (std::clamp(delay, 0, 3) + 1));
+  const DWORD repeatMs = static_cast<DWORD>(400 - 367 * std::clamp(speed, 0, 31) / 31);
+  const ULONGLONG end = GetTickCount64() + 20000;
+  int downs = 0;
+  for (DWORD wait = firstRepeatMs; GetTickCount64() < end; wait = repeatMs) {
+    if (!send({keyInput(key, false)})) return fail("SendInput refused the key");
+    ++downs;
+    for (DWORD waited = 0; waited < wait; waited += 10) {
+      if (GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        say(std::to_string(downs) + " key-downs\n");
+        return 0;
+      }
+      Sleep(10);
+    }
+  }
+  return fail("held for 20 s: " + narrow(stopFile) + " never came");
 }
 
 // A chord "ctrl+shift+a": the modifiers go down in order, the last key is tapped, the
@@ -476,6 +505,7 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"send-keydown" || cmd == L"send-keyup") return keyEdge(arg(2), cmd == L"send-keyup");
+  if (cmd == L"send-hold") return holdKey(arg(2), arg(3));
   if (cmd == L"send-type" || cmd == L"copy-text") {
     std::string bytes;
     readAll(GetStdHandle(STD_INPUT_HANDLE), bytes);
