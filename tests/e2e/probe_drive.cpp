@@ -18,8 +18,9 @@
 //   pointer                            print the pointer's position "x y"
 //   end-session CLASS                  end the session for the window's program as a sign-out
 //                                      does: WM_QUERYENDSESSION to each of its top-level
-//                                      windows, then WM_ENDSESSION, then the process is ended
-//                                      (exit 1 when a window refused)
+//                                      windows, then WM_ENDSESSION, then the process is ended;
+//                                      prints how long the answers took (exit 1 when a window
+//                                      refused or took longer than Windows' 5 seconds)
 //   wait-idle CLASS [TIMEOUT_MS]       wait until the program of the window waits for input
 //                                      with none pending (its start-up work is done)
 //   copy-text                          copy the UTF-8 text read from stdin (CF_UNICODETEXT) and
@@ -541,19 +542,28 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&of));
-    // Windows gives each window 5 seconds to answer before it offers to end the program.
-    bool agreed = true;
-    for (HWND h : of.found) {
+    // Windows gives a program 5 seconds to answer WM_QUERYENDSESSION and another 5 to return
+    // from WM_ENDSESSION; after that it offers the user to end it. The slowest answer of each is
+    // printed, and one that took longer fails.
+    bool agreed = true, inTime = true;
+    ULONGLONG slowest[2] = {0, 0};
+    auto ask = [&](int which, HWND h, UINT msg, WPARAM wParam) {
       DWORD_PTR answer = TRUE;
-      if (SendMessageTimeoutW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
-                              &answer) &&
-          !answer)
-        agreed = false;
-    }
+      const ULONGLONG start = GetTickCount64();
+      const bool answered = SendMessageTimeoutW(h, msg, wParam, ENDSESSION_LOGOFF,
+                                                SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+      slowest[which] = std::max(slowest[which], GetTickCount64() - start);
+      if (!answered) inTime = false;
+      return !answered || answer;
+    };
     for (HWND h : of.found)
-      SendMessageTimeoutW(h, WM_ENDSESSION, agreed, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
-                          nullptr);
+      if (!ask(0, h, WM_QUERYENDSESSION, 0)) agreed = false;
+    for (HWND h : of.found)
+      ask(1, h, WM_ENDSESSION, agreed);
+    say("WM_QUERYENDSESSION answered in " + std::to_string(slowest[0]) + " ms, WM_ENDSESSION in " +
+        std::to_string(slowest[1]) + " ms\n");
     if (!agreed) return fail("a window refused to end the session");
+    if (!inTime) return fail("a window did not answer within 5 seconds");
     // After WM_ENDSESSION the system may end the program at any time; it does so here.
     HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
     if (h) {
