@@ -231,6 +231,12 @@ kx_copy_file() {
 }
 # Prints the clipboard's text (UTF-8, exactly as it is).
 kx_clipboard() { kx_probe clip-text; }
+# Windows only: prints the texts in the system's clipboard history, one a line as hex of UTF-8;
+# fails saying why when the history cannot be read.
+kx_clipboard_history() {
+  powershell.exe -NoProfile -NonInteractive -ExecutionPolicy Bypass \
+    -File "$(cygpath -w "$KOLVEX_SOURCE_DIR/tests/e2e/clipboard_history.ps1")" | tr -d '\r'
+}
 
 # Copies ASCII texts one after another, each stored in the next slot (from slot FIRST on).
 kx_copy_into_slots() { # kx_copy_into_slots FIRST TEXT...

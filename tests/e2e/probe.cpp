@@ -62,7 +62,8 @@
 //                                      it, holding DWORD (4 bytes) or else one zero byte, as a
 //                                      password manager marks what it copies
 //   viewer LOG STOPFILE                join the clipboard viewer chain and log every change
-//   listener LOG STOPFILE              register a clipboard format listener and log every change
+//   listener LOG STOPFILE [FORMAT]     register a clipboard format listener and log every change
+//                                      (with FORMAT: "text<TAB>DWORD of FORMAT, or none")
 // and the pointer, key, typing, copy and screenshot commands of probe_drive.cpp.
 #include <windows.h>
 // After windows.h.
@@ -172,8 +173,9 @@ std::string hex(const std::string& bytes) {
   return out;
 }
 
-// CF_TEXT of the clipboard; nullopt-like flag when it could not be opened.
-bool readClipboard(HWND owner, std::string& text) {
+// CF_TEXT of the clipboard, and the DWORD of a registered FORMAT beside it ("none" when it is
+// absent); false when the clipboard could not be opened.
+bool readClipboard(HWND owner, std::string& text, UINT format = 0, std::string* dword = nullptr) {
   for (int attempt = 0; attempt < 20; ++attempt) {
     if (OpenClipboard(owner)) {
       text.clear();
@@ -181,6 +183,15 @@ bool readClipboard(HWND owner, std::string& text) {
         if (auto* p = static_cast<const char*>(GlobalLock(h))) {
           text.assign(p, strnlen(p, GlobalSize(h)));
           GlobalUnlock(h);
+        }
+      }
+      if (dword) {
+        *dword = "none";
+        if (HANDLE h = format ? GetClipboardData(format) : nullptr; h && GlobalSize(h) >= 4) {
+          DWORD value = 0;
+          memcpy(&value, GlobalLock(h), sizeof value);
+          GlobalUnlock(h);
+          *dword = std::to_string(value);
         }
       }
       CloseClipboard();
@@ -198,12 +209,15 @@ struct Observer {
   std::wstring stopFile;
   HWND next = nullptr;
   bool viewer = true;
+  UINT format = 0;  // a registered format whose DWORD is logged beside each text
 };
 Observer g_observer;
 
 void logChange(HWND w) {
-  std::string text;
-  std::string line = readClipboard(w, text) ? (text.empty() ? "EMPTY" : hex(text)) : "LOCKED";
+  std::string text, dword;
+  const bool read = readClipboard(w, text, g_observer.format, g_observer.format ? &dword : nullptr);
+  std::string line = read ? (text.empty() ? "EMPTY" : hex(text)) : "LOCKED";
+  if (read && g_observer.format) line += "\t" + dword;
   line += "\n";
   HANDLE f = CreateFileW(g_observer.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -243,7 +257,9 @@ LRESULT CALLBACK observerProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-int observe(const std::wstring& log, const std::wstring& stop, bool viewer) {
+int observe(const std::wstring& log, const std::wstring& stop, bool viewer,
+            const std::wstring& format) {
+  g_observer.format = format.empty() ? 0 : RegisterClipboardFormatW(format.c_str());
   g_observer.log = log;
   g_observer.stopFile = stop;
   g_observer.viewer = viewer;
@@ -662,6 +678,7 @@ int wmain(int argc, wchar_t** argv) {
     CloseClipboard();
     return ok ? 0 : 1;
   }
-  if (cmd == L"viewer" || cmd == L"listener") return observe(arg(2), arg(3), cmd == L"viewer");
+  if (cmd == L"viewer" || cmd == L"listener")
+    return observe(arg(2), arg(3), cmd == L"viewer", arg(4));
   return usage();
 }
