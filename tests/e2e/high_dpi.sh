@@ -1,20 +1,16 @@
 #!/usr/bin/env bash
 # At 144 DPI (150 %) the panel keeps its layout, scaled: its width, the expanded height and the
 # positions of the slot boxes grow by half, and so does its distance from the middle of the
-# 1280-pixel screen (150 layout pixels to the left of it); the strip still shows the whole title
-# bar.
+# screen (150 layout pixels to the left of it); the strip still shows the whole title bar.
 . "$(dirname "$0")/lib.sh"
-kx_wine_only "sets 144 DPI in the prefix and restarts Wine; Windows changes the scaling only at the next sign-in"
 kx_setup
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w
-wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+kx_at_dpi 144
+read -r screen_width _ <<<"$(kx_probe screen)"
 
 kx_start_app
 kx_wait_panel
 read -r left top right bottom <<<"$(kx_probe rect TForm3)"
-[ "$left" -eq $((640 - 225)) ] && [ "$top" -eq -3 ] || kx_fail "panel at $left,$top"
+[ "$left" -eq $((screen_width / 2 - 225)) ] && [ "$top" -eq -3 ] || kx_fail "panel at $left,$top"
 [ $((right - left)) -ge 502 ] && [ $((right - left)) -le 503 ] || kx_fail "width $((right - left))"
 kx_copy 'scaled A'
 kx_wait 30 "slot A file" kx_file_is "$KX_DATA/Kolvex1.txt" 'scaled A'

@@ -9,16 +9,11 @@
 # same runs at that DPI, where the editor's size and layout scale. Last, a slot of 40,000
 # characters is edited in the same way.
 . "$(dirname "$0")/lib.sh"
-[ -z "${KX_DPI:-}" ] || kx_wine_only "sets the DPI in the prefix and restarts Wine; Windows changes the scaling only at the next sign-in"
 kx_setup
-if [ -n "${KX_DPI:-}" ]; then
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KX_DPI" /f >/dev/null 2>&1
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w
-  wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
-fi
-# Layout pixels at the run's DPI, rounded as the backend scales them.
-px() { echo $((($1 * ${KX_DPI:-96} + 48) / 96)); }
+[ -z "${KX_DPI:-}" ] || kx_at_dpi "$KX_DPI"
+# Layout pixels at the desktop's DPI, rounded as the backend scales them.
+dpi=$(kx_probe screen | cut -d' ' -f3)
+px() { echo $((($1 * dpi + 48) / 96)); }
 
 kx_start_app
 kx_wait_panel

@@ -88,6 +88,23 @@ kx_setup() {
   wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
 }
 
+# The desktop at DPI (144 is 150 %): under Wine set in the scenario's prefix, which restarts
+# Wine; Windows changes its scaling only at the next sign-in, so there the scenario runs when
+# the desktop is at that scaling already and otherwise says so and is skipped.
+kx_at_dpi() { # kx_at_dpi DPI (after kx_setup)
+  if [ -n "$KX_ON_WINDOWS" ]; then
+    local dpi
+    dpi=$(kx_probe screen | cut -d' ' -f3)
+    [ "$dpi" = "$1" ] && return 0
+    echo "needs Windows at $(($1 * 100 / 96)) %: this desktop is at $((dpi * 100 / 96)) %, and Windows changes the scaling only at the next sign-in"
+    exit 77
+  fi
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+}
+
 # With KX_VOLUME=fat the data folder is on a FAT32 volume, as on a USB stick (no links); a
 # machine without FUSE skips the scenario and says why.
 kx_data_on_fat() {

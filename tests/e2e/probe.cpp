@@ -294,6 +294,9 @@ int usage() {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return usage();
+  // Pixels as the screen has them: at 150 % Windows would scale every position and size a
+  // program unaware of the scaling reads or sends (Kolvex20 is aware of it).
+  SetProcessDPIAware();
   const std::wstring cmd = argv[1];
   if (const int rc = probeDrive(cmd, argc, argv); rc >= 0) return rc;
   auto arg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };

@@ -16,6 +16,7 @@
 //   send-type DELAY_MS                 type the UTF-8 text read from stdin, one character every
 //                                      DELAY_MS, as Unicode key events
 //   pointer                            print the pointer's position "x y"
+//   screen                             print "width height dpi" of the primary screen
 //   end-session CLASS                  end the session for the window's program as a sign-out
 //                                      does: WM_QUERYENDSESSION to each of its top-level
 //                                      windows, then WM_ENDSESSION, then the process is ended;
@@ -581,6 +582,14 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
     const DWORD rc = WaitForInputIdle(h, static_cast<DWORD>(intArg(3, 60000)));
     CloseHandle(h);
     return rc == 0 ? 0 : fail(rc == WAIT_TIMEOUT ? "still busy" : "WaitForInputIdle failed");
+  }
+  if (cmd == L"screen") {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    say(std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " +
+        std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " " + std::to_string(dpi) + "\n");
+    return 0;
   }
   if (cmd == L"pointer") {
     POINT p{};
