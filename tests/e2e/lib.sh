@@ -26,9 +26,9 @@ kx_wine_only() { # kx_wine_only REASON
 
 # A check of what only a real Windows shows: true on Windows; under Wine it says why it cannot
 # be shown here and is false, so that the check is neither failed nor passed without a word.
-kx_windows_only() { # if kx_windows_only REASON; then CHECK; fi
+kx_windows_only() { # if kx_windows_only REASON [WHAT]; then CHECK; fi
   [ -n "$KX_ON_WINDOWS" ] && return 0
-  echo "needs Windows: $1"
+  echo "needs ${2:-Windows}: $1"
   return 1
 }
 
@@ -349,6 +349,18 @@ kx_screen_colours() {
   [ "$rc" -eq 0 ] && [[ "$out" =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+$ ]] ||
     kx_fail "reading the screen at $* (exit code $rc): ${out:-the probe printed nothing}"
   echo "$out"
+}
+
+# "left top right bottom WHERE" of the program's notification-area icon, where WHERE is the
+# class of the window that shows it (Wine's own tray window, the taskbar Shell_TrayWnd, an
+# opened overflow); fails when there is none.
+kx_tray_icon_rect() {
+  if [ -n "$KX_ON_WINDOWS" ]; then
+    kx_probe tray-rect TForm3
+  else
+    local r
+    r=$(kx_probe titled-rects "Wine System Tray" | sed -n 2p) && [ -n "$r" ] && echo "$r wine"
+  fi
 }
 
 # Closes the program as the user does: right click on the tray icon, then "閉じる" in its menu.

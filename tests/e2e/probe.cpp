@@ -16,6 +16,8 @@
 //   tray CLASS LPARAM                  post the tray-icon callback (1124) with LPARAM
 //   hotkey CLASS                       post WM_HOTKEY (Ctrl+Shift) to the window
 //   tray-icon CLASS                    exit 0 when the window has its notification-area icon
+//   tray-rect CLASS                    print "left top right bottom ROOTCLASS" of that icon and
+//                                      the class of the top-level window at its middle
 //   taskbar-restarted CLASS            as a restarted taskbar: the window's icon is gone, and
 //                                      "TaskbarCreated" goes to every top-level window
 //   busy-taskbar READYFILE STOPFILE    stand in front of the taskbar as one that is not ready
@@ -379,6 +381,20 @@ int wmain(int argc, wchar_t** argv) {
     if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT, VK_SHIFT)) return 0;
     UnregisterHotKey(nullptr, 1);
     return 1;
+  }
+  if (cmd == L"tray-rect") {
+    // Where the system shows the window's notification-area icon, and the window found there:
+    // the taskbar, an opened overflow, or another one (the icon is out of sight).
+    NOTIFYICONIDENTIFIER id{};
+    id.cbSize = sizeof(id);
+    id.hWnd = mustFind(arg(2));
+    id.uID = 1;
+    RECT r{};
+    if (FAILED(Shell_NotifyIconGetRect(&id, &r))) return 1;
+    HWND at = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+          " " + std::to_string(r.bottom) + " " + toUtf8(at ? classOf(GetAncestor(at, GA_ROOT)) : L""));
+    return 0;
   }
   if (cmd == L"tray-icon") {
     // Changing nothing of an icon succeeds only when the icon is there.
