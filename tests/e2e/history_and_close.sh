@@ -133,7 +133,8 @@ if kx_windows_only "the notification area's overflow (^) is Windows' own" "Windo
 fi
 [ -n "$where" ] || kx_fail "no icon in the notification area"
 kx_click $(((l + r) / 2)) $(((t + b) / 2)) 3
-read -r ml mt mr mb <<<"$(kx_probe menu-rect 3000)" || kx_fail "no menu after one right click"
+menu=$(kx_probe menu-rect 3000) || kx_fail "no menu after one right click"
+read -r ml mt mr mb <<<"$menu"
 [ "$(kx_panel_height)" -eq "$height" ] || kx_fail "the panel changed: height $(kx_panel_height)"
 kx_click $(((ml + mr) / 2)) $(((mt + mb) / 2))
 kx_wait 30 "Kolvex20 to end" kx_not_running "$KX_APP_PID"
