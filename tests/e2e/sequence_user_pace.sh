@@ -22,8 +22,8 @@ wine "$KOLVEX_PROBE" listener "$log" "$KX_WORK/stop-listener" CanIncludeInClipbo
   >/dev/null 2>&1 &
 KX_PIDS+=($!)
 kx_wait 30 "the clipboard listener" test -s "$log"
-# After スタート the panel is not the active window (Wine's tray window, which the tray click
-# activated, is the foreground): the first tap arms.
+# After スタート the panel is not the active window (a tap does not arm while it is): the first
+# tap arms.
 active=$(kx_probe active TForm3 | cut -f2)
 [ "$active" != TForm3 ] || kx_fail "the panel is still active after スタート"
 sq_point_at_notepad
