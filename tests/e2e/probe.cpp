@@ -393,7 +393,8 @@ int wmain(int argc, wchar_t** argv) {
     if (FAILED(Shell_NotifyIconGetRect(&id, &r))) return 1;
     HWND at = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
-          " " + std::to_string(r.bottom) + " " + toUtf8(at ? classOf(GetAncestor(at, GA_ROOT)) : L""));
+          " " + std::to_string(r.bottom) + " " +
+          toUtf8(at ? classOf(GetAncestor(at, GA_ROOT)) : L""));
     return 0;
   }
   if (cmd == L"tray-icon") {

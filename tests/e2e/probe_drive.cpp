@@ -551,8 +551,8 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
     auto ask = [&](int which, HWND h, UINT msg, WPARAM wParam) {
       DWORD_PTR answer = TRUE;
       const ULONGLONG start = GetTickCount64();
-      const bool answered = SendMessageTimeoutW(h, msg, wParam, ENDSESSION_LOGOFF,
-                                                SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+      const bool answered = SendMessageTimeoutW(h, msg, wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                                5000, &answer) != 0;
       slowest[which] = std::max(slowest[which], GetTickCount64() - start);
       if (!answered) inTime = false;
       return !answered || answer;
