@@ -5,6 +5,8 @@
 #
 #   bash scripts/test-windows.sh            build, scenario tests, end-to-end tests
 #   KX_WAIT_SCALE=2 bash scripts/test-windows.sh    the same with every wait twice as long
+#   ctest --preset windows -L windows       afterwards: only the checks of what a real Windows
+#                                           confirms (README, "Running the suite on Windows")
 #
 # The end-to-end scenarios move the pointer, click and type on this desktop: leave the mouse and
 # keyboard alone while they run (about five minutes), and keep the screen unlocked. Scenarios
