@@ -38,6 +38,7 @@ KX_WORK="$KOLVEX_E2E_DIR/$KX_NAME"
 KX_DATA="$KX_WORK/data"
 KX_ARTIFACTS="$KOLVEX_E2E_DIR/artifacts"
 KX_PIDS=()
+KX_KEYS_DOWN=() # keys pressed and maybe not yet released: a failure lets them go
 KX_START=$(date +%s)
 
 kx_cleanup() {
@@ -48,8 +49,12 @@ kx_cleanup() {
       echo "screen at the failure: $KX_ARTIFACTS/$KX_NAME-failure.png"
   fi
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  local pid
+  local pid key
   for pid in "${KX_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
+  # On Windows the user's own desktop would keep them held.
+  if [ $status -ne 0 ] && [ -n "$KX_ON_WINDOWS" ]; then
+    for key in "${KX_KEYS_DOWN[@]}"; do kx_probe send-keyup "$key" >/dev/null 2>&1 || true; done
+  fi
   if [ -n "${KX_XVFB_PID:-}" ]; then kill "$KX_XVFB_PID" >/dev/null 2>&1 || true; fi
   wait >/dev/null 2>&1 || true
   if [ -n "${KX_FAT:-}" ]; then bash "$KOLVEX_SOURCE_DIR/scripts/fat-volume.sh" unmount "$KX_FAT"; fi
@@ -175,7 +180,7 @@ kx_move() { kx_drive "pointer move to $1,$2" send-move "$1" "$2"; }
 kx_click() { kx_drive "click at $1,$2" send-click "$1" "$2" "${3:-1}" "${4:-1}"; }
 kx_click_here() { kx_drive "click" send-click-here "${1:-1}" "${2:-1}"; } # where the pointer is
 kx_key() { kx_drive "keys $*" send-keys "$@"; }
-kx_keydown() { kx_drive "key $1 down" send-keydown "$1"; }
+kx_keydown() { KX_KEYS_DOWN+=("$1"); kx_drive "key $1 down" send-keydown "$1"; }
 kx_keyup() { kx_drive "key $1 up" send-keyup "$1"; }
 # kx_type TEXT [DELAY_MS]: types TEXT (any Unicode) one character at a time.
 kx_type() {
@@ -186,6 +191,7 @@ kx_pointer() { kx_probe pointer; } # prints "x y"
 # kx_hold_key NAME / kx_release_key NAME: the key goes down and stays down, repeating at the
 # keyboard's own repeat rate as a held key does, until it is released.
 kx_hold_key() {
+  KX_KEYS_DOWN+=("$1")
   rm -f "$KX_WORK/release-$1"
   kx_probe send-hold "$1" "$KX_WORK/release-$1" >"$KX_WORK/hold-$1.log" 2>&1 &
   KX_HOLD_PID=$!

@@ -46,7 +46,7 @@ if kx_windows_only "Wine posts no WM_HOTKEY for Ctrl+Shift pressed through SendI
   kx_keydown Control_L
   kx_hold_key Shift_L
   kx_wait 10 "the panel dropped down by the held keys" kx_panel_down
-  sleep 0.6
+  sleep 0.6 # repeating by now
   read -r l t r b <<<"$(kx_probe rect TForm3)"
   kx_click $(((l + r) / 2)) $((t + 8))
   kx_wait 10 "the strip after a click on the title bar" eval '! kx_panel_expanded'
