@@ -13,8 +13,8 @@ function Await($operation, [Type]$resultType) {
   $null = $task.Wait(30000)
   $task.Result
 }
-$clipboard = [Windows.ApplicationModel.DataTransfer.Clipboard, Windows.ApplicationModel.DataTransfer, ContentType = WindowsRuntime]
-$resultType = [Windows.ApplicationModel.DataTransfer.ClipboardHistoryItemsResult, Windows.ApplicationModel.DataTransfer, ContentType = WindowsRuntime]
+$clipboard = [Windows.ApplicationModel.DataTransfer.Clipboard, Windows.ApplicationModel.DataTransfer, ContentType=WindowsRuntime]
+$resultType = [Windows.ApplicationModel.DataTransfer.ClipboardHistoryItemsResult, Windows.ApplicationModel.DataTransfer, ContentType=WindowsRuntime]
 if (-not $clipboard::IsHistoryEnabled()) {
   'clipboard history is turned off (Settings > System > Clipboard)'
   exit 3

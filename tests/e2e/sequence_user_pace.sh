@@ -18,7 +18,7 @@ if kx_windows_only "Wine has no clipboard history (Windows.ApplicationModel.Data
   history=$(kx_clipboard_history) || rc=$?
   case $rc in
     0) history_read=1 ;;
-    3) echo "needs Windows with the clipboard history turned on: $history" ;;
+    3) echo "needs Windows with its clipboard history on and readable: $history" ;;
     *) kx_fail "reading the clipboard history (exit code $rc): $history" ;;
   esac
   if [ -n "$history_read" ]; then kx_copy "$history_mark"; fi
