@@ -21,6 +21,9 @@
 //   busy-taskbar READYFILE STOPFILE    stand in front of the taskbar as one that is not ready
 //                                      yet and refuses every icon (READYFILE appears once it
 //                                      does) until STOPFILE exists
+//   slow-taskbar-click CLASS LPARAM MS as a task bar on a busy machine: take the foreground with a
+//                                      window of class "Shell_TrayWnd", then post the tray-icon
+//                                      callback with LPARAM MS milliseconds later
 //   hotkey-taken                       exit 0 when another program holds the hotkey Ctrl+Shift
 //                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
@@ -400,6 +403,36 @@ int wmain(int argc, wchar_t** argv) {
     }
     DestroyWindow(w);
     return 0;
+  }
+  if (cmd == L"slow-taskbar-click") {
+    HWND target = mustFind(arg(2));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    HWND w =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, nullptr,
+                        WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w || FindWindowW(L"Shell_TrayWnd", nullptr) != w || !SetForegroundWindow(w)) return 1;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(intArg(4, 1000));
+    MSG m;
+    while (GetTickCount64() < end) {
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+      Sleep(10);
+    }
+    const bool held = GetForegroundWindow() == w;
+    PostMessageW(target, WM_USER + 100, 1, static_cast<LPARAM>(intArg(3, 0)));
+    // The task bar stays until the program has taken the foreground for its menu.
+    for (int i = 0; i < 500 && GetForegroundWindow() == w; ++i) {
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+      Sleep(10);
+    }
+    DestroyWindow(w);
+    if (!held) print("the stand-in task bar lost the foreground before the click");
+    return held ? 0 : 1;
   }
   if (cmd == L"focus" || cmd == L"caret" || cmd == L"active") {
     // The focus, the caret or the active window of the thread that owns the window.
