@@ -43,9 +43,9 @@
 //   menu-rect [TIMEOUT_MS]             wait for an open popup menu and print its rectangle
 //   tooltip                            print the text of every visible tooltip
 //   dialog-text TITLE [TIMEOUT_MS]     wait for a message box titled TITLE and print its text
-//   dialog-ok TITLE                    press the first button of that message box
+//   dialog-ok TITLE                    click the first button of that message box
 //   dialog-buttons TITLE               print the button captions of that box, in order
-//   dialog-action TITLE ACTION         answer it: yes / cancel (press that button), escape (the
+//   dialog-action TITLE ACTION         answer it: yes / cancel (click that button), escape (the
 //                                      Esc key), close (the close box)
 //   count-windows CLASS TITLE          print how many top-level windows match
 //   titled-rects TITLE                 print "left top right bottom" of the visible top-level
@@ -107,6 +107,14 @@ std::wstring textOf(HWND w) {
   return buf;
 }
 
+// The title of a top-level window of another program, read without a message to it
+// (GetWindowText does not wait for that program): one whose thread is busy still shows it.
+std::wstring titleOf(HWND w) {
+  wchar_t buf[1024] = {};
+  GetWindowTextW(w, buf, 1024);
+  return buf;
+}
+
 std::wstring classOf(HWND w) {
   wchar_t buf[256] = {};
   GetClassNameW(w, buf, 256);
@@ -124,7 +132,7 @@ BOOL CALLBACK collectTop(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<Search*>(p);
   if (classOf(w) != s->cls) return TRUE;
   if (s->visibleOnly && !IsWindowVisible(w)) return TRUE;
-  if (s->title && textOf(w) != *s->title) return TRUE;
+  if (s->title && titleOf(w) != *s->title) return TRUE;
   s->found.push_back(w);
   return TRUE;
 }
@@ -272,6 +280,24 @@ int observe(const std::wstring& log, const std::wstring& stop, bool viewer) {
   return 0;
 }
 
+// A user's click on a button of a box: once it is shown and takes input, at its centre. A
+// posted BM_CLICK may fail while the box is not the active window (Microsoft's documentation of
+// BM_CLICK), as a box that has just opened on a busy machine may not yet be.
+int clickButton(HWND button) {
+  const ULONGLONG end = GetTickCount64() + 30000;
+  HWND box = GetAncestor(button, GA_ROOT);
+  while (!(IsWindowVisible(button) && IsWindowEnabled(button) && IsWindowEnabled(box))) {
+    if (GetTickCount64() >= end) {
+      print("the button stayed hidden or disabled for 30 s");
+      return 1;
+    }
+    Sleep(50);
+  }
+  RECT r{};
+  GetWindowRect(button, &r);
+  return sendClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 int usage() {
   print("usage: kolvex-probe COMMAND ARGS (see the source)");
   return 2;
@@ -293,7 +319,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"title") {
-    print(toUtf8(textOf(mustFind(arg(2)))));
+    print(toUtf8(titleOf(mustFind(arg(2)))));
     return 0;
   }
   if (cmd == L"rect" || cmd == L"client-rect") {
@@ -510,21 +536,18 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"dialog-text" || cmd == L"dialog-ok") {
     const std::wstring title = arg(2);
-    HWND dlg = waitFor(L"#32770", &title, cmd == L"dialog-ok" ? 2000 : intArg(3, 20000), true);
+    HWND dlg = waitFor(L"#32770", &title, cmd == L"dialog-ok" ? 30000 : intArg(3, 30000), true);
     if (!dlg) return 1;
     for (HWND c : children(dlg)) {
       const std::wstring cls = classOf(c);
       if (cmd == L"dialog-text" && cls == L"Static" && !textOf(c).empty()) print(toUtf8(textOf(c)));
-      if (cmd == L"dialog-ok" && cls == L"Button") {
-        PostMessageW(c, BM_CLICK, 0, 0);
-        return 0;
-      }
+      if (cmd == L"dialog-ok" && cls == L"Button") return clickButton(c);
     }
     return cmd == L"dialog-text" ? 0 : 1;
   }
   if (cmd == L"dialog-buttons" || cmd == L"dialog-action") {
     const std::wstring title = arg(2);
-    HWND dlg = waitFor(L"#32770", &title, 5000, true);
+    HWND dlg = waitFor(L"#32770", &title, 30000, true);
     if (!dlg) return 1;
     if (cmd == L"dialog-buttons") {
       for (HWND c : children(dlg))
@@ -535,10 +558,7 @@ int wmain(int argc, wchar_t** argv) {
     if (action == L"yes" || action == L"cancel") {
       const int id = action == L"yes" ? IDYES : IDCANCEL;
       for (HWND c : children(dlg)) {
-        if (classOf(c) == L"Button" && GetDlgCtrlID(c) == id) {
-          PostMessageW(c, BM_CLICK, 0, 0);
-          return 0;
-        }
+        if (classOf(c) == L"Button" && GetDlgCtrlID(c) == id) return clickButton(c);
       }
       return 1;
     }

@@ -457,6 +457,12 @@ RECT screenOr(int argc, wchar_t** argv, int first) {
 
 }  // namespace
 
+int sendClick(int x, int y) {
+  if (int rc = movePointer(x, y)) return rc;
+  Sleep(150);
+  return clickHere(1, 1);
+}
+
 int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
   auto arg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };
   auto intArg = [&](int i, int fallback) { return i < argc ? _wtoi(argv[i]) : fallback; };
