@@ -25,7 +25,4 @@ cmake --build --preset win32
 
 bash scripts/check-tidy.sh
 
-# A scenario that fails is run once more, and the run still fails if it fails again: two
-# scenarios (history_and_close: the panel folded as the tray menu opened; confirm_box) each
-# failed once in a clean clone and passed on every rerun; their cause is still open.
-ctest --preset win32 -L e2e --repeat until-pass:2
+ctest --preset win32 -L e2e

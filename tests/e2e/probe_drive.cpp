@@ -455,12 +455,28 @@ RECT screenOr(int argc, wchar_t** argv, int first) {
               GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
+// Moves there, pauses as a hand does and clicks BUTTON COUNT times. Under Wine the pointer has
+// been seen taken elsewhere during the pause (to the screen's corner, where Wine's notification
+// area is, while the program under test was busy): it is put back, and a pointer that cannot be
+// held there is reported rather than clicked somewhere else.
+int clickAt(int x, int y, int button, int count) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (int rc = movePointer(x, y)) return rc;
+    Sleep(150);
+    POINT p{};
+    if (GetCursorPos(&p) && p.x == x && p.y == y) return clickHere(button, count);
+  }
+  POINT p{};
+  GetCursorPos(&p);
+  return fail("the pointer did not stay at " + std::to_string(x) + "," + std::to_string(y) +
+              " for the click (it went to " + std::to_string(p.x) + "," + std::to_string(p.y) +
+              ")");
+}
+
 }  // namespace
 
 int sendClick(int x, int y) {
-  if (int rc = movePointer(x, y)) return rc;
-  Sleep(150);
-  return clickHere(1, 1);
+  return clickAt(x, y, 1, 1);
 }
 
 int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
@@ -468,11 +484,7 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
   auto intArg = [&](int i, int fallback) { return i < argc ? _wtoi(argv[i]) : fallback; };
 
   if (cmd == L"send-move") return movePointer(intArg(2, 0), intArg(3, 0));
-  if (cmd == L"send-click") {
-    if (int rc = movePointer(intArg(2, 0), intArg(3, 0))) return rc;
-    Sleep(150);
-    return clickHere(intArg(4, 1), intArg(5, 1));
-  }
+  if (cmd == L"send-click") return clickAt(intArg(2, 0), intArg(3, 0), intArg(4, 1), intArg(5, 1));
   if (cmd == L"send-click-here") return clickHere(intArg(2, 1), intArg(3, 1));
   if (cmd == L"send-keys") {
     for (int i = 2; i < argc; ++i) {
