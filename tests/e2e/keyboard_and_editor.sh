@@ -139,7 +139,13 @@ read -r ml mt mr mb <<<"$(kx_probe child-rect TForm1 "beta edited")"
 kx_probe syscommand TForm1 maximize
 maximized() { local l t r b; read -r l t r b <<<"$(kx_probe rect TForm1)"; [ $((r - l)) -gt 700 ]; }
 kx_wait 10 "the maximized editor" maximized
-sleep 0.5
+# The controls follow the frame once the program has laid them out.
+text_box_grown() {
+  local l t r b
+  read -r l t r b <<<"$(kx_probe child-rect TForm1 "beta edited")"
+  [ $((r - l)) -gt $((mr - ml + 200)) ] || { echo "text box $l $t $r $b"; return 1; }
+}
+kx_wait 30 "the text box to grow with the window" text_box_grown
 read -r wl wt wr wb <<<"$(kx_probe client-rect TForm1)"
 read -r bl bt br bb <<<"$(kx_probe child-rect TForm1 閉じる)"
 echo "maximized client $wl $wt $wr $wb, 閉じる $bl $bt $br $bb"
