@@ -300,7 +300,7 @@ for c in $(seq 1 "$changes"); do
     kx_click "$x" "$y" 3
     read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "change $c: no slot menu"
     kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
-    kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "change $c: no question"
+    kx_probe dialog-text Kolvex20 60000 >/dev/null || kx_fail "change $c: no question"
     watch_folder 20000 $delay_us
     kx_probe dialog-action Kolvex20 yes || kx_fail "change $c: could not answer yes"
   else

@@ -30,7 +30,7 @@ kx_type "edited D"
 kx_wait 10 "the edited text in the editor" bash -c "wine '$KOLVEX_PROBE' controls TForm1 | grep -q '^Edit	1	edited D\$'"
 read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
 kx_click "$x" "$y"
-question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question at the close"
+question=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no question at the close"
 [ "$question" = "編集を終了しますか？" ] || kx_fail "question: $question"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 

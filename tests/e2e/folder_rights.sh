@@ -18,7 +18,7 @@ touch "$KX_DATA/probe" 2>/dev/null && kx_fail "the data folder is still writable
 
 kx_copy two
 kx_wait 10 "caption B" kx_title_is "B：two"
-message=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no message for the folder"
+message=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no message for the folder"
 echo "$message" | grep -q "Kolvex2.txt" || kx_fail "the message names no file: $message"
 echo "message: $message"
 kx_probe dialog-ok Kolvex20 || kx_fail "could not close the message"

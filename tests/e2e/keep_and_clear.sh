@@ -67,7 +67,7 @@ kx_file_is "$KX_DATA/Kolvex20.txt" "kept 20" || kx_fail "slot T's file changed"
 # All Clear.
 read -r x y <<<"$(kx_probe child-origin TForm3 "All Clear")" || kx_fail "no All Clear button"
 kx_click $((x + 6)) $((y + 6))
-question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question before All Clear"
+question=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no question before All Clear"
 [ "$question" = "クリップボード履歴を全て削除しますか？" ] || kx_fail "question: $question"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 all_empty() {

@@ -118,7 +118,7 @@ kx_save_screen "$KX_ARTIFACTS/editor-normal${KX_DPI:+-${KX_DPI}dpi}.png"
 # An emptied text cannot be written back.
 type_in_editor beta ""
 click_close
-message=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no message for the emptied text"
+message=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no message for the emptied text"
 echo "message: $message"
 echo "$message" | grep -q "編集で全ての文字列が削除されました" || kx_fail "message: $message"
 echo "$message" | grep -q "登録内容の削除は編集モードではできません" || kx_fail "message: $message"
@@ -134,7 +134,13 @@ read -r ml mt mr mb <<<"$(kx_probe child-rect TForm1 "beta edited")"
 kx_probe syscommand TForm1 maximize
 maximized() { local l t r b; read -r l t r b <<<"$(kx_probe rect TForm1)"; [ $((r - l)) -gt 700 ]; }
 kx_wait 10 "the maximized editor" maximized
-sleep 0.5
+# The controls follow the frame once the program has laid them out.
+text_box_grown() {
+  local l t r b
+  read -r l t r b <<<"$(kx_probe child-rect TForm1 "beta edited")"
+  [ $((r - l)) -gt $((mr - ml + 200)) ] || { echo "text box $l $t $r $b"; return 1; }
+}
+kx_wait 30 "the text box to grow with the window" text_box_grown
 read -r wl wt wr wb <<<"$(kx_probe client-rect TForm1)"
 read -r bl bt br bb <<<"$(kx_probe child-rect TForm1 閉じる)"
 echo "maximized client $wl $wt $wr $wb, 閉じる $bl $bt $br $bb"
@@ -158,7 +164,7 @@ kx_wait 10 "the maximized editor" maximized
 sleep 0.5
 
 click_close
-question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question at the close"
+question=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no question at the close"
 [ "$question" = "編集を終了しますか？" ] || kx_fail "question: $question"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the edited text on the clipboard" clipboard_is "beta edited"
@@ -202,13 +208,25 @@ kx_click $((x + 6)) $((y + 6)) 3
 read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
 kx_wait 10 "the editor on slot E" editor_title_is "Kolvex20:編集E"
+# Under Wine the text box lays out a line this long for seconds (tens of seconds on a loaded
+# machine), and the editor answers nothing meanwhile: the user waits until it shows the text,
+# and until it shows what was typed before closing it.
+long_hex=$(kx_hex "$long")
+editor_text_ends() { # editor_text_ends HEX
+  local seen
+  seen=$(kx_probe text-hex TForm1 Edit) || true
+  [ "${#seen}" -ge "${#long_hex}" ] && [ "${seen: -${#1}}" = "$1" ] ||
+    { echo "the editor's text: ${#seen} hex digits ending ${seen: -12}"; return 1; }
+}
+kx_wait 120 "the long text in the editor" editor_text_ends "${long_hex: -12}"
 read -r l t _ <<<"$(kx_probe client-rect TForm1)"
 kx_click $((l + 60)) $((t + 60))
 sleep 0.2
 kx_key ctrl+End
 kx_type "END" 40
+kx_wait 120 "the typed END in the editor" editor_text_ends "$(kx_hex END)"
 click_close
-kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "no question at the close"
+kx_probe dialog-text Kolvex20 60000 >/dev/null || kx_fail "no question at the close"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the edited long text in slot F" kx_file_is "$KX_DATA/Kolvex6.txt" "${long}END"
 clipboard_is "${long}END" || kx_fail "the clipboard does not hold the edited long text"

@@ -98,7 +98,7 @@ no_error_box
 sleep 0.3
 read -r x y <<<"$(kx_probe child-origin TForm3 "All Clear")" || kx_fail "no All Clear button"
 kx_click $((x + 6)) $((y + 6))
-kx_probe dialog-text Kolvex20 10000 >/dev/null || kx_fail "no question before All Clear"
+kx_probe dialog-text Kolvex20 60000 >/dev/null || kx_fail "no question before All Clear"
 t0=$(ms)
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 all_empty() {

@@ -328,9 +328,10 @@ kx_over_panel() {
 # WindowFromPoint reads it.
 kx_panel_on_top() { # kx_panel_on_top AFTER_WHAT
   kx_probe topmost TForm3 || kx_fail "the panel is not top-most after $1"
-  local at
-  at=$(kx_probe window-at $(kx_panel_middle))
-  [ "$at" = TForm3 ] || kx_fail "$at covers the panel after $1"
+  local at middle
+  middle=$(kx_panel_middle)
+  at=$(kx_probe window-at $middle) || at="no window"
+  [ "$at" = TForm3 ] || kx_fail "$at covers the panel at $middle after $1"
 }
 
 # Saves a screenshot of the whole screen and of the panel alone.

@@ -23,6 +23,9 @@
 //   busy-taskbar READYFILE STOPFILE    stand in front of the taskbar as one that is not ready
 //                                      yet and refuses every icon (READYFILE appears once it
 //                                      does) until STOPFILE exists
+//   slow-taskbar-click CLASS LPARAM MS as a task bar on a busy machine: take the foreground with a
+//                                      window of class "Shell_TrayWnd", then post the tray-icon
+//                                      callback with LPARAM MS milliseconds later
 //   hotkey-taken                       exit 0 when another program holds the hotkey Ctrl+Shift
 //                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
@@ -42,9 +45,9 @@
 //   menu-rect [TIMEOUT_MS]             wait for an open popup menu and print its rectangle
 //   tooltip                            print the text of every visible tooltip
 //   dialog-text TITLE [TIMEOUT_MS]     wait for a message box titled TITLE and print its text
-//   dialog-ok TITLE                    press the first button of that message box
+//   dialog-ok TITLE                    click the first button of that message box
 //   dialog-buttons TITLE               print the button captions of that box, in order
-//   dialog-action TITLE ACTION         answer it: yes / cancel (press that button), escape (the
+//   dialog-action TITLE ACTION         answer it: yes / cancel (click that button), escape (the
 //                                      Esc key), close (the close box)
 //   count-windows CLASS TITLE          print how many top-level windows match
 //   titled-rects TITLE                 print "left top right bottom" of the visible top-level
@@ -107,6 +110,14 @@ std::wstring textOf(HWND w) {
   return buf;
 }
 
+// The title of a top-level window of another program, read without a message to it
+// (GetWindowText does not wait for that program): one whose thread is busy still shows it.
+std::wstring titleOf(HWND w) {
+  wchar_t buf[1024] = {};
+  GetWindowTextW(w, buf, 1024);
+  return buf;
+}
+
 std::wstring classOf(HWND w) {
   wchar_t buf[256] = {};
   GetClassNameW(w, buf, 256);
@@ -124,7 +135,7 @@ BOOL CALLBACK collectTop(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<Search*>(p);
   if (classOf(w) != s->cls) return TRUE;
   if (s->visibleOnly && !IsWindowVisible(w)) return TRUE;
-  if (s->title && textOf(w) != *s->title) return TRUE;
+  if (s->title && titleOf(w) != *s->title) return TRUE;
   s->found.push_back(w);
   return TRUE;
 }
@@ -287,6 +298,24 @@ int observe(const std::wstring& log, const std::wstring& stop, bool viewer,
   return 0;
 }
 
+// A user's click on a button of a box: once it is shown and takes input, at its centre. A
+// posted BM_CLICK may fail while the box is not the active window (Microsoft's documentation of
+// BM_CLICK), as a box that has just opened on a busy machine may not yet be.
+int clickButton(HWND button) {
+  const ULONGLONG end = GetTickCount64() + 30000;
+  HWND box = GetAncestor(button, GA_ROOT);
+  while (!(IsWindowVisible(button) && IsWindowEnabled(button) && IsWindowEnabled(box))) {
+    if (GetTickCount64() >= end) {
+      print("the button stayed hidden or disabled for 30 s");
+      return 1;
+    }
+    Sleep(50);
+  }
+  RECT r{};
+  GetWindowRect(button, &r);
+  return sendClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 int usage() {
   print("usage: kolvex-probe COMMAND ARGS (see the source)");
   return 2;
@@ -311,7 +340,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"title") {
-    print(toUtf8(textOf(mustFind(arg(2)))));
+    print(toUtf8(titleOf(mustFind(arg(2)))));
     return 0;
   }
   if (cmd == L"rect" || cmd == L"client-rect") {
@@ -437,6 +466,36 @@ int wmain(int argc, wchar_t** argv) {
     DestroyWindow(w);
     return 0;
   }
+  if (cmd == L"slow-taskbar-click") {
+    HWND target = mustFind(arg(2));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    HWND w =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, nullptr,
+                        WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w || FindWindowW(L"Shell_TrayWnd", nullptr) != w || !SetForegroundWindow(w)) return 1;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(intArg(4, 1000));
+    MSG m;
+    while (GetTickCount64() < end) {
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+      Sleep(10);
+    }
+    const bool held = GetForegroundWindow() == w;
+    PostMessageW(target, WM_USER + 100, 1, static_cast<LPARAM>(intArg(3, 0)));
+    // The task bar stays until the program has taken the foreground for its menu.
+    for (int i = 0; i < 500 && GetForegroundWindow() == w; ++i) {
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+      Sleep(10);
+    }
+    DestroyWindow(w);
+    if (!held) print("the stand-in task bar lost the foreground before the click");
+    return held ? 0 : 1;
+  }
   if (cmd == L"focus" || cmd == L"caret" || cmd == L"active") {
     // The focus, the caret or the active window of the thread that owns the window.
     GUITHREADINFO info{};
@@ -513,21 +572,18 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"dialog-text" || cmd == L"dialog-ok") {
     const std::wstring title = arg(2);
-    HWND dlg = waitFor(L"#32770", &title, cmd == L"dialog-ok" ? 2000 : intArg(3, 20000), true);
+    HWND dlg = waitFor(L"#32770", &title, cmd == L"dialog-ok" ? 30000 : intArg(3, 30000), true);
     if (!dlg) return 1;
     for (HWND c : children(dlg)) {
       const std::wstring cls = classOf(c);
       if (cmd == L"dialog-text" && cls == L"Static" && !textOf(c).empty()) print(toUtf8(textOf(c)));
-      if (cmd == L"dialog-ok" && cls == L"Button") {
-        PostMessageW(c, BM_CLICK, 0, 0);
-        return 0;
-      }
+      if (cmd == L"dialog-ok" && cls == L"Button") return clickButton(c);
     }
     return cmd == L"dialog-text" ? 0 : 1;
   }
   if (cmd == L"dialog-buttons" || cmd == L"dialog-action") {
     const std::wstring title = arg(2);
-    HWND dlg = waitFor(L"#32770", &title, 5000, true);
+    HWND dlg = waitFor(L"#32770", &title, 30000, true);
     if (!dlg) return 1;
     if (cmd == L"dialog-buttons") {
       for (HWND c : children(dlg))
@@ -538,10 +594,7 @@ int wmain(int argc, wchar_t** argv) {
     if (action == L"yes" || action == L"cancel") {
       const int id = action == L"yes" ? IDYES : IDCANCEL;
       for (HWND c : children(dlg)) {
-        if (classOf(c) == L"Button" && GetDlgCtrlID(c) == id) {
-          PostMessageW(c, BM_CLICK, 0, 0);
-          return 0;
-        }
+        if (classOf(c) == L"Button" && GetDlgCtrlID(c) == id) return clickButton(c);
       }
       return 1;
     }

@@ -486,18 +486,30 @@ RECT screenOr(int argc, wchar_t** argv, int first) {
               GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
+// Moves there, pauses as a hand does and clicks BUTTON COUNT times. Under Wine a pointer move
+// whose warp the X display refused is taken back from the display 100 ms later, at the next
+// GetCursorPos of any program: seen on a loaded machine as clicks that landed where the pointer
+// had been before (in Wine's notification area, or on nothing). The pointer is put in place
+// again right before the press.
+int clickAt(int x, int y, int button, int count) {
+  if (int rc = movePointer(x, y)) return rc;
+  Sleep(150);
+  if (int rc = movePointer(x, y)) return rc;
+  return clickHere(button, count);
+}
+
 }  // namespace
+
+int sendClick(int x, int y) {
+  return clickAt(x, y, 1, 1);
+}
 
 int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
   auto arg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };
   auto intArg = [&](int i, int fallback) { return i < argc ? _wtoi(argv[i]) : fallback; };
 
   if (cmd == L"send-move") return movePointer(intArg(2, 0), intArg(3, 0));
-  if (cmd == L"send-click") {
-    if (int rc = movePointer(intArg(2, 0), intArg(3, 0))) return rc;
-    Sleep(150);
-    return clickHere(intArg(4, 1), intArg(5, 1));
-  }
+  if (cmd == L"send-click") return clickAt(intArg(2, 0), intArg(3, 0), intArg(4, 1), intArg(5, 1));
   if (cmd == L"send-click-here") return clickHere(intArg(2, 1), intArg(3, 1));
   if (cmd == L"send-keys") {
     for (int i = 2; i < argc; ++i) {

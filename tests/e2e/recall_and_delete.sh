@@ -49,7 +49,7 @@ menu=$(kx_probe menu-rect 10000) || kx_fail "the slot menu did not open"
 read -r ml mt mr mb <<<"$menu"
 # Two items, 削除 first.
 kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
-question=$(kx_probe dialog-text Kolvex20 10000) || kx_fail "no question before deleting"
+question=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no question before deleting"
 echo "question: $question"
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 slot_c_empty() { [ -f "$KX_DATA/Kolvex3.txt" ] && [ ! -s "$KX_DATA/Kolvex3.txt" ]; }

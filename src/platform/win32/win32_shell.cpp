@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <string_view>
+
 namespace win32 {
 
 namespace {
@@ -19,17 +21,23 @@ constexpr UINT kTrayId = 1;
 constexpr UINT_PTR kTrayRetryTimer = 0x4B58;
 constexpr UINT kTrayRetryMs = 1000;
 
-// A click on the notification icon reaches the program this soon after the notification area
-// took the activation for it.
+// How often the program looks whether the task bar still holds the foreground after it took the
+// activation: a click on the notification icon may still be on its way.
 constexpr UINT kTrayClickMs = 400;
+
+DWORD taskbarProcess() {
+  HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+  DWORD process = 0;
+  if (!taskbar || !::GetWindowThreadProcessId(taskbar, &process)) return 0;
+  return process;
+}
 
 // The activation went to the process of the task bar (window class "Shell_TrayWnd"), which shows
 // the notification area. The thread that took it is given with WM_ACTIVATEAPP; where it is not
 // (Wine gives 0), the new foreground window tells.
 bool activationWentToTaskbar(DWORD thread) {
-  HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
-  DWORD taskbarProcess = 0;
-  if (!taskbar || !::GetWindowThreadProcessId(taskbar, &taskbarProcess)) return false;
+  const DWORD taskbar = taskbarProcess();
+  if (!taskbar) return false;
   DWORD process = 0;
   if (thread) {
     UniqueHandle handle(::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread));
@@ -37,7 +45,7 @@ bool activationWentToTaskbar(DWORD thread) {
   } else if (HWND foreground = ::GetForegroundWindow()) {
     ::GetWindowThreadProcessId(foreground, &process);
   }
-  return process == taskbarProcess;
+  return process == taskbar;
 }
 
 std::wstring moduleBaseName() {
@@ -50,6 +58,19 @@ std::wstring moduleBaseName() {
 }
 
 }  // namespace
+
+bool taskbarHoldsForeground() {
+  HWND foreground = ::GetForegroundWindow();
+  if (!foreground || foreground == ::GetShellWindow() || foreground == ::GetDesktopWindow())
+    return false;
+  // The shell's process also shows the desktop: a click there turns away from the program.
+  wchar_t cls[32] = {};
+  ::GetClassNameW(foreground, cls, 32);
+  if (std::wstring_view(cls) == L"WorkerW" || std::wstring_view(cls) == L"Progman") return false;
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(foreground, &process);
+  return process != 0 && process == taskbarProcess();
+}
 
 // --- single instance ---
 

@@ -57,7 +57,10 @@ LRESULT CALLBACK Win32Platform::appWindowProc(HWND w, UINT msg, WPARAM wParam, L
     return 0;
   }
   if (self && msg == WM_TIMER && wParam == kDeactivationTimer) {
-    // No click on the icon followed: the user turned to the task bar, away from the program.
+    // While the task bar holds the foreground, a click on the icon may still come: a busy
+    // system hands it over late, and the panel must not fold as its menu opens. The program is
+    // left once another program or the desktop takes the foreground.
+    if (taskbarHoldsForeground()) return 0;
     ::KillTimer(w, kDeactivationTimer);
     if (!ownWindow(::GetForegroundWindow()) && self->events_)
       platform::runHandler(*self, [self] { self->events_->applicationDeactivate(); });
