@@ -40,7 +40,7 @@ class FileSyncTable : public SimFixture, public ::testing::WithParamInterface<Sy
   std::vector<std::string> parks() {
     std::vector<std::string> out;
     for (const std::string& n : platform->listFiles("Kolvex"))
-      if (n.ends_with(".park")) out.push_back(n);
+      if (n.ends_with(".park") || n.ends_with(".in")) out.push_back(n);
     return out;
   }
   std::string slotName(std::size_t i) { return files::slotFileName(static_cast<int>(i)); }
