@@ -46,7 +46,9 @@ std::string goneMark(int i) {
 // into place chain by chain, each chain from the slot whose old text leaves: no rename replaces
 // a file that a later one of its part still takes, and each source is there until its own
 // rename, so after a kill the last missing source tells how far a part had come. A new text
-// whose slot's file moves on is written beforehand under the slot's fresh name.
+// whose slot's file moves on is written beforehand under the slot's fresh name. Both are written
+// straight into their files, without a temporary to rename: a journal is followed only when it
+// is whole (its last line), and a fresh name only after its journal.
 struct Rename {
   std::string from, to;
 };
@@ -534,7 +536,7 @@ void SlotFileSync::moveByRenames(const Texts& texts, Plan& plan, bool keepGoing)
     const FileState& old = at(Source::slotFile(i));
     if (!old.companion.empty() && old.companion != f.companion) useless.push_back(old.companion);
     if (source.from == Source::From::Memory) {
-      p_.writeFile(freshName(i), t.bytes());
+      p_.writeFileInPlace(freshName(i), t.bytes());
       from[k(i)] = freshName(i);
     } else if (source.from == Source::From::Park) {
       from[k(i)] = parkName(source.slot);
@@ -570,7 +572,7 @@ void SlotFileSync::moveByRenames(const Texts& texts, Plan& plan, bool keepGoing)
     chain(top);
   }
   const bool parks = !journal.part[0].empty();
-  p_.writeFile(kJournal[parks ? 0 : 1], journalText(journal));
+  p_.writeFileInPlace(kJournal[parks ? 0 : 1], journalText(journal));
   // From here on the files hold their new texts once the journal is done, whenever that is.
   movesLeft_ = true;
   for (const auto& [place, state] : after)
