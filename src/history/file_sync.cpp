@@ -177,6 +177,7 @@ std::vector<text::Text> SlotFileSync::parkedTexts() const {
 }
 
 void SlotFileSync::discardLeftovers() {
+  const bool links = p_.linksFiles();
   for (int i = 1; i <= kSlots; ++i) {
     at(Source::park(i)) = {};
     p_.removeFile(parkCompanionName(i));
@@ -189,7 +190,12 @@ void SlotFileSync::discardLeftovers() {
         // Nothing more can be done: the next start takes the text back once more.
       }
     }
-    const FileState& f = at(Source::slotFile(i));
+    FileState& f = at(Source::slotFile(i));
+    if (f.known && links && p_.fileLinkCount(files::slotFileName(i)) > 1) try {
+        p_.writeFile(files::slotFileName(i), f.held.bytes());
+      } catch (const platform::Error&) {
+        f.known = false;  // written at the next save
+      }
     // The companion of a file that could not be read may well be its own.
     if (f.unread) continue;
     for (const std::string& name : p_.listFiles(files::companionPrefix(i)))

@@ -57,7 +57,8 @@ class SlotFileSync {
   // of a text. A park that a save had finished with but could not remove is not among them.
   std::vector<text::Text> parkedTexts() const;
   // Removes parked files, and companions that no slot file has a use for (start-up; all of them
-  // at first start).
+  // at first start). Slot files that an earlier version left as one file under two names each
+  // get a file of their own, so a program that writes one in place changes no other slot.
   void discardLeftovers();
   // Start-up, before any slot file is read: finishes the renames of a save that a kill cut
   // short. False when some are left that could not be done yet (the next save tries again).

@@ -305,6 +305,8 @@ class Platform : public text::TextCodec {
   // target); elsewhere a copy is flushed to disk first. At no moment is target missing or
   // partly written. Throws Error on failure; target then holds what it held.
   virtual void replaceFileWithCopyOf(std::string_view target, std::string_view source) = 0;
+  // How many names the file has (hard links); 0 when it is missing or cannot be asked.
+  virtual int fileLinkCount(std::string_view name) const = 0;
   // Whether the folder's volume links files (learnt once per folder: FAT, exFAT and many shares
   // do not). Where it does not, replaceFileWithCopyOf copies.
   virtual bool linksFiles() = 0;

@@ -135,4 +135,19 @@ std::vector<SyncCase> syncCases() {
 INSTANTIATE_TEST_SUITE_P(Saves, FileSyncTable, ::testing::ValuesIn(syncCases()),
                          [](const auto& info) { return info.param.name; });
 
+// Earlier versions left two slots holding one text as one file under two names: after a start
+// each slot file is its own, and a program that writes one in place changes only that slot.
+TEST_F(SimFixture, SlotFilesSharingOneFileGetOneEachAtStart) {
+  writeSlotFiles({"a", "same", "c"});
+  fs::remove(dir / "Kolvex3.txt");
+  fs::create_hard_link(dir / "Kolvex2.txt", dir / "Kolvex3.txt");
+  start();
+  EXPECT_EQ(fs::hard_link_count(dir / "Kolvex2.txt"), 1u);
+  EXPECT_EQ(fs::hard_link_count(dir / "Kolvex3.txt"), 1u);
+  desktop->putFile("Kolvex2.txt", "written in place");
+  killAndRestart();
+  EXPECT_EQ(slotText(2), "written in place");
+  EXPECT_EQ(slotText(3), "same");
+}
+
 }  // namespace

@@ -388,6 +388,7 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool removeFile(std::string_view name) override;
   std::vector<std::string> listFiles(std::string_view prefix) const override;
   bool linksFiles() override { return desktop_.hardLinks; }
+  int fileLinkCount(std::string_view name) const override;
   void moveFile(std::string_view target, std::string_view source) override;
   void stopWaitingForFiles() override { waitForHeldFiles_ = false; }
   void setUnsavedReason(std::string_view reason) override { unsavedReason_ = reason; }

@@ -172,6 +172,12 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   desktop_.fileStep();
 }
 
+int SimPlatform::fileLinkCount(std::string_view name) const {
+  std::error_code ec;
+  const std::uintmax_t n = fs::hard_link_count(desktop_.directory() / std::string(name), ec);
+  return ec ? 0 : static_cast<int>(n);
+}
+
 void SimPlatform::writeFileInPlace(std::string_view name, std::string_view bytes) {
   std::string n(name);
   if (desktop_.onWriteAttempt) desktop_.onWriteAttempt(n);
