@@ -105,7 +105,7 @@ TEST_P(CrashSteps, EveryStepLeavesEachSlotItsOldOrNewTextAndLosesNone) {
   // The folder as a kill after each step leaves it.
   std::vector<fs::path> killedAt;
   desktop->afterFileStep = [&] {
-    killedAt.push_back(dir.string() + "-step" + std::to_string(killedAt.size()));
+    killedAt.emplace_back(dir.string() + "-step" + std::to_string(killedAt.size()));
     fs::copy(dir, killedAt.back(), fs::copy_options::recursive);
   };
   GetParam().act(*this);
