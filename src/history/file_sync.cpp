@@ -228,14 +228,20 @@ void SlotFileSync::finishMoves() {
     if (!text)
       throw platform::FileError(p_.encode("ファイル ") + name + p_.encode(" を読み込めません"));
     const std::optional<Journal> journal = readJournal(*text);
-    if (journal) {
-      if (first) {
-        renameAll(p_, journal->part[0], true);
-        p_.moveFile(kJournal[1], kJournal[0]);
-      }
-      renameAll(p_, journal->part[1], true);
+    if (!journal) {
+      // Not whole: its write failed, and not one of its renames was made. A later save's may be
+      // there beside it.
+      if (!p_.removeFile(name))
+        throw platform::FileError(p_.encode("ファイル ") + name + p_.encode(" を削除できません"));
+      finishMoves();
+      return;
     }
-    endMoves(journal && first ? kJournal[1] : name);
+    if (first) {
+      renameAll(p_, journal->part[0], true);
+      p_.moveFile(kJournal[1], kJournal[0]);
+    }
+    renameAll(p_, journal->part[1], true);
+    endMoves(first ? kJournal[1] : name);
     return;
   }
   endMoves({});

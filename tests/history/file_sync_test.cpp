@@ -150,4 +150,22 @@ TEST_F(SimFixture, SlotFilesSharingOneFileGetOneEachAtStart) {
   EXPECT_EQ(slotText(3), "same");
 }
 
+// A journal whose write failed (not whole) is dropped, and one of a later save beside it is still
+// followed: the start finishes its renames (a kill had stopped this one after the first).
+TEST_F(SimFixture, AJournalNotWholeDoesNotHideTheOneBesideIt) {
+  writeSlotFiles({"b", "", "c"});
+  desktop->putFile("Kolvex3.txt.in", "new");
+  fs::remove(dir / "Kolvex2.txt");
+  desktop->putFile("Kolvex20.moves1", "Kolvex20 moves\r\n1 Kolvex1.txt Kolv");
+  desktop->putFile("Kolvex20.moves2",
+                   "Kolvex20 moves\r\n2 Kolvex2.txt Kolvex1.txt\r\n2 Kolvex3.txt Kolvex2.txt\r\n"
+                   "2 Kolvex3.txt.in Kolvex3.txt\r\nend\r\n");
+  start();
+  EXPECT_EQ(texts()[0], "b");
+  EXPECT_EQ(texts()[1], "c");
+  EXPECT_EQ(texts()[2], "new");
+  EXPECT_FALSE(fs::exists(dir / "Kolvex20.moves1"));
+  EXPECT_FALSE(fs::exists(dir / "Kolvex20.moves2"));
+}
+
 }  // namespace
