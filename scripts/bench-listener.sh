@@ -10,6 +10,10 @@
 # With FOLDER, both programs keep their files in folders inside it (for example a FAT32 volume
 # that scripts/fat-volume.sh mounted), else in that run folder.
 #
+# KOLVEX_BENCH_BIG=N makes the last N of the first twenty texts KOLVEX_BENCH_BIG_BYTES long
+# (default 5 MiB): the shifts of the next 15 - N copies are small copies into a full history that
+# holds N such texts (for example KOLVEX_BENCH_BIG=5 with 35 copies).
+#
 #   scripts/bench-listener.sh [COPIES [TEXT_BYTES [FOLDER]]]     (defaults 200 and 4096)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -41,8 +45,11 @@ cleanup() {
 trap cleanup EXIT
 wine "$probe" count-windows TForm3 Kolvex20 >/dev/null # wineserver and desktop up first
 
+big="${KOLVEX_BENCH_BIG:-0}"
 for k in $(seq 1 "$copies"); do
-  python3 "$root/tests/e2e/slot_texts.py" write "$k" "$size" "$work/run/texts/$k"
+  bytes=$size
+  if [ "$k" -le 20 ] && [ "$k" -gt $((20 - big)) ]; then bytes=${KOLVEX_BENCH_BIG_BYTES:-5242880}; fi
+  python3 "$root/tests/e2e/slot_texts.py" write "$k" "$bytes" "$work/run/texts/$k"
 done
 
 # The Linux process whose own name is the given exe, in this prefix.

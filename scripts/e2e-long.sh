@@ -5,6 +5,9 @@
 # larger numbers; the variables of tests/e2e/crash_safety.sh and tests/e2e/burst.sh override
 # these defaults (for example KOLVEX_TEXT_BYTES=65536 for smaller slot texts).
 #
+# With KX_VOLUME=fat the data folder is on a FAT32 volume that scripts/fat-volume.sh mounts, as
+# on a USB stick (no links: moved texts are renamed into place).
+#
 #   scripts/e2e-long.sh [crash|burst|all]     (default all)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

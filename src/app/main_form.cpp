@@ -246,9 +246,12 @@ void MainForm::formCreate() {
 
   files::discardUnfinishedSaves(p_);
   definitionFile_.discardUnfinishedSave();
+  // A save cut short is finished before anything is read; one that cannot be finished yet may
+  // have renamed slot A's file away, which is no first start.
+  const bool finished = store_->finishUnfinishedSave();
   std::vector<text::Text> parked;
   try {
-    if (p_.fileExists(files::slotFileName(1))) {
+    if (!finished || p_.fileExists(files::slotFileName(1))) {
       for (int i = 1; i <= files::kSlotCount; ++i)
         store_->loadSlot(i);
       definitionFile_.load();

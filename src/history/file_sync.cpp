@@ -1,6 +1,7 @@
 #include "history/file_sync.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "files/companion.h"
 
@@ -35,6 +36,85 @@ std::string parkCompanionName(int i) {
 // its text back (the user may have deleted that text since).
 std::string goneMark(int i) {
   return parkName(i) + ".gone";
+}
+
+// Where files cannot be linked, a save that moves texts renames files, and a rename leaves its
+// source's name empty until the next one fills it. Such a save writes down its renames first:
+// the journal, written whole and flushed before the first rename and removed after the last.
+// Its first part parks one file of each rotation under the fresh name of the slot that takes its
+// text; once they are done the journal takes its second name. The second part moves the files
+// into place chain by chain, each chain from the slot whose old text leaves: no rename replaces
+// a file that a later one of its part still takes, and each source is there until its own
+// rename, so after a kill the last missing source tells how far a part had come. A new text
+// whose slot's file moves on is written beforehand under the slot's fresh name. Both are written
+// straight into their files, without a temporary to rename: a journal is followed only when it
+// is whole (its last line), and a fresh name only after its journal.
+struct Rename {
+  std::string from, to;
+};
+struct Journal {
+  std::array<std::vector<Rename>, 2> part;
+};
+const std::array<std::string, 2> kJournal = {"Kolvex20.moves1", "Kolvex20.moves2"};
+constexpr std::string_view kJournalHeader = "Kolvex20 moves";
+
+std::string freshName(int i) {
+  return files::slotFileName(i) + ".in";
+}
+
+std::string journalText(const Journal& j) {
+  std::string text = std::string(kJournalHeader) + "\r\n";
+  for (std::size_t part = 0; part < j.part.size(); ++part)
+    for (const Rename& r : j.part[part])
+      text += std::to_string(part + 1) + ' ' + r.from + ' ' + r.to + "\r\n";
+  return text + "end\r\n";
+}
+
+// Only names of the program's own files are renamed; a journal not whole is not followed.
+std::optional<Journal> readJournal(std::string_view text) {
+  auto ours = [](std::string_view n) {
+    for (int i = 1; i <= kSlots; ++i)
+      if (n == files::slotFileName(i) || n == freshName(i) || n == parkName(i)) return true;
+    return false;
+  };
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find("\r\n");
+    if (end == std::string_view::npos) return std::nullopt;
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end + 2);
+  }
+  if (lines.size() < 2 || lines.front() != kJournalHeader || lines.back() != "end")
+    return std::nullopt;
+  Journal j;
+  std::vector<std::string_view> from, to;
+  for (std::size_t l = 1; l + 1 < lines.size(); ++l) {
+    const std::string_view line = lines[l];
+    const std::size_t space = line.find(' ', 2);
+    if (line.size() < 2 || (line[0] != '1' && line[0] != '2') || line[1] != ' ' ||
+        space == std::string_view::npos)
+      return std::nullopt;
+    const std::string_view a = line.substr(2, space - 2), b = line.substr(space + 1);
+    if (!ours(a) || !ours(b) || std::find(from.begin(), from.end(), a) != from.end() ||
+        std::find(to.begin(), to.end(), b) != to.end())
+      return std::nullopt;
+    from.push_back(a);
+    to.push_back(b);
+    j.part[line[0] == '1' ? 0 : 1].push_back({std::string(a), std::string(b)});
+  }
+  return j;
+}
+
+// The renames of one part, all of them or, after a kill, those after the last one done.
+void renameAll(platform::Platform& p, const std::vector<Rename>& part, bool resume) {
+  std::size_t next = 0;
+  for (std::size_t j = part.size(); resume && j-- > 0;)
+    if (!p.fileExists(part[j].from)) {
+      next = j + 1;
+      break;
+    }
+  for (; next < part.size(); ++next)
+    p.moveFile(part[next].to, part[next].from);
 }
 }  // namespace
 
@@ -97,6 +177,7 @@ std::vector<text::Text> SlotFileSync::parkedTexts() const {
 }
 
 void SlotFileSync::discardLeftovers() {
+  const bool links = p_.linksFiles();
   for (int i = 1; i <= kSlots; ++i) {
     at(Source::park(i)) = {};
     p_.removeFile(parkCompanionName(i));
@@ -109,12 +190,79 @@ void SlotFileSync::discardLeftovers() {
         // Nothing more can be done: the next start takes the text back once more.
       }
     }
-    const FileState& f = at(Source::slotFile(i));
+    FileState& f = at(Source::slotFile(i));
+    if (f.known && links && p_.fileLinkCount(files::slotFileName(i)) > 1) try {
+        p_.writeFile(files::slotFileName(i), f.held.bytes());
+      } catch (const platform::Error&) {
+        f.known = false;  // written at the next save
+      }
     // The companion of a file that could not be read may well be its own.
     if (f.unread) continue;
     for (const std::string& name : p_.listFiles(files::companionPrefix(i)))
       if (files::companionHash(i, name) && name != f.companion) p_.removeFile(name);
   }
+}
+
+bool SlotFileSync::finishUnfinishedSave() {
+  for (const std::string& name : kJournal)
+    p_.discardUnfinishedWrite(name);
+  movesLeft_ = p_.fileExists(kJournal[0]) || p_.fileExists(kJournal[1]);
+  try {
+    if (movesLeft_) finishMoves();
+  } catch (const platform::Error&) {
+    return false;  // the next save tries again
+  }
+  // New texts a kill left written before their journal was.
+  for (int i = 1; i <= kSlots; ++i) {
+    p_.discardUnfinishedWrite(freshName(i));
+    p_.removeFile(freshName(i));
+  }
+  return true;
+}
+
+void SlotFileSync::finishMoves() {
+  const bool first = p_.fileExists(kJournal[0]);
+  const std::string& name = kJournal[first ? 0 : 1];
+  if (first || p_.fileExists(name)) {
+    const std::optional<std::string> text = p_.readFile(name);
+    if (!text)
+      throw platform::FileError(p_.encode("ファイル ") + name + p_.encode(" を読み込めません"));
+    const std::optional<Journal> journal = readJournal(*text);
+    if (!journal) {
+      // Not whole: its write failed, and not one of its renames was made. A later save's may be
+      // there beside it.
+      if (!p_.removeFile(name))
+        throw platform::FileError(p_.encode("ファイル ") + name + p_.encode(" を削除できません"));
+      finishMoves();
+      return;
+    }
+    if (first) {
+      renameAll(p_, journal->part[0], true);
+      p_.moveFile(kJournal[1], kJournal[0]);
+    }
+    renameAll(p_, journal->part[1], true);
+    endMoves(first ? kJournal[1] : name);
+    return;
+  }
+  endMoves({});
+}
+
+void SlotFileSync::endMoves(const std::string& journal) {
+  if (!journal.empty() && !p_.removeFile(journal))
+    throw platform::FileError(p_.encode("ファイル ") + journal + p_.encode(" を削除できません"));
+  movesLeft_ = false;
+  if (!afterMoves_) {
+    // Left by an earlier run: what the files hold now is read nowhere, so each is written again.
+    for (int i = 1; i <= kSlots; ++i)
+      at(Source::slotFile(i)).known = false;
+    return;
+  }
+  for (auto& [place, state] : *afterMoves_)
+    at(place) = std::move(state);
+  afterMoves_.reset();
+  for (const std::string& companion : uselessAfterMoves_)
+    p_.removeFile(companion);
+  uselessAfterMoves_.clear();
 }
 
 void SlotFileSync::noteRemovedFiles() {
@@ -347,11 +495,123 @@ void SlotFileSync::move(const Texts& texts, Plan& plan, bool keepGoing) {
   if (failed) std::rethrow_exception(failed);
 }
 
+void SlotFileSync::moveByRenames(const Texts& texts, Plan& plan, bool keepGoing) {
+  // The slot each moving file's text goes to.
+  std::array<int, kSlots + 1> goesTo{};
+  for (int i = 1; i <= kSlots; ++i)
+    if (plan.pending[k(i)] && plan.source[k(i)].from == Source::From::Slot)
+      goesTo[k(plan.source[k(i)].slot)] = i;
+  // A new text whose slot's file no other slot takes is written in place at once, as where files
+  // are linked.
+  std::exception_ptr failed;
+  for (int i = 1; i <= kSlots; ++i) {
+    if (!plan.pending[k(i)] || plan.source[k(i)].from != Source::From::Memory || goesTo[k(i)])
+      continue;
+    try {
+      apply(i, texts(i), {});
+      plan.pending[k(i)] = false;
+    } catch (const platform::Error&) {
+      if (!keepGoing) throw;
+      if (!failed) failed = std::current_exception();
+    }
+  }
+  std::vector<int> moved;
+  for (int i = 1; i <= kSlots; ++i)
+    if (plan.pending[k(i)] &&
+        !(failed && plan.source[k(i)].from == Source::From::Memory && !goesTo[k(i)]))
+      moved.push_back(i);
+  if (moved.empty()) {
+    if (failed) std::rethrow_exception(failed);
+    return;
+  }
+  // Before the journal: the companions of the new bytes, and the new texts that take the place
+  // of a moving file under their fresh names. A kill until the journal is whole changes nothing.
+  std::vector<std::pair<Source, FileState>> after;
+  std::vector<std::string> useless;
+  std::array<std::string, kSlots + 1> from{};
+  std::array<int, kSlots + 1> fromSlot{};
+  for (int i : moved) {
+    const Source source = plan.source[k(i)];
+    const FileState* was = source.from == Source::From::Memory ? nullptr : &at(source);
+    const text::Text& t = texts(i);
+    FileState f;
+    f.held = t;
+    f.known = true;
+    if (t.hasExact()) {
+      f.hash = was ? was->hash : files::bytesHash(t.bytes());
+      f.companion = files::companionName(i, f.hash);
+      if (was && !was->companion.empty())
+        p_.replaceFileWithCopyOf(f.companion, was->companion);
+      else
+        p_.writeFile(f.companion, files::companionContent(t.bytes(), t.exact()));
+    }
+    const FileState& old = at(Source::slotFile(i));
+    if (!old.companion.empty() && old.companion != f.companion) useless.push_back(old.companion);
+    if (source.from == Source::From::Memory) {
+      p_.writeFileInPlace(freshName(i), t.bytes());
+      from[k(i)] = freshName(i);
+    } else if (source.from == Source::From::Park) {
+      from[k(i)] = parkName(source.slot);
+      if (!was->companion.empty()) useless.push_back(was->companion);
+      after.emplace_back(source, FileState{});
+    } else {
+      from[k(i)] = files::slotFileName(source.slot);
+      fromSlot[k(i)] = source.slot;
+    }
+    after.emplace_back(Source::slotFile(i), std::move(f));
+  }
+  Journal journal;
+  std::array<bool, kSlots + 1> done{};
+  auto chain = [&](int head) {
+    for (int i = head; i && !done[k(i)]; i = fromSlot[k(i)]) {
+      done[k(i)] = true;
+      journal.part[1].push_back({from[k(i)], files::slotFileName(i)});
+    }
+  };
+  for (int i : moved)
+    if (!goesTo[k(i)]) chain(i);
+  // What is left are rotations: the highest file of each is parked under the fresh name of the
+  // slot that takes its text (a slot A without its file would read as a first start).
+  for (int i : moved) {
+    if (done[k(i)]) continue;
+    int top = i;
+    for (int j = fromSlot[k(i)]; j != i; j = fromSlot[k(j)])
+      top = std::max(top, j);
+    const int to = goesTo[k(top)];
+    journal.part[0].push_back({files::slotFileName(top), freshName(to)});
+    from[k(to)] = freshName(to);
+    fromSlot[k(to)] = 0;
+    chain(top);
+  }
+  const bool parks = !journal.part[0].empty();
+  p_.writeFileInPlace(kJournal[parks ? 0 : 1], journalText(journal));
+  // From here on the files hold their new texts once the journal is done, whenever that is.
+  movesLeft_ = true;
+  for (const auto& [place, state] : after)
+    at(place) = {};
+  afterMoves_ = std::move(after);
+  uselessAfterMoves_ = std::move(useless);
+  for (int i : moved)
+    plan.pending[k(i)] = false;
+  renameAll(p_, journal.part[0], false);
+  if (parks) p_.moveFile(kJournal[1], kJournal[0]);
+  renameAll(p_, journal.part[1], false);
+  endMoves(kJournal[1]);
+  if (failed) std::rethrow_exception(failed);
+}
+
 void SlotFileSync::sync(const Texts& texts, bool keepGoing) {
+  // A journal a failed rename left is finished first: until then no file can be relied on.
+  if (movesLeft_) finishMoves();
   Plan plan;
   if (!changes(texts, plan)) return;
   chooseSources(texts, plan);
-  move(texts, plan, keepGoing);
+  if (p_.linksFiles()) {
+    move(texts, plan, keepGoing);
+    return;
+  }
+  moveByRenames(texts, plan, keepGoing);
+  removeParks(plan);
 }
 
 }  // namespace history

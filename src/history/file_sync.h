@@ -5,12 +5,18 @@
 // moment each file is whole and holds its old or its new text. A rotation (a keep moves a text
 // up and the ones before it down) first parks one file under a name of its own. When a save
 // ends, every slot file is its own file: a program that writes one in place changes no other.
+//
+// Where the volume has no links a rename leaves its source's name empty until the next rename
+// fills it: such a save first writes down its renames (a small journal, flushed), and a start
+// after a kill finishes them before it reads a slot file, so it shows the save whole.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/slot_files.h"
@@ -51,8 +57,12 @@ class SlotFileSync {
   // of a text. A park that a save had finished with but could not remove is not among them.
   std::vector<text::Text> parkedTexts() const;
   // Removes parked files, and companions that no slot file has a use for (start-up; all of them
-  // at first start).
+  // at first start). Slot files that an earlier version left as one file under two names each
+  // get a file of their own, so a program that writes one in place changes no other slot.
   void discardLeftovers();
+  // Start-up, before any slot file is read: finishes the renames of a save that a kill cut
+  // short. False when some are left that could not be done yet (the next save tries again).
+  bool finishUnfinishedSave();
 
   using Texts = std::function<const text::Text&(int)>;
   // Every slot file comes to hold its slot's text, in order A..T where nothing moved; throws
@@ -91,6 +101,12 @@ class SlotFileSync {
   bool changes(const Texts& texts, Plan& plan) const;
   void chooseSources(const Texts& texts, Plan& plan) const;
   void move(const Texts& texts, Plan& plan, bool keepGoing);
+  // The same where files cannot be linked: every moved file renamed, after a journal.
+  void moveByRenames(const Texts& texts, Plan& plan, bool keepGoing);
+  // Finishes the journal a kill or a failed rename left; throws while it cannot.
+  void finishMoves();
+  // The journal's renames are all done: it goes, and the files are known to hold their texts.
+  void endMoves(const std::string& journal);
 
   // A slot still to be written, or one whose write failed, takes its text from this file.
   bool taken(const Plan& plan, Source file) const;
@@ -105,6 +121,11 @@ class SlotFileSync {
   platform::Platform& p_;
   // Slot files at 1..20, parks at 21..40.
   std::array<FileState, 2 * (files::kSlotCount + 1)> files_{};
+  // A journal is on disk whose renames are not all done; what the files hold once they are, and
+  // the companions then of no use.
+  bool movesLeft_ = false;
+  std::optional<std::vector<std::pair<Source, FileState>>> afterMoves_;
+  std::vector<std::string> uselessAfterMoves_;
 };
 
 }  // namespace history

@@ -115,6 +115,8 @@ class SlotStore {
   // Texts a kill left in the middle of moving files, and the removal of such leftovers.
   std::vector<text::Text> parkedTexts() const { return files_.parkedTexts(); }
   void discardFileLeftovers() { files_.discardLeftovers(); }
+  // Finishes a save a kill cut short (start-up); false when it is not finished yet.
+  bool finishUnfinishedSave() { return files_.finishUnfinishedSave(); }
   // Every slot file comes to hold its slot's text, and line 0 of the definition file the keep
   // state (written when it changed); moved texts are linked into place. Throws at the first file
   // that cannot be written, or with keepGoing once every other file was tried.

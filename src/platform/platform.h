@@ -295,11 +295,18 @@ class Platform : public text::TextCodec {
   virtual std::optional<std::string> readFile(std::string_view name) = 0;
   // Replaces the file atomically with exactly these bytes; throws Error on failure.
   virtual void writeFile(std::string_view name, std::string_view bytes) = 0;
+  // Writes exactly these bytes into the file itself (made or emptied first) and flushes them to
+  // disk; not atomic: a kill may leave it part written. Only where the volume has no links, so
+  // no other file shares its bytes, and only for a file that nothing trusts before a file
+  // written after it says it is whole. Throws Error on failure.
+  virtual void writeFileInPlace(std::string_view name, std::string_view bytes) = 0;
   // Replaces target atomically with a file holding exactly source's bytes; source stays as it
   // is. No byte is copied where the file system links files (a link to source is renamed over
   // target); elsewhere a copy is flushed to disk first. At no moment is target missing or
   // partly written. Throws Error on failure; target then holds what it held.
   virtual void replaceFileWithCopyOf(std::string_view target, std::string_view source) = 0;
+  // How many names the file has (hard links); 0 when it is missing or cannot be asked.
+  virtual int fileLinkCount(std::string_view name) const = 0;
   // Whether the folder's volume links files (learnt once per folder: FAT, exFAT and many shares
   // do not). Where it does not, replaceFileWithCopyOf copies.
   virtual bool linksFiles() = 0;

@@ -1,7 +1,9 @@
 // Every change of the slots reaches the files before the next event, and a kill after any single
 // step of that save leaves each slot, as the next start reads it (its file and the exact form
-// beside it), with its old or its new text, never another slot's; no text that stays in the
-// history is lost, and a text parked in the middle of a move comes back at the next start.
+// beside it, once the start has finished the save's renames), with its old or its new text,
+// never another slot's and never none; no text that stays in the history is lost, and a text
+// parked in the middle of a move comes back at the next start. Each change once on a volume
+// that links files and once on one that does not (FAT32), where every moved file is renamed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,9 +22,10 @@ using testing_support::SimFixture;
 class CrashSteps;
 
 struct StepCase {
-  const char* name;
+  std::string name;
   std::function<void(CrashSteps&)> setup;
   std::function<void(CrashSteps&)> act;
+  bool links = true;
 };
 
 void PrintTo(const StepCase& c, std::ostream* os) {
@@ -61,7 +64,20 @@ class CrashSteps : public SimFixture, public ::testing::WithParamInterface<StepC
   }
   // What a start now would show in each slot (A..T), and the texts parked beside them.
   std::vector<text::Text> onDisk(std::vector<text::Text>* parked = nullptr) {
-    history::SlotFileSync reader(*platform);
+    return nextStart(*platform, parked);
+  }
+  // The same for a copy of the folder as a kill left it, read by a start on it.
+  std::vector<text::Text> afterKill(const std::filesystem::path& folder,
+                                    std::vector<text::Text>* parked) {
+    sim::SimDesktop killed(folder);
+    killed.syncWrites = false;
+    killed.hardLinks = desktop->hardLinks;
+    sim::SimPlatform started(killed);
+    history::SlotFileSync(started).finishUnfinishedSave();
+    return nextStart(started, parked);
+  }
+  static std::vector<text::Text> nextStart(platform::Platform& p, std::vector<text::Text>* parked) {
+    history::SlotFileSync reader(p);
     std::vector<text::Text> out;
     for (int i = 1; i <= files::kSlotCount; ++i)
       out.push_back(reader.load(i).text);
@@ -81,18 +97,27 @@ std::string key(const text::Text& t) {
 }
 
 TEST_P(CrashSteps, EveryStepLeavesEachSlotItsOldOrNewTextAndLosesNone) {
+  namespace fs = std::filesystem;
+  desktop->hardLinks = GetParam().links;
   GetParam().setup(*this);
   const std::vector<text::Text> before = onDisk();
   ASSERT_EQ(before, slots()) << "the files hold what the panel shows before the change";
-  std::vector<std::vector<text::Text>> states;
-  std::vector<std::vector<text::Text>> parkedAt;
+  // The folder as a kill after each step leaves it.
+  std::vector<fs::path> killedAt;
   desktop->afterFileStep = [&] {
-    std::vector<text::Text> parked;
-    states.push_back(onDisk(&parked));
-    parkedAt.push_back(parked);
+    killedAt.emplace_back(dir.string() + "-step" + std::to_string(killedAt.size()));
+    fs::copy(dir, killedAt.back(), fs::copy_options::recursive);
   };
   GetParam().act(*this);
   desktop->afterFileStep = nullptr;
+  std::vector<std::vector<text::Text>> states;
+  std::vector<std::vector<text::Text>> parkedAt;
+  for (const fs::path& folder : killedAt) {
+    std::vector<text::Text> parked;
+    states.push_back(afterKill(folder, &parked));
+    parkedAt.push_back(parked);
+    fs::remove_all(folder);
+  }
   const std::vector<text::Text> after = slots();
   EXPECT_EQ(onDisk(), after) << "the files hold what the panel shows after the change";
   ASSERT_FALSE(states.empty());
@@ -116,36 +141,47 @@ TEST_P(CrashSteps, EveryStepLeavesEachSlotItsOldOrNewTextAndLosesNone) {
   }
 }
 
+std::vector<StepCase> withAndWithoutLinks(std::vector<StepCase> cases) {
+  const std::size_t n = cases.size();
+  for (std::size_t c = 0; c < n; ++c) {
+    StepCase fat = cases[c];
+    fat.name += "NoLinks";
+    fat.links = false;
+    cases.push_back(fat);
+  }
+  return cases;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryChange, CrashSteps,
-    ::testing::Values(
-        StepCase{"CaptureShiftsAFullStore", [](CrashSteps& f) { f.startWithTexts(20, 2); },
-                 [](CrashSteps& f) {
-                   f.desktop->otherCopiesUnicode("newest ✓");
-                   f.desktop->advance(100);
-                 }},
-        StepCase{"DeleteMovesTheLaterSlotsUp", [](CrashSteps& f) { f.startWithTexts(8); },
-                 [](CrashSteps& f) { f.deleteSlot(2); }},
-        StepCase{"KeepMovesATextUpAndOthersDown", [](CrashSteps& f) { f.startWithTexts(8, 1); },
-                 [](CrashSteps& f) { f.platform->click(f.store().box(6)); }},
-        StepCase{"ReleaseDeletesAndMovesUp", [](CrashSteps& f) { f.startWithTexts(8, 4); },
-                 [](CrashSteps& f) { f.platform->click(f.store().box(2)); }},
-        StepCase{"AllClear", [](CrashSteps& f) { f.startWithTexts(6); },
-                 [](CrashSteps& f) {
-                   f.desktop->confirmAnswers.push_back(true);
-                   f.platform->mouseUp(f.panel().allClearButton, ui::MouseButton::Left);
-                 }},
-        StepCase{"EditorWritesBack", [](CrashSteps& f) { f.startWithTexts(6); },
-                 [](CrashSteps& f) {
-                   f.platform->rightPress(f.store().memo(3));
-                   f.platform->chooseMenuItem(f.panel().editItem);
-                   ui::Memo& memo = f.program->settings().slotEditorMemo;
-                   platform::runHandler(
-                       *f.platform, [&] { memo.userSetText(f.platform->fromUtf8("edited ✎")); });
-                   f.desktop->confirmAnswers.push_back(true);
-                   f.platform->click(f.program->settings().editorCloseButton);
-                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::ValuesIn(withAndWithoutLinks(
+        {StepCase{"CaptureShiftsAFullStore", [](CrashSteps& f) { f.startWithTexts(20, 2); },
+                  [](CrashSteps& f) {
+                    f.desktop->otherCopiesUnicode("newest ✓");
+                    f.desktop->advance(100);
+                  }},
+         StepCase{"DeleteMovesTheLaterSlotsUp", [](CrashSteps& f) { f.startWithTexts(8); },
+                  [](CrashSteps& f) { f.deleteSlot(2); }},
+         StepCase{"KeepMovesATextUpAndOthersDown", [](CrashSteps& f) { f.startWithTexts(8, 1); },
+                  [](CrashSteps& f) { f.platform->click(f.store().box(6)); }},
+         StepCase{"ReleaseDeletesAndMovesUp", [](CrashSteps& f) { f.startWithTexts(8, 4); },
+                  [](CrashSteps& f) { f.platform->click(f.store().box(2)); }},
+         StepCase{"AllClear", [](CrashSteps& f) { f.startWithTexts(6); },
+                  [](CrashSteps& f) {
+                    f.desktop->confirmAnswers.push_back(true);
+                    f.platform->mouseUp(f.panel().allClearButton, ui::MouseButton::Left);
+                  }},
+         StepCase{"EditorWritesBack", [](CrashSteps& f) { f.startWithTexts(6); },
+                  [](CrashSteps& f) {
+                    f.platform->rightPress(f.store().memo(3));
+                    f.platform->chooseMenuItem(f.panel().editItem);
+                    ui::Memo& memo = f.program->settings().slotEditorMemo;
+                    platform::runHandler(
+                        *f.platform, [&] { memo.userSetText(f.platform->fromUtf8("edited ✎")); });
+                    f.desktop->confirmAnswers.push_back(true);
+                    f.platform->click(f.program->settings().editorCloseButton);
+                  }}})),
+    [](const auto& info) { return info.param.name; });
 
 // A kill while a keep moves its text up may leave a text parked; the next start takes it back.
 TEST_F(SimFixture, ATextParkedByAKillComesBackAtTheNextStart) {
@@ -173,6 +209,33 @@ TEST_F(SimFixture, ATextParkedByAKillComesBackAtTheNextStart) {
   EXPECT_EQ(texts, (std::multiset<std::string>{"a", "b", "b", "c", "d"}));
   EXPECT_EQ(slotFile(5), "c");
   EXPECT_FALSE(desktop->fileBytes("Kolvex3.txt.park").has_value());
+}
+
+// Without links a keep renames slot A's file away for a moment: a kill then is no first start.
+// The start finishes the save's renames before it reads anything and shows the keep done.
+TEST_F(SimFixture, AKillWhileSlotAsFileIsRenamedAwayIsNoFirstStart) {
+  namespace fs = std::filesystem;
+  desktop->hardLinks = false;
+  writeSlotFiles({"a", "b", "c", "d"});
+  start();
+  desktop->advance(600);
+  const fs::path killedAt = dir.string() + "-killed";
+  desktop->afterFileStep = [&] {
+    if (!fs::exists(killedAt) && !fs::exists(dir / "Kolvex1.txt"))
+      fs::copy(dir, killedAt, fs::copy_options::recursive);
+  };
+  platform->click(store().box(3));
+  desktop->afterFileStep = nullptr;
+  ASSERT_TRUE(fs::exists(killedAt));
+  fs::remove_all(dir);
+  fs::rename(killedAt, dir);
+  killAndRestart();
+  EXPECT_EQ(texts(), (std::vector<std::string>{"c", "a", "b", "d", "", "", "", "", "", "",
+                                               "",  "",  "",  "",  "", "", "", "", "", ""}));
+  for (int i = 1; i <= 4; ++i)
+    EXPECT_EQ(slotFile(i), texts()[static_cast<std::size_t>(i - 1)]);
+  for (const std::string& left : platform->listFiles("Kolvex"))
+    EXPECT_TRUE(left.ends_with(".txt") || left.ends_with(".ini")) << left;
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 # slot file holds its text from before or after the change, and a text that was only parked
 # when the kill came is back in the history after the next start.
 #
+# With KX_VOLUME=fat the data folder is on a FAT32 volume (no links): there a kill between two
+# renames is checked by what the next start shows, once it has finished the cut save.
+#
 # A kill falls at a random moment of the save itself: from the first change in the data folder
 # to the end of a whole save (measured first, uncut), so the program's slower work before the
 # writes (reading the clipboard, showing the texts) does not dilute the kills.
@@ -33,8 +36,20 @@ temporaries() { find "$KX_DATA" -maxdepth 1 -name '*.tmp' -printf '%f\n'; }
 no_temporaries() { local t; t=$(temporaries); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_parked() { local t; t=$(ls "$KX_DATA" | grep '\.park' || true); [ -z "$t" ] || { echo "left: $t"; return 1; }; }
 no_exe() { ! kx_exe_pid >/dev/null; }
-# A FUSE volume numbers its files as it looks them up: there the names, sizes and times tell.
-file_states() { (cd "$KX_DATA" && stat -c "%n ${KX_FAT:+x}${KX_FAT:-%i} %s %.9Y" *); }
+# A FUSE volume numbers its files as it looks them up, and the kernel answers with times it
+# cached up to a second before (fusefat stamps a renamed file; a rename just before the kill shows
+# its new time a moment later): there the names, sizes and first bytes (each text's own number)
+# tell.
+file_states() {
+  if [ -z "${KX_FAT:-}" ]; then
+    (cd "$KX_DATA" && stat -c "%n %i %s %.9Y" *)
+    return
+  fi
+  local f
+  for f in "$KX_DATA"/*; do
+    echo "${f##*/} $(stat -c %s "$f") $(head -c 16 "$f" | od -An -tx1 | tr -d ' \n')"
+  done
+}
 clipboard_holds() {
   local seen="$KX_WORK/clipboard-seen"
   kx_clipboard >"$seen" || true
@@ -132,7 +147,24 @@ kill_now() {
   local a
   a=$(file_states)
   sleep 0.3
-  [ "$(file_states)" = "$a" ] || kx_fail "files changed after the kill"
+  [ "$(file_states)" = "$a" ] || kx_fail "files changed after the kill:
+$(diff <(echo "$a") <(file_states))"
+}
+
+# On a volume without links (FAT32) a save that moves texts renames files one after another and
+# writes down its renames first; a kill between two renames leaves one slot file's name empty
+# until the next start finishes them. There what counts is what that start shows: it is started
+# with an empty clipboard (so it captures nothing), and ended once the journal is done.
+journal_left() { ls "$KX_DATA" | grep -q '^Kolvex20\.moves'; }
+finish_cut_save() {
+  journal_left || return 1
+  printf '' | kx_probe copy-text >/dev/null
+  kx_start_app
+  kx_wait 300 "the panel window" kx_probe wait-window TForm3 1000
+  kx_wait 300 "the start to be done" kx_probe wait-idle TForm3 5000
+  kx_wait 60 "the journal of the cut save to be done" eval '! journal_left'
+  pid=$(kx_exe_pid) || pid=""
+  kill_now
 }
 
 # check_kill BEFORE... NEW: every slot holds its text from before the save or the one the shift
@@ -215,7 +247,10 @@ for k in $(seq 1 "$kills"); do
     wait "$watcher" || kx_fail "kill $k: the start saved nothing"
   fi
   kill_now
+  finished=""
+  finish_cut_save && finished=1
   check_kill "${before[@]}" $next
+  if [ -n "$finished" ]; then outcome=finished-at-start; fi
   outcomes["$kind $outcome"]=$((${outcomes["$kind $outcome"]:-0} + 1))
   echo "kill $k ($kind, ${delay} ms into the save): $outcome"
   next=$((next + 1))
@@ -315,6 +350,8 @@ for c in $(seq 1 "$changes"); do
   fi
   wait "$watcher" || kx_fail "change $c ($kind of slot $d): nothing was saved"
   kill_now
+  finished=""
+  finish_cut_save && finished=1
   read -r -a now <<<"$(kx_slot_ids)"
   found=" ${now[*]} $(parked_ids | tr '\n' ' ') "
   for i in $(seq 0 19); do
@@ -327,7 +364,9 @@ now:    ${now[*]}"
       kx_fail "change $c ($kind of slot $d): text ${after[$i]} is in no file (seed $seed)"
   done
   state=("${now[@]}")
-  if [ -n "$(temporaries)$(ls "$KX_DATA" | grep '\.park')" ]; then
+  if [ -n "$finished" ]; then
+    outcome=finished-at-start
+  elif [ -n "$(temporaries)$(ls "$KX_DATA" | grep '\.park')" ]; then
     outcome=with-leftover
   elif [ "${now[*]}" = "${after[*]}" ]; then
     outcome=after
@@ -347,7 +386,7 @@ kill_now
 cut=0
 for key in "${!outcomes[@]}"; do
   echo "  $key: ${outcomes[$key]}"
-  case "$key" in *mid-shift | *with-temporary | *mid-change | *with-leftover)
+  case "$key" in *mid-shift | *with-temporary | *mid-change | *with-leftover | *finished-at-start)
     cut=$((cut + outcomes[$key])) ;;
   esac
 done

@@ -40,7 +40,7 @@ class FileSyncTable : public SimFixture, public ::testing::WithParamInterface<Sy
   std::vector<std::string> parks() {
     std::vector<std::string> out;
     for (const std::string& n : platform->listFiles("Kolvex"))
-      if (n.ends_with(".park")) out.push_back(n);
+      if (n.ends_with(".park") || n.ends_with(".in")) out.push_back(n);
     return out;
   }
   std::string slotName(std::size_t i) { return files::slotFileName(static_cast<int>(i)); }
@@ -134,5 +134,38 @@ std::vector<SyncCase> syncCases() {
 
 INSTANTIATE_TEST_SUITE_P(Saves, FileSyncTable, ::testing::ValuesIn(syncCases()),
                          [](const auto& info) { return info.param.name; });
+
+// Earlier versions left two slots holding one text as one file under two names: after a start
+// each slot file is its own, and a program that writes one in place changes only that slot.
+TEST_F(SimFixture, SlotFilesSharingOneFileGetOneEachAtStart) {
+  writeSlotFiles({"a", "same", "c"});
+  fs::remove(dir / "Kolvex3.txt");
+  fs::create_hard_link(dir / "Kolvex2.txt", dir / "Kolvex3.txt");
+  start();
+  EXPECT_EQ(fs::hard_link_count(dir / "Kolvex2.txt"), 1u);
+  EXPECT_EQ(fs::hard_link_count(dir / "Kolvex3.txt"), 1u);
+  desktop->putFile("Kolvex2.txt", "written in place");
+  killAndRestart();
+  EXPECT_EQ(slotText(2), "written in place");
+  EXPECT_EQ(slotText(3), "same");
+}
+
+// A journal whose write failed (not whole) is dropped, and one of a later save beside it is still
+// followed: the start finishes its renames (a kill had stopped this one after the first).
+TEST_F(SimFixture, AJournalNotWholeDoesNotHideTheOneBesideIt) {
+  writeSlotFiles({"b", "", "c"});
+  desktop->putFile("Kolvex3.txt.in", "new");
+  fs::remove(dir / "Kolvex2.txt");
+  desktop->putFile("Kolvex20.moves1", "Kolvex20 moves\r\n1 Kolvex1.txt Kolv");
+  desktop->putFile("Kolvex20.moves2",
+                   "Kolvex20 moves\r\n2 Kolvex2.txt Kolvex1.txt\r\n2 Kolvex3.txt Kolvex2.txt\r\n"
+                   "2 Kolvex3.txt.in Kolvex3.txt\r\nend\r\n");
+  start();
+  EXPECT_EQ(texts()[0], "b");
+  EXPECT_EQ(texts()[1], "c");
+  EXPECT_EQ(texts()[2], "new");
+  EXPECT_FALSE(fs::exists(dir / "Kolvex20.moves1"));
+  EXPECT_FALSE(fs::exists(dir / "Kolvex20.moves2"));
+}
 
 }  // namespace

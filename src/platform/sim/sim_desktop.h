@@ -382,11 +382,13 @@ class SimPlatform : public platform::Platform, private ui::ControlPeer {
   bool fileExists(std::string_view name) const override;
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
+  void writeFileInPlace(std::string_view name, std::string_view bytes) override;
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
   void discardUnfinishedWrite(std::string_view name) override;
   bool removeFile(std::string_view name) override;
   std::vector<std::string> listFiles(std::string_view prefix) const override;
   bool linksFiles() override { return desktop_.hardLinks; }
+  int fileLinkCount(std::string_view name) const override;
   void moveFile(std::string_view target, std::string_view source) override;
   void stopWaitingForFiles() override { waitForHeldFiles_ = false; }
   void setUnsavedReason(std::string_view reason) override { unsavedReason_ = reason; }

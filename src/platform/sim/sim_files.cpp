@@ -172,6 +172,24 @@ void SimPlatform::writeFile(std::string_view name, std::string_view bytes) {
   desktop_.fileStep();
 }
 
+int SimPlatform::fileLinkCount(std::string_view name) const {
+  std::error_code ec;
+  const std::uintmax_t n = fs::hard_link_count(desktop_.directory() / std::string(name), ec);
+  return ec ? 0 : static_cast<int>(n);
+}
+
+void SimPlatform::writeFileInPlace(std::string_view name, std::string_view bytes) {
+  std::string n(name);
+  if (desktop_.onWriteAttempt) desktop_.onWriteAttempt(n);
+  if (!desktop_.folderWritable || desktop_.writeFails(n) || !waitForFiles({n}))
+    throw FileError(cannot(n));
+  const fs::path target = desktop_.directory() / n;
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0 || !writeAllAndClose(fd, bytes, desktop_.syncWrites)) throw FileError(cannot(n));
+  desktop_.countWrite(n);
+  desktop_.fileStep();
+}
+
 void SimPlatform::replaceFileWithCopyOf(std::string_view targetName, std::string_view sourceName) {
   const std::string n(targetName);
   const std::string failure = cannot(n);

@@ -155,19 +155,35 @@ bool Win32Platform::linksFiles() {
   const std::wstring current(folder, n <= MAX_PATH ? n : 0);
   if (current.empty() || current == linksFolder_) return links_;
   linksFolder_ = current;
-  // Asked once per folder: FAT and exFAT never link files. A volume that does not say (a share,
-  // an older file system driver) is taken to link until it refuses a link.
+  // Asked once per folder: FAT and exFAT never link files. Any other volume is tried with a
+  // link between two files of its own: what a share or a file system driver reports need not be
+  // what it does (a Samba share on a FAT disk says NTFS and refuses links), and a save must know
+  // before its first move whether a rename leaves a name empty.
   wchar_t volume[MAX_PATH + 1] = {};
   wchar_t system[MAX_PATH + 1] = {};
   DWORD flags = 0;
-  links_ = true;
   if (::GetVolumePathNameW(current.c_str(), volume, MAX_PATH + 1) &&
       ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, system, MAX_PATH + 1)) {
     const std::wstring name = system;
     if (!(flags & FILE_SUPPORTS_HARD_LINKS) &&
-        (name == L"FAT" || name == L"FAT32" || name == L"exFAT" || name == L"vfat"))
+        (name == L"FAT" || name == L"FAT32" || name == L"exFAT" || name == L"vfat")) {
       links_ = false;
+      return links_;
+    }
   }
+  const std::wstring probe = L"Kolvex20.links.tmp", link = L"Kolvex20.links2.tmp";
+  ::DeleteFileW(link.c_str());
+  const bool made = static_cast<bool>(fileHandle(::CreateFileW(
+      probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  // A folder that cannot be written says nothing; it is asked again once it can be.
+  if (!made) {
+    linksFolder_.clear();
+    links_ = true;
+    return links_;
+  }
+  links_ = ::CreateHardLinkW(link.c_str(), probe.c_str(), nullptr) != FALSE;
+  ::DeleteFileW(link.c_str());
+  ::DeleteFileW(probe.c_str());
   return links_;
 }
 
@@ -200,6 +216,40 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
   // A temporary that was there before this save (error ERROR_FILE_EXISTS) is not this save's.
   if (error != ERROR_FILE_EXISTS) ::DeleteFileW(temporary.c_str());
   throw cannotWrite(name, error);
+}
+
+int Win32Platform::fileLinkCount(std::string_view name) const {
+  // Asking needs no access to the bytes, and shares everything with whoever has the file open.
+  const UniqueHandle file =
+      fileHandle(::CreateFileW(ansiToWide(name).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !::GetFileInformationByHandle(file.get(), &info)) return 0;
+  return static_cast<int>(info.nNumberOfLinks);
+}
+
+void Win32Platform::writeFileInPlace(std::string_view name, std::string_view bytes) {
+  const std::wstring path = ansiToWide(name);
+  const FileBusyWait wait(waitForHeldFiles_);
+  auto open = [&path] {
+    return fileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  UniqueHandle file = open();
+  while (!file && wait.again(::GetLastError()))
+    file = open();
+  if (!file) throw cannotWrite(name, ::GetLastError());
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    if (!::WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                     &wrote, nullptr) ||
+        wrote == 0)
+      throw cannotWrite(name, ::GetLastError());
+    done += wrote;
+  }
+  if (!::FlushFileBuffers(file.get())) throw cannotWrite(name, ::GetLastError());
 }
 
 void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,

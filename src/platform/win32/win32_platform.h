@@ -79,6 +79,8 @@ class Win32Platform : public platform::Platform, public FormHost {
   bool fileExists(std::string_view name) const override;
   std::optional<std::string> readFile(std::string_view name) override;
   void writeFile(std::string_view name, std::string_view bytes) override;
+  void writeFileInPlace(std::string_view name, std::string_view bytes) override;
+  int fileLinkCount(std::string_view name) const override;
   void replaceFileWithCopyOf(std::string_view target, std::string_view source) override;
   void discardUnfinishedWrite(std::string_view name) override;
   bool removeFile(std::string_view name) override;
