@@ -180,6 +180,9 @@ void SlotFileSync::discardLeftovers() {
   const bool links = p_.linksFiles();
   for (int i = 1; i <= kSlots; ++i) {
     at(Source::park(i)) = {};
+    // A kill inside a keep's save may leave the temporary of a park, its companion or its mark.
+    for (const std::string& name : {parkName(i), parkCompanionName(i), goneMark(i)})
+      p_.discardUnfinishedWrite(name);
     p_.removeFile(parkCompanionName(i));
     if (p_.removeFile(parkName(i))) {
       p_.removeFile(goneMark(i));
@@ -198,8 +201,12 @@ void SlotFileSync::discardLeftovers() {
       }
     // The companion of a file that could not be read may well be its own.
     if (f.unread) continue;
-    for (const std::string& name : p_.listFiles(files::companionPrefix(i)))
+    for (const std::string& name : p_.listFiles(files::companionPrefix(i))) {
       if (files::companionHash(i, name) && name != f.companion) p_.removeFile(name);
+      const std::string_view written = std::string_view(name).substr(0, name.size() - 4);
+      if (name.ends_with(".tmp") && files::companionHash(i, written))
+        p_.discardUnfinishedWrite(written);
+    }
   }
 }
 

@@ -26,9 +26,15 @@ TEST_F(UnfinishedSaves, LeftoversOfTheProgramsOwnSavesAreRemovedAndNeverLoaded) 
   for (int i = 1; i <= 20; ++i)
     texts.push_back("whole text " + std::to_string(i));
   writeSlotFiles(texts, "B");
-  const std::vector<std::string> leftovers = {"Kolvex1.txt.tmp", "Kolvex7.txt.tmp",
-                                              "Kolvex10.txt.tmp", "Kolvex20.txt.tmp",
-                                              "Kolvex20.ini.tmp"};
+  const std::vector<std::string> leftovers = {"Kolvex1.txt.tmp",
+                                              "Kolvex7.txt.tmp",
+                                              "Kolvex10.txt.tmp",
+                                              "Kolvex20.txt.tmp",
+                                              "Kolvex20.ini.tmp",
+                                              "Kolvex14.txt.park.tmp",
+                                              "Kolvex3.txt.park.utf8.tmp",
+                                              "Kolvex5.txt.park.gone.tmp",
+                                              "Kolvex4.0123456789abcdef.utf8.tmp"};
   for (const std::string& name : leftovers)
     put(name, "torn half of a new te");
 

@@ -327,7 +327,11 @@ void Win32Platform::discardUnfinishedWrite(std::string_view name) {
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
     return;
-  ::DeleteFileW(temporary.c_str());
+  // A killed save's process may still be ending (its handles are closed as it terminates), so a
+  // held temporary is waited for a moment like any held file.
+  const FileBusyWait wait(waitForHeldFiles_);
+  while (!::DeleteFileW(temporary.c_str()) && wait.again(::GetLastError())) {
+  }
 }
 
 bool Win32Platform::removeFile(std::string_view name) {
