@@ -16,9 +16,9 @@ kx_probe checkboxes TForm3 | head -3 | cut -f2 | tr -d '\n' | grep -qx 110 ||
   kx_fail "A and B are not kept at start: $(kx_probe checkboxes TForm3 | head -3 | tr '\n' ' ')"
 
 kx_expand_from_tray
-read -r x y <<<"$(kx_probe child-origin TForm3 "text 4")" || kx_fail "no slot text 'text 4'"
+kx_read "x y" "no slot text 'text 4'" child-origin TForm3 "text 4"
 kx_click $((x + 6)) $((y + 6)) 3
-read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4)) # 編集, the second of two items
 kx_wait 10 "the editor on slot D" bash -c "[ \"\$(wine '$KOLVEX_PROBE' title TForm1)\" = Kolvex20:編集D ]"
 
@@ -28,7 +28,7 @@ kx_key ctrl+End
 for n in $(seq 1 8); do kx_key BackSpace; done
 kx_type "edited D"
 kx_wait 10 "the edited text in the editor" bash -c "wine '$KOLVEX_PROBE' controls TForm1 | grep -q '^Edit	1	edited D\$'"
-read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
+kx_read "x y" "no 閉じる in sight" shown-child-center TForm1 閉じる
 kx_click "$x" "$y"
 question=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no question at the close"
 [ "$question" = "編集を終了しますか？" ] || kx_fail "question: $question"

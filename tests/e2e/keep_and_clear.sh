@@ -65,7 +65,7 @@ sleep 0.3
 kx_file_is "$KX_DATA/Kolvex20.txt" "kept 20" || kx_fail "slot T's file changed"
 
 # All Clear.
-read -r x y <<<"$(kx_probe child-origin TForm3 "All Clear")" || kx_fail "no All Clear button"
+kx_read "x y" "no All Clear button" child-origin TForm3 "All Clear"
 kx_click $((x + 6)) $((y + 6))
 question=$(kx_probe dialog-text Kolvex20 60000) || kx_fail "no question before All Clear"
 [ "$question" = "クリップボード履歴を全て削除しますか？" ] || kx_fail "question: $question"

@@ -67,9 +67,9 @@ kx_file_is "$KX_DATA/Kolvex2.txt" beta || kx_fail "slot B's file"
 open_editor_on() { # open_editor_on SLOT_TEXT
   kx_expand_from_tray
   local x y ml mt mr mb
-  read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no slot text '$1'"
+  kx_read "x y" "no slot text '$1'" child-origin TForm3 "$1"
   kx_click $((x + 6)) $((y + 6)) 3
-  read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+  kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
   # Two items, 編集 second.
   kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
   kx_wait 10 "the editor window" editor_shown
@@ -77,7 +77,7 @@ open_editor_on() { # open_editor_on SLOT_TEXT
 click_close() {
   local x y
   kx_wait 10 "the editor to stand still" kx_window_still TForm1
-  read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
+  kx_read "x y" "no 閉じる in sight" shown-child-center TForm1 閉じる
   kx_click "$x" "$y"
 }
 type_in_editor() { # type_in_editor OLD NEW: replaces the text box's text OLD by NEW
@@ -205,7 +205,7 @@ kx_wait 30 "the long text in slot E" kx_file_is "$KX_DATA/Kolvex5.txt" "$long"
 kx_expand_from_tray
 read -r x y _ <<<"$(kx_probe shown-rects TForm3 Edit | sed -n 5p)"
 kx_click $((x + 6)) $((y + 6)) 3
-read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
 kx_wait 10 "the editor on slot E" editor_title_is "Kolvex20:編集E"
 # Under Wine the text box lays out a line this long for seconds (tens of seconds on a loaded

@@ -32,9 +32,9 @@ kx_copy_into_slots 1 alpha beta gamma delta epsilon
 kx_expand_from_tray
 
 # Delete B: the later slots move up.
-read -r x y <<<"$(kx_probe child-origin TForm3 beta)" || kx_fail "no slot beta"
+kx_read "x y" "no slot beta" child-origin TForm3 beta
 kx_click $((x + 6)) $((y + 6)) 3
-read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
 kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the panel after the deletion" boxes_are "alpha gamma delta epsilon "

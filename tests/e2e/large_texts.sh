@@ -96,7 +96,7 @@ kx_wait 10 "expanded panel" kx_panel_expanded
 echo "tray click to dropped panel: $(( $(ms) - t0 )) ms (including the probe's start)"
 no_error_box
 sleep 0.3
-read -r x y <<<"$(kx_probe child-origin TForm3 "All Clear")" || kx_fail "no All Clear button"
+kx_read "x y" "no All Clear button" child-origin TForm3 "All Clear"
 kx_click $((x + 6)) $((y + 6))
 kx_probe dialog-text Kolvex20 60000 >/dev/null || kx_fail "no question before All Clear"
 t0=$(ms)
@@ -128,7 +128,7 @@ esac
 no_error_box
 
 # Hovering over slot A shows a tooltip with the first lines and the cut mark.
-read -r x y <<<"$(kx_probe child-origin TForm3 A)" || kx_fail "no letter button A"
+kx_read "x y" "no letter button A" child-origin TForm3 A
 kx_move $((x + 50)) $((y + 8))
 sleep 0.2
 kx_move $((x + 54)) $((y + 9))

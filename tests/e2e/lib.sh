@@ -129,6 +129,16 @@ kx_data_on_fat() {
 # Runs the probe; its output is UTF-8.
 kx_probe() { wine "$KOLVEX_PROBE" "$@"; }
 
+# kx_read "VAR..." MESSAGE PROBE-ARGS...: the probe's answer into the variables, or the scenario
+# fails with MESSAGE (a "read <<<$(...)" alone would take a failed probe's empty answer).
+kx_read() {
+  local _vars=$1 _message=$2 _answer
+  shift 2
+  _answer=$(kx_probe "$@") && [ -n "$_answer" ] || kx_fail "$_message"
+  # shellcheck disable=SC2086 # the names are split on purpose
+  read -r $_vars <<<"$_answer"
+}
+
 # Starts Kolvex20.exe in a folder (default: the scenario's data folder); sets KX_APP_PID.
 kx_start_app() {
   local dir="${1:-$KX_DATA}"

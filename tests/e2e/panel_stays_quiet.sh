@@ -19,7 +19,7 @@ panel_shown() { [ "$(kx_panel_height)" -gt 0 ]; }
 clipboard_empty() { [ -z "$(kx_probe clip-hex 1)" ]; }
 clear_clipboard_from_panel() {
   local x y
-  read -r x y <<<"$(kx_probe child-origin TForm3 'C,B Clear')" || kx_fail "no C,B Clear on the panel"
+  kx_read "x y" "no C,B Clear on the panel" child-origin TForm3 'C,B Clear'
   kx_click $((x + 6)) $((y + 7))
   kx_wait 10 "the clipboard emptied" clipboard_empty
   kx_wait 10 "the panel gone" bash -c "[ \"\$(wine '$KOLVEX_PROBE' rect TForm3 | awk '{print \$4 - \$2}')\" -eq 0 ]"

@@ -13,7 +13,7 @@ kx_expand_from_tray
 
 click_child() { # click_child TEXT [BUTTON]
   local x y
-  read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no control '$1'"
+  kx_read "x y" "no control '$1'" child-origin TForm3 "$1"
   kx_click $((x + 6)) $((y + 6)) "${2:-1}"
 }
 clipboard_is() { [ "$(kx_probe clip-hex)" = "$(kx_hex "$1")" ]; }

@@ -28,7 +28,7 @@ sq_click_in() { # sq_click_in CLASS X Y
 # Clicks a control found by its caption, a few pixels into it.
 sq_click_child() { # sq_click_child CLASS TEXT
   local x y
-  read -r x y <<<"$(kx_probe child-origin "$1" "$2")" || kx_fail "no control '$2' in $1"
+  kx_read "x y" "no control '$2' in $1" child-origin "$1" "$2"
   kx_click $((x + 6)) $((y + 7))
   sleep 0.2
 }

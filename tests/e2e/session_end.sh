@@ -15,9 +15,9 @@ kx_copy_into_slots 1 one two three four five
 # A slot's menu item: 削除 is the first of two, 編集 the second.
 menu_item() { # menu_item SLOT_TEXT 1|2
   local x y ml mt mr mb
-  read -r x y <<<"$(kx_probe child-origin TForm3 "$1")" || kx_fail "no slot text '$1'"
+  kx_read "x y" "no slot text '$1'" child-origin TForm3 "$1"
   kx_click $((x + 6)) $((y + 6)) 3
-  read -r ml mt mr mb <<<"$(kx_probe menu-rect 10000)" || kx_fail "the slot menu did not open"
+  kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
   kx_click $(((ml + mr) / 2)) $((mt + (2 * $2 - 1) * (mb - mt) / 4))
 }
 shown_slots() { kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3 | tr '\n' ' '; }
@@ -31,7 +31,7 @@ kx_move $((l + 60)) $((t + 60))
 sleep 0.3
 kx_click_here; kx_key ctrl+End
 kx_type " fixed" 40
-read -r x y <<<"$(kx_probe shown-child-center TForm1 閉じる)" || kx_fail "no 閉じる in sight"
+kx_read "x y" "no 閉じる in sight" shown-child-center TForm1 閉じる
 kx_click "$x" "$y"
 kx_probe dialog-action Kolvex20 yes || kx_fail "no question at the editor's close"
 kx_wait 10 "the corrected text captured into F" kx_file_is "$KX_DATA/Kolvex6.txt" "three fixed"

@@ -21,10 +21,10 @@ click_run_button() { # click_run_button AFTER_WHAT
   local x y
   kx_expand_from_tray
   kx_panel_on_top "$1"
-  read -r x y <<<"$(kx_probe child-origin TForm3 "連番入力")" || kx_fail "no 連番入力 button"
+  kx_read "x y" "no 連番入力 button" child-origin TForm3 "連番入力"
   kx_click $((x + 6)) $((y + 7))
   kx_wait 10 "the settings window after a click on the panel $1" settings_shown
-  read -r x y <<<"$(kx_probe shown-child-center TForm1 "閉じる")" || kx_fail "no 閉じる in sight"
+  kx_read "x y" "no 閉じる in sight" shown-child-center TForm1 "閉じる"
   kx_click "$x" "$y"
   kx_wait 10 "the settings window to close" settings_gone
 }
