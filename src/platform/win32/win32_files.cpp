@@ -106,16 +106,35 @@ bool replaceWhenFree(const std::wstring& temporary, const std::wstring& target,
 
 // A new temporary file for a save. One left over by an interrupted save is removed first; if it
 // cannot be, nothing is written through it (it may be a second name of another slot's file).
-UniqueHandle createTemporary(const std::wstring& temporary, const FileBusyWait& wait) {
-  ::DeleteFileW(temporary.c_str());
-  auto create = [&temporary] {
-    return fileHandle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+// Opens PATH for writing alone, waiting while another program holds it.
+UniqueHandle openForWriting(const std::wstring& path, DWORD disposition, const FileBusyWait& wait) {
+  auto open = [&] {
+    return fileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   };
-  UniqueHandle file = create();
+  UniqueHandle file = open();
   while (!file && wait.again(::GetLastError()))
-    file = create();
+    file = open();
   return file;
+}
+
+UniqueHandle createTemporary(const std::wstring& temporary, const FileBusyWait& wait) {
+  ::DeleteFileW(temporary.c_str());
+  return openForWriting(temporary, CREATE_NEW, wait);
+}
+
+// Every byte written and flushed to the disk; false with the system's error otherwise.
+bool writeAllAndFlush(HANDLE file, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    if (!::WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote,
+                     nullptr) ||
+        wrote == 0)
+      return false;
+    done += wrote;
+  }
+  return ::FlushFileBuffers(file) != FALSE;
 }
 }  // namespace
 
@@ -197,17 +216,8 @@ void Win32Platform::writeFile(std::string_view name, std::string_view bytes) {
     UniqueHandle file = createTemporary(temporary, wait);
     if (!file) error = ::GetLastError();
     if (file) {
-      std::size_t done = 0;
-      while (done < bytes.size()) {
-        DWORD wrote = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                         &wrote, nullptr) ||
-            wrote == 0)
-          break;
-        done += wrote;
-      }
       // The new bytes are on the disk before they replace the old file.
-      written = done == bytes.size() && ::FlushFileBuffers(file.get());
+      written = writeAllAndFlush(file.get(), bytes);
       if (!written) error = ::GetLastError();
     }
   }
@@ -231,25 +241,8 @@ int Win32Platform::fileLinkCount(std::string_view name) const {
 
 void Win32Platform::writeFileInPlace(std::string_view name, std::string_view bytes) {
   const std::wstring path = ansiToWide(name);
-  const FileBusyWait wait(waitForHeldFiles_);
-  auto open = [&path] {
-    return fileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  };
-  UniqueHandle file = open();
-  while (!file && wait.again(::GetLastError()))
-    file = open();
-  if (!file) throw cannotWrite(name, ::GetLastError());
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD wrote = 0;
-    if (!::WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                     &wrote, nullptr) ||
-        wrote == 0)
-      throw cannotWrite(name, ::GetLastError());
-    done += wrote;
-  }
-  if (!::FlushFileBuffers(file.get())) throw cannotWrite(name, ::GetLastError());
+  const UniqueHandle file = openForWriting(path, CREATE_ALWAYS, FileBusyWait(waitForHeldFiles_));
+  if (!file || !writeAllAndFlush(file.get(), bytes)) throw cannotWrite(name, ::GetLastError());
 }
 
 void Win32Platform::replaceFileWithCopyOf(std::string_view targetName,
