@@ -333,7 +333,7 @@ for c in $(seq 1 "$changes"); do
     after[19]=empty
     read -r x y <<<"$(slot_point "$d")"
     kx_click "$x" "$y" 3
-    kx_read "ml mt mr mb" "change $c: no slot menu" menu-rect 10000
+    kx_read "ml mt mr mb" "change $c: no slot menu" menu-rect 30000
     kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
     kx_probe dialog-text Kolvex20 60000 >/dev/null || kx_fail "change $c: no question"
     watch_folder 20000 $delay_us

@@ -18,7 +18,7 @@ kx_probe checkboxes TForm3 | head -3 | cut -f2 | tr -d '\n' | grep -qx 110 ||
 kx_expand_from_tray
 kx_read "x y" "no slot text 'text 4'" child-origin TForm3 "text 4"
 kx_click $((x + 6)) $((y + 6)) 3
-kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4)) # 編集, the second of two items
 kx_wait 10 "the editor on slot D" bash -c "[ \"\$(wine '$KOLVEX_PROBE' title TForm1)\" = Kolvex20:編集D ]"
 

@@ -66,7 +66,7 @@ kx_wait 10 "the copy in slot G" eval '[ -s "$KX_DATA/Kolvex7.txt" ]'
 kx_expand_from_tray
 kx_read "x y" "no slot A box" child-origin TForm3 "${texts[0]}"
 kx_click $((x + 6)) $((y + 6)) 3
-kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
 kx_wait 10 "the editor" kx_probe wait-window TForm1 200
 read -r l t r b <<<"$(kx_probe client-rect TForm1)"

@@ -69,7 +69,7 @@ open_editor_on() { # open_editor_on SLOT_TEXT
   local x y ml mt mr mb
   kx_read "x y" "no slot text '$1'" child-origin TForm3 "$1"
   kx_click $((x + 6)) $((y + 6)) 3
-  kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
+  kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
   # Two items, 編集 second.
   kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
   kx_wait 10 "the editor window" editor_shown
@@ -205,7 +205,7 @@ kx_wait 30 "the long text in slot E" kx_file_is "$KX_DATA/Kolvex5.txt" "$long"
 kx_expand_from_tray
 read -r x y _ <<<"$(kx_probe shown-rects TForm3 Edit | sed -n 5p)"
 kx_click $((x + 6)) $((y + 6)) 3
-kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4))
 kx_wait 10 "the editor on slot E" editor_title_is "Kolvex20:編集E"
 # Under Wine the text box lays out a line this long for seconds (tens of seconds on a loaded

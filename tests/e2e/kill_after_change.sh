@@ -34,7 +34,7 @@ kx_expand_from_tray
 # Delete B: the later slots move up.
 kx_read "x y" "no slot beta" child-origin TForm3 beta
 kx_click $((x + 6)) $((y + 6)) 3
-kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
+kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
 kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))
 kx_probe dialog-action Kolvex20 yes || kx_fail "could not answer yes"
 kx_wait 10 "the panel after the deletion" boxes_are "alpha gamma delta epsilon "

@@ -384,7 +384,7 @@ kx_tray_icon_rect() {
 kx_close_from_tray() {
   kx_probe tray TForm3 516
   local r
-  r=$(kx_probe menu-rect 10000) || kx_fail "the tray menu did not open"
+  r=$(kx_probe menu-rect 30000) || kx_fail "the tray menu did not open"
   set -- $r
   kx_click $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
   kx_wait 30 "Kolvex20 to end" kx_not_running "$KX_APP_PID"

@@ -45,7 +45,7 @@ tooltip_gamma() { kx_probe tooltip | grep -qx gamma; }
 kx_wait 10 "the tooltip with gamma" tooltip_gamma
 
 click_child alpha 3
-menu=$(kx_probe menu-rect 10000) || kx_fail "the slot menu did not open"
+menu=$(kx_probe menu-rect 30000) || kx_fail "the slot menu did not open"
 read -r ml mt mr mb <<<"$menu"
 # Two items, 削除 first.
 kx_click $(((ml + mr) / 2)) $((mt + (mb - mt) / 4))

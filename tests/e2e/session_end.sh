@@ -17,7 +17,7 @@ menu_item() { # menu_item SLOT_TEXT 1|2
   local x y ml mt mr mb
   kx_read "x y" "no slot text '$1'" child-origin TForm3 "$1"
   kx_click $((x + 6)) $((y + 6)) 3
-  kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 10000
+  kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
   kx_click $(((ml + mr) / 2)) $((mt + (2 * $2 - 1) * (mb - mt) / 4))
 }
 shown_slots() { kx_probe controls TForm3 | grep '^Edit	1	' | cut -f3 | tr '\n' ' '; }
