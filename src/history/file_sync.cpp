@@ -393,6 +393,17 @@ void SlotFileSync::removeParks(const Plan& plan) {
   }
 }
 
+void SlotFileSync::writeCompanion(int i, const text::Text& t, const FileState* from,
+                                  std::string& companion, std::uint64_t& hash) {
+  if (!t.hasExact()) return;
+  hash = from ? from->hash : files::bytesHash(t.bytes());
+  companion = files::companionName(i, hash);
+  if (from && !from->companion.empty())
+    p_.replaceFileWithCopyOf(companion, from->companion);
+  else
+    p_.writeFile(companion, files::companionContent(t.bytes(), t.exact()));
+}
+
 void SlotFileSync::apply(int i, const text::Text& t, Source source) {
   FileState& f = at(Source::slotFile(i));
   FileState* from = source.from == Source::From::Memory ? nullptr : &at(source);
@@ -402,14 +413,7 @@ void SlotFileSync::apply(int i, const text::Text& t, Source source) {
   // slot file holds when a kill strikes, their own companion is there.
   std::string companion;
   std::uint64_t hash = 0;
-  if (t.hasExact()) {
-    hash = from ? from->hash : files::bytesHash(t.bytes());
-    companion = files::companionName(i, hash);
-    if (from && !from->companion.empty())
-      p_.replaceFileWithCopyOf(companion, from->companion);
-    else
-      p_.writeFile(companion, files::companionContent(t.bytes(), t.exact()));
-  }
+  writeCompanion(i, t, from, companion, hash);
   if (!from) {
     p_.writeFile(files::slotFileName(i), t.bytes());
   } else if (!rename) {
@@ -544,14 +548,7 @@ void SlotFileSync::moveByRenames(const Texts& texts, Plan& plan, bool keepGoing)
     FileState f;
     f.held = t;
     f.known = true;
-    if (t.hasExact()) {
-      f.hash = was ? was->hash : files::bytesHash(t.bytes());
-      f.companion = files::companionName(i, f.hash);
-      if (was && !was->companion.empty())
-        p_.replaceFileWithCopyOf(f.companion, was->companion);
-      else
-        p_.writeFile(f.companion, files::companionContent(t.bytes(), t.exact()));
-    }
+    writeCompanion(i, t, was, f.companion, f.hash);
     const FileState& old = at(Source::slotFile(i));
     if (!old.companion.empty() && old.companion != f.companion) useless.push_back(old.companion);
     if (source.from == Source::From::Memory) {

@@ -110,6 +110,9 @@ class SlotFileSync {
 
   // A slot still to be written, or one whose write failed, takes its text from this file.
   bool taken(const Plan& plan, Source file) const;
+  // Slot i's companion for the text t (copied from the source's, or written), when t needs one.
+  void writeCompanion(int i, const text::Text& t, const FileState* from, std::string& companion,
+                      std::uint64_t& hash);
   void apply(int i, const text::Text& t, Source source);
   void park(int i);
   // Parks no slot takes its text from any more.

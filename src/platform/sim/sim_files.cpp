@@ -72,7 +72,6 @@ void SimDesktop::countWrite(const std::string& name) {
 }
 
 namespace {
-// Where a save writes before it renames over the file.
 // Writes every byte to an open file, flushes it to the disk when asked, and closes it; false
 // when any step failed.
 bool writeAllAndClose(int fd, std::string_view bytes, bool sync) {
@@ -91,6 +90,7 @@ bool writeAllAndClose(int fd, std::string_view bytes, bool sync) {
   return ok;
 }
 
+// Where a save writes before it renames over the file.
 std::string temporaryName(const std::string& name) {
   return name + ".tmp";
 }
