@@ -109,10 +109,10 @@ bool underWine() {
 // menus do while they are open: the warp is refused). GetCursorPos reports the system's position
 // for 100 ms after it changed, then the display's. Each Wine program also turns the display's
 // pointer events (a window mapped or unmapped under the pointer) into moves of the system's
-// pointer when it gets to them, with the position they were made at: a program busy on a loaded
-// machine may get to them after a later move, and a press sent without a position then lands
-// where the pointer had been (seen as a click into a new window that activated nothing). So every
-// press carries its position, as a real mouse's does.
+// pointer when it gets to them, with the position they were made at (seen: once a menu closed,
+// the pointer went back to where the menu had been opened). A program busy on a loaded machine
+// may get to them after a later move, and a press sent without a position would land where the
+// pointer had been. So every press carries its position, as a real mouse's does.
 INPUT mouseInput(int x, int y, DWORD flags) {
   INPUT in{};
   in.type = INPUT_MOUSE;
@@ -133,18 +133,26 @@ bool reportedAt(int x, int y, POINT& seen) {
 }
 
 // Moves the pointer there; the move is queued (behind any low-level mouse hook) and has arrived
-// once the system reports the new position.
-bool place(int x, int y, POINT& seen) {
-  // Wine's X11 driver moves the display's pointer for an injected move only when no low-level
-  // mouse hook holds the move up. Under Wine the pointer is put there first (the injected move
-  // then still passes every hook, as on Windows).
-  if (underWine()) SetCursorPos(x, y);
-  if (!send({mouseInput(x, y, 0)})) return false;
-  for (int i = 0; i < 200; ++i) {
-    if (reportedAt(x, y, seen)) return true;
-    Sleep(10);
+// once the system reports the new position. Under load a report may come more than 100 ms after
+// the move, from the display's pointer, which Wine may not have been able to move: the move is
+// made again until one is seen.
+bool place(int x, int y, POINT& seen, bool again = false) {
+  const ULONGLONG end = GetTickCount64() + 10000;
+  for (;; again = true) {
+    // A step beside the point first: Wine moves the display's pointer only for a move that
+    // changes the system's position.
+    if (again) SetCursorPos(x > 0 ? x - 1 : x + 1, y);
+    // Wine's X11 driver moves the display's pointer for an injected move only when no
+    // low-level mouse hook holds the move up. Under Wine the pointer is put there first (the
+    // injected move then still passes every hook, as on Windows).
+    if (underWine()) SetCursorPos(x, y);
+    if (!send({mouseInput(x, y, 0)})) return false;
+    for (int i = 0; i < 30; ++i) {
+      if (reportedAt(x, y, seen)) return true;
+      Sleep(10);
+    }
+    if (GetTickCount64() >= end) return false;
   }
-  return false;
 }
 
 // The pointer is reported at the point for 200 ms on end, longer than the 100 ms after which
@@ -163,13 +171,10 @@ int movePointer(int x, int y) {
   const ULONGLONG end = GetTickCount64() + 10000;
   POINT seen{};
   for (int moves = 1;; ++moves) {
-    if (place(x, y, seen) && stays(x, y, seen)) return 0;
+    if (place(x, y, seen, moves > 1) && stays(x, y, seen)) return 0;
     if (GetTickCount64() >= end)
       return fail("the pointer did not stay at " + point(x, y) + " (" + std::to_string(moves) +
                   " moves; last seen at " + point(seen.x, seen.y) + ")");
-    // Taken elsewhere. A step beside the point first makes Wine move the display's pointer
-    // again even when the system's pointer is still at the point.
-    SetCursorPos(x > 0 ? x - 1 : x + 1, y);
   }
 }
 
