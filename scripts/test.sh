@@ -25,11 +25,10 @@ cmake --build --preset win32
 
 bash scripts/check-tidy.sh
 
-# Three scenarios are run once more when they fail, each for a cause still open, seen only on a
-# loaded machine: crash_safety (a start after a kill inside a keep's save left the save's
-# temporaries, Kolvex<i>.txt.tmp, in place for over a minute after the program was idle), burst
-# (a copy that another copy replaced about 100 ms later was not captured, though the program was
-# free to read it) and edit_full_store (the click into the editor's text box left no window of
-# the program active under Wine, and the typed text went nowhere).
-ctest --preset win32 -L e2e -E '^e2e_(crash_safety|burst|edit_full_store)$'
-ctest --preset win32 -R '^e2e_(crash_safety|burst|edit_full_store)$' --repeat until-pass:2
+# crash_safety alone is run once more when it fails, for a cause still open, seen only on a
+# loaded machine: a start after a kill inside the save of a keep made on the panel changed a
+# slot file it should have left as it was ("a start changed Kolvex1.txt: 8 -> 9", after three
+# kills inside the saves of deletions and keeps that had each left a file behind). The scenario
+# failed in 2 of 11 loaded runs; the other failure's words were not kept.
+ctest --preset win32 -L e2e -E '^e2e_crash_safety$'
+ctest --preset win32 -R '^e2e_crash_safety$' --repeat until-pass:2
