@@ -282,9 +282,17 @@ void MainForm::formCreate() {
   }
 
   // A kill in the middle of moving files may have left a text only in a parked file: it comes
-  // back as the newest entry (its capture saves it), before the leftovers go.
-  for (const text::Text& t : parked)
-    if (!store_->firstMatch(t)) capture_->captureText(t);
+  // back as the newest entry (its capture saves it), before the leftovers go. The same cut move
+  // left the text moved before it in two slots; in a full history that second copy makes room,
+  // so that no text drops out for the parked one.
+  for (const text::Text& t : parked) {
+    if (store_->firstMatch(t)) continue;
+    bool full = true;
+    for (int i = 1; i <= files::kSlotCount; ++i)
+      full = full && !store_->isEmpty(i);
+    if (const int twin = full ? store_->secondCopy() : 0) store_->clearText(twin);
+    capture_->captureText(t);
+  }
   store_->discardFileLeftovers();
 
   // A start-up text is still aside: the panel stands as for an empty clipboard until the text

@@ -47,6 +47,12 @@ int SlotStore::firstMatch(const text::Text& t) const {
   return 0;
 }
 
+int SlotStore::secondCopy() const {
+  for (int i = 2; i <= files::kSlotCount; ++i)
+    if (const int first = firstMatch(text(i)); first && first < i) return i;
+  return 0;
+}
+
 text::Text SlotStore::clipboardCaption(int i, const text::Text& t) const {
   const text::Text letterText = text::Text::fromBytes(std::string(1, letter(i)));
   return p_.join({&letterText, &fullColon_, &t});

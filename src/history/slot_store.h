@@ -82,6 +82,8 @@ class SlotStore {
 
   // First slot, A..T, whose text equals t; 0 when none does.
   int firstMatch(const text::Text& t) const;
+  // The slot of the later copy of a text two slots hold (0: none).
+  int secondCopy() const;
   // The caption naming slot i as holder of the clipboard text t: "A：" + t.
   text::Text clipboardCaption(int i, const text::Text& t) const;
   // Letter of the highest checked slot, T down to A; empty when none is checked.
