@@ -21,7 +21,10 @@ kx_click $((x + 6)) $((y + 6)) 3
 kx_read "ml mt mr mb" "the slot menu did not open" menu-rect 30000
 kx_click $(((ml + mr) / 2)) $((mt + 3 * (mb - mt) / 4)) # 編集, the second of two items
 kx_wait 10 "the editor on slot D" bash -c "[ \"\$(wine '$KOLVEX_PROBE' title TForm1)\" = Kolvex20:編集D ]"
-
+# The caption is set before the window is placed and shown: its place is read once it is in
+# front and stands still (read earlier, the click went to the hidden window's first place).
+kx_wait 30 "the editor in front" kx_in_front TForm1
+kx_wait 10 "the editor to stand still" kx_window_still TForm1
 read -r l t _ _ <<<"$(kx_probe client-rect TForm1)"
 kx_click $((l + 60)) $((t + 60))
 kx_key ctrl+End

@@ -87,6 +87,8 @@ kx_setup() {
   if [ "${KX_VOLUME:-}" = fat ]; then kx_data_on_fat; fi
   kx_clone_prefix "$KOLVEX_E2E_DIR/prefix-template" "$KX_WORK/prefix"
   kx_wine_env "$KX_WORK/prefix"
+  # KX_WINEDEBUG: Wine's debug channels for a look at a failure (+timestamp,+pid,+cursor,+event).
+  [ -z "${KX_WINEDEBUG:-}" ] || export WINEDEBUG="$KX_WINEDEBUG"
   kx_start_xvfb
   kx_start_wm
   # Start the wineserver and the desktop process before timing anything.
@@ -303,6 +305,13 @@ kx_window_still() {
 kx_file_is() { [ -f "$1" ] && [ "$(od -An -tx1 "$1" | tr -d ' \n')" = "$(kx_hex "$2")" ]; }
 
 kx_title_is() { [ "$(kx_probe title TForm3)" = "$1" ]; }
+# The window of CLASS is the foreground window and its thread's active one (for a wait: says
+# which are when it is not).
+kx_in_front() {
+  local seen
+  seen=$(kx_probe active "$1")
+  [ "$seen" = "$1	$1" ] || { echo "foreground and active: ${seen:-none}"; return 1; }
+}
 
 # Outer height of the panel in pixels.
 kx_panel_height() {

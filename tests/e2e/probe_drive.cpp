@@ -6,7 +6,7 @@
 //   send-move X Y                      move the pointer to the screen point
 //   send-click X Y [BUTTON] [COUNT]    move there, pause as a hand does, then click BUTTON
 //                                      (1 left, 2 middle, 3 right) COUNT times
-//   send-click-here [BUTTON] [COUNT]   click where the pointer is
+//   send-click-here [BUTTON] [COUNT]   click where the pointer rests
 //   send-keys NAME...                  press and release each key or chord ("ctrl+a", "Return",
 //                                      "shift", "b"; X keysym names)
 //   send-keydown NAME / send-keyup NAME
@@ -104,46 +104,106 @@ bool underWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-int movePointer(int x, int y) {
+// Under Wine there are two pointers: the system's, where input goes, and the X display's, which
+// Wine moves along (a warp) unless another program holds the display's pointer (Wine's own popup
+// menus do while they are open: the warp is refused). GetCursorPos reports the system's position
+// for 100 ms after it changed, then the display's. Each Wine program also turns the display's
+// pointer events (a window mapped or unmapped under the pointer) into moves of the system's
+// pointer when it gets to them, with the position they were made at (seen: once a menu closed,
+// the pointer went back to where the menu had been opened). A program busy on a loaded machine
+// may get to them after a later move, and a press sent without a position would land where the
+// pointer had been. So every press carries its position, as a real mouse's does.
+INPUT mouseInput(int x, int y, DWORD flags) {
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dx =
       normalise(x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
   in.mi.dy =
       normalise(y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-  // Wine's X11 driver moves the display's own pointer for an injected move only when no
-  // low-level mouse hook holds the move up; otherwise the pointer stays behind and Wine takes
-  // its old place back a moment later. Under Wine the pointer is put there first (the injected
-  // move then still passes every hook, as on Windows).
-  if (underWine()) SetCursorPos(x, y);
-  if (!send({in})) return fail("SendInput refused the pointer move");
-  // The move is queued (behind any low-level mouse hook); it has arrived once the system
-  // reports the new position.
-  POINT p{};
-  for (int i = 0; i < 200; ++i) {
-    if (GetCursorPos(&p) && p.x == x && p.y == y) return 0;
-    Sleep(10);
-  }
-  return fail("the pointer went to " + std::to_string(p.x) + "," + std::to_string(p.y) +
-              " instead of " + std::to_string(x) + "," + std::to_string(y));
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  return in;
 }
 
-int clickHere(int button, int count) {
+std::string point(int x, int y) {
+  return std::to_string(x) + "," + std::to_string(y);
+}
+
+bool reportedAt(int x, int y, POINT& seen) {
+  return GetCursorPos(&seen) && seen.x == x && seen.y == y;
+}
+
+// Moves the pointer there; the move is queued (behind any low-level mouse hook) and has arrived
+// once the system reports the new position. Under load a report may come more than 100 ms after
+// the move, from the display's pointer, which Wine may not have been able to move: the move is
+// made again until one is seen.
+bool place(int x, int y, POINT& seen, bool again = false) {
+  const ULONGLONG end = GetTickCount64() + 10000;
+  for (;; again = true) {
+    // A step beside the point first: Wine moves the display's pointer only for a move that
+    // changes the system's position.
+    if (again) SetCursorPos(x > 0 ? x - 1 : x + 1, y);
+    // Wine's X11 driver moves the display's pointer for an injected move only when no
+    // low-level mouse hook holds the move up. Under Wine the pointer is put there first (the
+    // injected move then still passes every hook, as on Windows).
+    if (underWine()) SetCursorPos(x, y);
+    if (!send({mouseInput(x, y, 0)})) return false;
+    for (int i = 0; i < 30; ++i) {
+      if (reportedAt(x, y, seen)) return true;
+      Sleep(10);
+    }
+    if (GetTickCount64() >= end) return false;
+  }
+}
+
+// The pointer is reported at the point for 200 ms on end, longer than the 100 ms after which
+// Wine reports the display's pointer.
+bool stays(int x, int y, POINT& seen) {
+  for (int waited = 0; waited < 200; waited += 10) {
+    if (!reportedAt(x, y, seen)) return false;
+    Sleep(10);
+  }
+  return reportedAt(x, y, seen);
+}
+
+// Moves the pointer there and waits until it stays (a pointer that hovers there, as for a
+// tooltip, is there on both sides under Wine).
+int movePointer(int x, int y) {
+  const ULONGLONG end = GetTickCount64() + 10000;
+  POINT seen{};
+  for (int moves = 1;; ++moves) {
+    if (place(x, y, seen, moves > 1) && stays(x, y, seen)) return 0;
+    if (GetTickCount64() >= end)
+      return fail("the pointer did not stay at " + point(x, y) + " (" + std::to_string(moves) +
+                  " moves; last seen at " + point(seen.x, seen.y) + ")");
+  }
+}
+
+// Clicks BUTTON (1 left, 2 middle, 3 right) COUNT times at the point; each press and release
+// carries the position.
+int press(int x, int y, int button, int count) {
   DWORD down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
   if (button == 2) down = MOUSEEVENTF_MIDDLEDOWN, up = MOUSEEVENTF_MIDDLEUP;
   if (button == 3) down = MOUSEEVENTF_RIGHTDOWN, up = MOUSEEVENTF_RIGHTUP;
   if (button < 1 || button > 3) return fail("no mouse button " + std::to_string(button));
   for (int i = 0; i < count; ++i) {
     if (i > 0) Sleep(80);
-    INPUT press{};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = down;
-    INPUT release = press;
-    release.mi.dwFlags = up;
-    if (!send({press, release})) return fail("SendInput refused the click");
+    if (!send({mouseInput(x, y, down), mouseInput(x, y, up)}))
+      return fail("SendInput refused the click");
   }
   return 0;
+}
+
+// Clicks where the pointer rests: the position the system reports for 200 ms on end.
+int clickHere(int button, int count) {
+  const ULONGLONG end = GetTickCount64() + 10000;
+  POINT seen{}, was{};
+  GetCursorPos(&was);
+  while (!stays(was.x, was.y, seen)) {
+    if (GetTickCount64() >= end)
+      return fail("the pointer did not rest for 10 s (last seen at " + point(seen.x, seen.y) + ")");
+    was = seen;
+  }
+  return press(was.x, was.y, button, count);
 }
 
 // --- keys ---
@@ -486,16 +546,15 @@ RECT screenOr(int argc, wchar_t** argv, int first) {
               GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-// Moves there, pauses as a hand does and clicks BUTTON COUNT times. Under Wine a pointer move
-// whose warp the X display refused is taken back from the display 100 ms later, at the next
-// GetCursorPos of any program: seen on a loaded machine as clicks that landed where the pointer
-// had been before (in Wine's notification area, or on nothing). The pointer is put in place
-// again right before the press.
+// Moves there, pauses as a hand does and clicks BUTTON COUNT times. The pointer need not stay
+// there on both sides: while a menu is open Wine cannot move the display's pointer, and the
+// press carries its position anyway.
 int clickAt(int x, int y, int button, int count) {
-  if (int rc = movePointer(x, y)) return rc;
+  POINT seen{};
+  if (!place(x, y, seen))
+    return fail("the pointer went to " + point(seen.x, seen.y) + " instead of " + point(x, y));
   Sleep(150);
-  if (int rc = movePointer(x, y)) return rc;
-  return clickHere(button, count);
+  return press(x, y, button, count);
 }
 
 }  // namespace

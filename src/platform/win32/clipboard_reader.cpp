@@ -114,12 +114,56 @@ ClipboardCopy copyOpenClipboard(HWND own) {
   return c;
 }
 
+namespace {
+constexpr UINT kListenMessage = WM_APP + 22;
+}
+
 void ClipboardReader::start(HWND target, HWND own) {
   if (thread_.joinable()) return;
   target_ = target;
   own_ = own;
   stopping_ = false;
-  thread_ = std::thread([this, instance = ::GetModuleHandleW(nullptr)] { threadMain(instance); });
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  thread_ = std::thread([this, instance] { threadMain(instance); });
+  UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  listener_ = std::thread([this, instance, h = ready.get()] { listenerMain(instance, h); });
+  // Until the thread has a message queue, a message posted to it would be lost.
+  ::WaitForSingleObject(ready.get(), INFINITE);
+}
+
+void ClipboardReader::listen(Listen how) {
+  if (listenerId_) ::PostThreadMessageW(listenerId_, kListenMessage, static_cast<WPARAM>(how), 0);
+}
+
+void ClipboardReader::listenerMain(HINSTANCE instance, HANDLE ready) {
+  MSG msg;
+  ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // creates the queue
+  UniqueWindow window(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        instance, nullptr));
+  listenerId_ = ::GetCurrentThreadId();
+  ::SetEvent(ready);
+  bool listening = false;
+  DWORD seen = ::GetClipboardSequenceNumber();
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!msg.hwnd && msg.message == kListenMessage) {
+      // Removing first keeps the registration single whatever state it was in.
+      if (window) ::RemoveClipboardFormatListener(window.get());
+      const auto how = static_cast<Listen>(msg.wParam);
+      listening = how != Listen::Off && window && ::AddClipboardFormatListener(window.get());
+      if (how == Listen::Start) seen = ::GetClipboardSequenceNumber();
+    } else if (msg.message == WM_CLIPBOARDUPDATE && msg.hwnd == window.get()) {
+      const DWORD sequence = ::GetClipboardSequenceNumber();
+      // The program's own write has been captured as it was made; reading it again would only
+      // keep the clipboard from the program it is pasted into.
+      if (listening && sequence != seen && ::GetClipboardOwner() != own_) {
+        seen = sequence;
+        request(sequence);
+      }
+    } else {
+      ::DispatchMessageW(&msg);
+    }
+  }
+  if (listening) ::RemoveClipboardFormatListener(window.get());
 }
 
 void ClipboardReader::request(DWORD sequence) {
@@ -134,6 +178,9 @@ void ClipboardReader::request(DWORD sequence) {
 
 void ClipboardReader::stop() {
   if (!thread_.joinable()) return;
+  ::PostThreadMessageW(listenerId_, WM_QUIT, 0, 0);
+  listener_.join();
+  listenerId_ = 0;
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;

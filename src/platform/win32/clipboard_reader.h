@@ -1,5 +1,6 @@
-// Reading the clipboard's text: what is copied out of it, and a thread that reads other programs'
-// changes so that the user-interface thread never waits for them.
+// Reading the clipboard's text: what is copied out of it, a thread that hears of the changes and
+// one that reads them, so that the user-interface thread never waits for them and a change is
+// read as soon after its copying while that thread is busy.
 //
 // A copying program may hand its text over only when a reader asks for it (delayed rendering):
 // the reader then waits while the program makes it, up to 30 seconds per format on Windows.
@@ -11,6 +12,7 @@
 
 #include "platform/win32/win32_util.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -49,12 +51,19 @@ class ClipboardReader {
   ClipboardReader& operator=(const ClipboardReader&) = delete;
   ~ClipboardReader() { stop(); }
 
-  // Starts the thread (once); results are announced to target. own as for copyOpenClipboard.
+  // Starts the threads (once); results are announced to target. own as for copyOpenClipboard.
   void start(HWND target, HWND own);
+  // Puts the listening thread's window on the system's clipboard listener list (again, when the
+  // system may have dropped it), or takes it off. Each change it is told about is requested at
+  // once, however long the user-interface thread is busy (a save flushing files to a loaded
+  // disk): a copy replaced 100 ms later is still read. With start, the present content counts
+  // as seen.
+  enum class Listen : WPARAM { Off, Start, Renew };
+  void listen(Listen how);
   // Reads the change with this sequence number, kClipboardSettleMs after now (the newest one
   // replaces one not yet begun). A read that a later change overtakes gives no result.
   void request(DWORD sequence);
-  // Ends the thread; a read under way (a late source rendering) is waited for.
+  // Ends the threads; a read under way (a late source rendering) is waited for.
   void stop();
 
   // UI thread: the next result, oldest first.
@@ -62,6 +71,7 @@ class ClipboardReader {
 
  private:
   void threadMain(HINSTANCE instance);
+  void listenerMain(HINSTANCE instance, HANDLE ready);
   // Reader thread: the copy of the change, or nothing when a later change overtook it.
   std::optional<ClipboardCopy> read(HWND window, DWORD sequence, ULONGLONG due);
   // Reader thread: waits ms; false when the reader is stopping.
@@ -79,6 +89,8 @@ class ClipboardReader {
   HWND target_ = nullptr;
   HWND own_ = nullptr;
   std::thread thread_;
+  std::thread listener_;
+  std::atomic<DWORD> listenerId_{0};
 };
 
 }  // namespace win32

@@ -190,32 +190,31 @@ void Win32Platform::clearClipboard() {
 }
 
 void Win32Platform::notifyOwnClipboardChange() {
-  // Our own change reaches the capture now, nested in the write; the listener notification the
-  // system posts for it later is recognised by its sequence number and dropped.
-  seenClipboardSequence_ = ownSequence_ = ::GetClipboardSequenceNumber();
+  // Our own change reaches the capture now, nested in the write; the listening thread leaves the
+  // notification the system posts for it alone (the program's window owns the clipboard).
+  ownSequence_ = ::GetClipboardSequenceNumber();
   if (listening_ && events_) platform::runHandler(*this, [this] { events_->drawClipboard(); });
 }
 
 void Win32Platform::startClipboardListening() {
   HWND m = mainHwnd();
   if (!m) return;
-  if (!listening_) ::AddClipboardFormatListener(m);
+  // Changes are taken note of on a thread of their own (see ClipboardReader::listen).
+  clipboardReader_.start(m, clipboardOwnerWindow());
+  clipboardReader_.listen(ClipboardReader::Listen::Start);
   listening_ = true;
-  seenClipboardSequence_ = ::GetClipboardSequenceNumber();
   if (events_) platform::runHandler(*this, [this] { events_->drawClipboard(); });
 }
 
 void Win32Platform::renewClipboardListening() {
-  HWND m = mainHwnd();
-  if (!m) return;
-  // Removing first keeps the registration single whatever state it was in.
-  ::RemoveClipboardFormatListener(m);
-  ::AddClipboardFormatListener(m);
+  if (!mainHwnd()) return;
+  clipboardReader_.start(mainHwnd(), clipboardOwnerWindow());
+  clipboardReader_.listen(ClipboardReader::Listen::Renew);
   listening_ = true;
 }
 
 void Win32Platform::stopClipboardListening() {
-  if (HWND m = mainHwnd(); m && listening_) ::RemoveClipboardFormatListener(m);
+  clipboardReader_.listen(ClipboardReader::Listen::Off);
   listening_ = false;
 }
 

@@ -26,7 +26,6 @@ Win32Platform::~Win32Platform() {
   if (appWindow_) ::KillTimer(appWindow_.get(), kDeactivationTimer);
   for (auto& f : forms_)
     f->detach();
-  if (listening_ && mainHwnd()) ::RemoveClipboardFormatListener(mainHwnd());
   if (hotkeyRegistered_ && mainHwnd()) ::UnregisterHotKey(mainHwnd(), hotkeyAtom_.get());
   if (trayAdded_) removeTrayIcon();
   forms_.clear();

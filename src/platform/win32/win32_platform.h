@@ -138,7 +138,6 @@ class Win32Platform : public platform::Platform, public FormHost {
   platform::ShellEvents* events_ = nullptr;
 
   bool listening_ = false;
-  DWORD seenClipboardSequence_ = 0;
   ClipboardReader clipboardReader_;
   // The last clipboard content the program read (or failed to): never asked for twice.
   DWORD knownSequence_ = 0;

@@ -146,16 +146,6 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
   HWND m = mainHwnd();
   result = 0;
   switch (msg) {
-    case WM_CLIPBOARDUPDATE: {
-      const DWORD sequence = ::GetClipboardSequenceNumber();
-      if (listening_ && sequence != seenClipboardSequence_) {
-        seenClipboardSequence_ = sequence;
-        // Read off this thread: a source that renders late must not freeze the panel.
-        clipboardReader_.start(m, clipboardOwnerWindow());
-        clipboardReader_.request(sequence);
-      }
-      return true;
-    }
     case ClipboardReader::kResultMessage:
       deliverClipboardReads();
       return true;
