@@ -183,9 +183,11 @@ kx_wait_panel() { kx_wait 30 "the panel window" kx_probe wait-window TForm3 1000
 # probe's SendInput and clipboard writes), the same under Wine and on Windows. Scenarios use only
 # these. Key names are X keysym names ("ctrl+v", "Return", "Control_L", "shift", "b").
 kx_drive() { # kx_drive WHAT PROBE_ARGS...: runs a probe command; a refusal fails the scenario
-  local what=$1 out
+  local what=$1 out rc=0
   shift
-  out=$(kx_probe "$@") || kx_fail "$what: ${out:-the probe failed}"
+  out=$(kx_probe "$@") || rc=$?
+  # The exit status tells a refusal (1, with its reason) from a probe that never ran or crashed.
+  [ "$rc" -eq 0 ] || kx_fail "$what: ${out:-the probe failed} (exit status $rc)"
 }
 kx_move() { kx_drive "pointer move to $1,$2" send-move "$1" "$2"; }
 # kx_click X Y [BUTTON] [COUNT]: moves there, pauses as a hand does, clicks (1 left, 3 right).
