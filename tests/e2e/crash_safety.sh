@@ -99,6 +99,7 @@ copy_for_running() {
       fi
       wineserver -k >/dev/null 2>&1 || true
       wineserver -w >/dev/null 2>&1 || true
+      kx_start_session
       restart_clean
     fi
     watch_folder 20000 "${2:-}"

@@ -91,7 +91,17 @@ kx_setup() {
   [ -z "${KX_WINEDEBUG:-}" ] || export WINEDEBUG="$KX_WINEDEBUG"
   kx_start_xvfb
   kx_start_wm
-  # Start the wineserver and the desktop process before timing anything.
+  kx_start_session
+}
+
+# Starts the wineserver and the desktop process before timing anything. Under Wine one program
+# keeps running all along, as a signed-in session's shell does: the desktop and its clipboard end
+# with the last program (a copy made while Kolvex20 was not running was seen gone a second later).
+kx_start_session() {
+  if [ -z "$KX_ON_WINDOWS" ]; then
+    wine "$KOLVEX_PROBE" stay >/dev/null 2>&1 &
+    KX_PIDS+=($!)
+  fi
   wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
 }
 
@@ -109,7 +119,7 @@ kx_at_dpi() { # kx_at_dpi DPI (after kx_setup)
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w
-  wine "$KOLVEX_PROBE" count-windows TForm3 Kolvex20 >/dev/null
+  kx_start_session
 }
 
 # With KX_VOLUME=fat the data folder is on a FAT32 volume, as on a USB stick (no links); a

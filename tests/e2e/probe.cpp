@@ -23,6 +23,9 @@
 //   busy-taskbar READYFILE STOPFILE    stand in front of the taskbar as one that is not ready
 //                                      yet and refuses every icon (READYFILE appears once it
 //                                      does) until STOPFILE exists
+//   stay                               keep running until ended, as a signed-in session's
+//                                      programs do (under Wine the clipboard ends with the last
+//                                      program)
 //   slow-taskbar-click CLASS LPARAM MS as a task bar on a busy machine: take the foreground with a
 //                                      window of class "Shell_TrayWnd", then post the tray-icon
 //                                      callback with LPARAM MS milliseconds later
@@ -333,6 +336,10 @@ int wmain(int argc, wchar_t** argv) {
   auto arg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };
   auto intArg = [&](int i, int fallback) { return i < argc ? _wtoi(argv[i]) : fallback; };
 
+  if (cmd == L"stay") {
+    Sleep(INFINITE);
+    return 0;
+  }
   if (cmd == L"wait-window") {
     HWND w = waitFor(arg(2), nullptr, intArg(3, 20000), true);
     if (!w) return 1;
