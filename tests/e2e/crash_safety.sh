@@ -113,15 +113,8 @@ copy_for_running() {
 # Starts the program with a text on the clipboard; sets pid to the exe's process (empty when a
 # second argument says the watcher kills it and it already has).
 start_with() {
-  local attempt seen
-  for attempt in 1 2 3; do
-    kx_copy_file "$(kx_text "$1" "$size")"
-    # The start-up capture must find this text, not a copy still being served from before.
-    seen=$(clipboard_holds "$1") && break
-    # Seen now and then after a kill: the copy had gone from the clipboard when it was read.
-    echo "text $1 did not stay on the clipboard ($seen), copying it again"
-    sleep 1
-  done
+  kx_copy_file "$(kx_text "$1" "$size")"
+  # The start-up capture must find this text, not a copy still being served from before.
   kx_wait 60 "text $1 on the clipboard" clipboard_holds "$1"
   kx_start_app
   pid=""
