@@ -69,6 +69,8 @@ read -r -a state <<<"$(kx_slot_ids)"
 # With a second argument, the watcher itself kills the program that many microseconds after
 # that first change: a shell is too slow to land inside a save of a few milliseconds.
 watch_folder() {
+  export KX_WATCH_READY="$KX_WORK/watcher.ready"
+  rm -f "$KX_WATCH_READY"
   if [ -n "${2:-}" ]; then
     python3 "$KX_TEXTS_PY" watchkill "$KX_DATA" "${1:-600000}" "$(basename "$KOLVEX_EXE")" \
       "$WINEPREFIX" "$2" &
@@ -77,8 +79,10 @@ watch_folder() {
   fi
   watcher=$!
   KX_PIDS+=("$watcher")
-  sleep 0.3 # the watcher has taken its first look
+  watcher_looked
 }
+# A change made before the watcher's first look would go unseen (seen on a loaded machine).
+watcher_looked() { kx_wait 30 "the folder watcher's first look" test -e "$KX_WATCH_READY"; }
 
 # Copies a text for the running program and watches its save begin. Under Wine an X11 copy is
 # now and then never announced to Windows programs; such a copy is made again.
@@ -207,10 +211,12 @@ after:  $(kx_slot_ids)"
 # Timed by a watcher that polls every millisecond: a shell's polling would add its own
 # latency, and kills spread over a much longer span would mostly fall after the save.
 restart_clean
+export KX_WATCH_READY="$KX_WORK/watcher.ready"
+rm -f "$KX_WATCH_READY"
 python3 "$KX_TEXTS_PY" savetime "$KX_DATA" $next 600000 >"$KX_WORK/save_ms" &
 timer=$!
 KX_PIDS+=("$timer")
-sleep 0.3 # the timer has taken its first look
+watcher_looked
 copy_for_running $next
 wait "$timer" || kx_fail "the shift of a running program did not end"
 save_ms=$(cat "$KX_WORK/save_ms")

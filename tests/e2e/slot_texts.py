@@ -123,6 +123,9 @@ def folder_state(folder):
 
 def watch(folder, timeout_ms):
     start = folder_state(folder)
+    # Tells the caller the first look is taken (a change made before it would go unseen).
+    if os.environ.get("KX_WATCH_READY"):
+        open(os.environ["KX_WATCH_READY"], "w").close()
     end = time.monotonic() + timeout_ms / 1000
     while time.monotonic() < end:
         if folder_state(folder) != start:
