@@ -445,7 +445,7 @@ struct Shot {
   std::vector<std::uint8_t> bgr;  // rows of 3-byte pixels, top row first, no padding
 };
 
-bool grab(RECT wanted, Shot& shot) {
+bool grabOnce(RECT wanted, Shot& shot) {
   // Only what lies on the screen can be read (a window may reach above its top edge).
   const RECT desk{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                   GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
@@ -487,6 +487,16 @@ bool grab(RECT wanted, Shot& shot) {
   if (memory) DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return ok;
+}
+
+// Under Wine a read of the screen was seen to fail once while windows changed on it: it is tried
+// again a few times.
+bool grab(RECT wanted, Shot& shot) {
+  for (int tries = 1;; ++tries) {
+    if (grabOnce(wanted, shot)) return true;
+    if (tries == 10) return false;
+    Sleep(100);
+  }
 }
 
 template <typename T>
