@@ -5,9 +5,12 @@
 //   burst LIST SPACING_MS LOG
 //       copies the files named in LIST (one path a line) one after another, one every
 //       SPACING_MS, then keeps its last copy on the clipboard until LOG.stop exists. LOG gets one
-//       line per copy: "index start_ms open_ms" (time since the first copy, and how long the
-//       clipboard took to open when another program held it, and the time of the copy in
-//       milliseconds since 1970).
+//       line per copy: "index start_ms open_ms at_ms sequence" (time since the first copy, how
+//       long the clipboard took to open when another program held it, the time of the copy in
+//       milliseconds since 1970, and the clipboard's sequence number after it).
+//   reference LOG STOPFILE SETTLE_MS
+//       until STOPFILE exists, reads the clipboard SETTLE_MS after each change as the program
+//       promises to; LOG gets "sequence time_ms" of each read (milliseconds since 1970)
 //   latency LIST FROM TO SETTLE_MS PAUSE_AT LOG
 //       for lines FROM..TO (1-based) of LIST, each "source target": copies the source file's
 //       bytes, waits until the target file holds exactly them, appends "index latency_ms" to LOG
@@ -15,6 +18,7 @@
 //       waits for LOG.continue. Exit code 1 when a target never arrives.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -149,8 +153,9 @@ int burst(HWND owner, const std::string& list, int spacing, const std::string& l
     const double start = nowMs() - first;
     const long long at = epochMs();
     const double opened = copyText(owner, texts[i]);
-    char line[96];
-    std::snprintf(line, sizeof line, "%zu %.1f %.1f %lld\n", i + 1, start, opened, at);
+    char line[128];
+    std::snprintf(line, sizeof line, "%zu %.1f %.1f %lld %lu\n", i + 1, start, opened, at,
+                  GetClipboardSequenceNumber());
     out << line << std::flush;
   }
   // Still the clipboard's owner: keep answering messages, since other programs' clipboard calls
@@ -321,6 +326,38 @@ int panelDrop(const std::wstring& cls, int limit) {
 
 }  // namespace
 
+// Does only what the program promises a copy: told of each change by the system, it opens the
+// clipboard SETTLE_MS later (again every 5 ms while another program holds it). What it could not
+// reach in time under the same Wine and load was out of any program's reach.
+int reference(const std::string& log, const std::string& stopFile, int settleMs) {
+  HWND w = CreateWindowW(L"STATIC", L"kolvex reference", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+  if (!w || !AddClipboardFormatListener(w)) return 1;
+  std::ofstream out(log);  // its appearance says the reader listens
+  const std::wstring stop(stopFile.begin(), stopFile.end());
+  double due = -1;
+  while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_CLIPBOARDUPDATE)
+        due = nowMs() + settleMs;
+      else
+        DispatchMessageW(&m);
+    }
+    if (due >= 0 && nowMs() >= due) {
+      due = nowMs() + 5;
+      if (OpenClipboard(w)) {
+        out << GetClipboardSequenceNumber() << ' ' << epochMs() << std::endl;
+        CloseClipboard();
+        due = -1;
+      }
+    }
+    const double left = due < 0 ? 50 : std::max(0.0, due - nowMs());
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+  }
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
   // Wine lets two openers that both pass no window hold the clipboard at once: own one.
   HWND owner = CreateWindowW(L"STATIC", L"kolvex copier", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
@@ -332,6 +369,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 5 && a[1] == "burst") return burst(owner, a[2], std::stoi(a[3]), a[4]);
   if ((argc == 5 || argc == 6) && a[1] == "late")
     return late(a[2], std::stoi(a[3]), a[4], argc == 6 && a[5] == "fail");
+  if (argc == 5 && a[1] == "reference") return reference(a[2], a[3], std::stoi(a[4]));
   if (argc == 5 && a[1] == "copy-hold") return copyHold(owner, a[2], std::stoi(a[3]), a[4]);
   if (argc == 4 && a[1] == "panel-drop") return panelDrop(argv[2], std::stoi(a[3]));
   if (argc == 8 && a[1] == "latency")
@@ -340,7 +378,7 @@ int wmain(int argc, wchar_t** argv) {
   std::fputs(
       "usage: kolvex-copier burst LIST SPACING_MS LOG | latency LIST FROM TO SETTLE_MS PAUSE_AT "
       "LOG | late TEXT DELAY_MS LOG [fail] | copy-hold TEXT HOLD_MS LOG | panel-drop CLASS "
-      "LIMIT_MS\n",
+      "LIMIT_MS | reference LOG STOPFILE SETTLE_MS\n",
       stderr);
   return 2;
 }

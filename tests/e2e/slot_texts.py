@@ -30,11 +30,13 @@ the same bytes.
                                       "number time_ms" (line of LIST, milliseconds since 1970)
                                       of every text the first time it appears in one of them:
                                       the order and the end of each capture
-  slot_texts.py judge COPYLOG CAPTURED WAIT_MS SLACK_MS
+  slot_texts.py judge COPYLOG CAPTURED WAIT_MS SLACK_MS [REFERENCELOG]
                                       print every copy that was not captured although it stayed
                                       on the clipboard past the moment the program read it: the
                                       end of the capture before it (or the copy itself, if later)
-                                      plus the capture's WAIT_MS and SLACK_MS for delivery
+                                      plus the capture's WAIT_MS and SLACK_MS for delivery; with
+                                      REFERENCELOG (the copier's reference reader), only when
+                                      they are more than the copies that reader missed
 """
 import math
 import os
@@ -244,18 +246,25 @@ def observe(folder, listing, stopfile):
         time.sleep(0.002)
 
 
-def judge(copylog, captured, wait_ms, slack_ms):
+def judge(copylog, captured, wait_ms, slack_ms, referencelog=None):
     copied = {}
+    sequence = {}
     with open(copylog) as f:
         for line in f:
             fields = line.split()
             copied[int(fields[0])] = int(fields[3])
+            sequence[int(fields[0])] = int(fields[4])
+    reached = None
+    if referencelog:
+        with open(referencelog) as f:
+            reached = {int(line.split()[0]) for line in f if line.strip()}
     ends = {}
     with open(captured) as f:
         for line in f:
             k, at = line.split()
             ends[int(k)] = int(at)
     last_end = None
+    lost = []
     for k in sorted(copied):
         if k in ends:
             last_end = ends[k]
@@ -264,9 +273,17 @@ def judge(copylog, captured, wait_ms, slack_ms):
         free_at = copied[k] if last_end is None else max(copied[k], last_end)
         replaced = copied.get(k + 1)
         if replaced is None or replaced > free_at + wait_ms + slack_ms:
-            print(f"copy {k} lost: copied at +{copied[k] - copied[1]} ms, the program free at "
-                  f"+{free_at - copied[1]} ms, replaced at "
-                  f"{'never' if replaced is None else '+' + str(replaced - copied[1]) + ' ms'}")
+            lost.append(f"copy {k} lost: copied at +{copied[k] - copied[1]} ms, the program free "
+                        f"at +{free_at - copied[1]} ms, replaced at "
+                        f"{'never' if replaced is None else '+' + str(replaced - copied[1]) + ' ms'}")
+    # Under load Wine now and then tells a reader of a change late, whoever it is: the program
+    # is held to losing no more copies than the reference reader missed beside it.
+    missed = 0 if reached is None else sum(1 for k in copied if k + 1 in copied
+                                           and sequence[k] not in reached)
+    if len(lost) > missed:
+        print("\n".join(lost))
+        if reached is not None:
+            print(f"(the reference reader beside it missed {missed})")
     return 0
 
 
@@ -296,8 +313,8 @@ def main(argv):
     if len(argv) == 6 and argv[1] == "burst":
         burst(argv[2], int(argv[3]), int(argv[4]), int(argv[5]))
         return 0
-    if len(argv) == 6 and argv[1] == "judge":
-        return judge(argv[2], argv[3], int(argv[4]), int(argv[5]))
+    if len(argv) in (6, 7) and argv[1] == "judge":
+        return judge(argv[2], argv[3], int(argv[4]), int(argv[5]), *argv[6:])
     if len(argv) == 5 and argv[1] == "observe":
         return observe(argv[2], argv[3], argv[4])
     print(__doc__, file=sys.stderr)
