@@ -28,7 +28,10 @@
 //                                      program)
 //   slow-taskbar-click CLASS LPARAM MS as a task bar on a busy machine: take the foreground with a
 //                                      window of class "Shell_TrayWnd", then post the tray-icon
-//                                      callback with LPARAM MS milliseconds later
+//                                      callback with LPARAM MS milliseconds later; with
+//                                      "via-nobody" the foreground is first nobody's until the
+//                                      window's thread has let go of its activation, as Wine's
+//                                      own notification area passes it on
 //   hotkey-taken                       exit 0 when another program holds the hotkey Ctrl+Shift
 //                                      (registered without repeats, as the program does)
 //   focus CLASS                        print "class<TAB>text" of the keyboard focus of the
@@ -480,10 +483,23 @@ int wmain(int argc, wchar_t** argv) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&wc);
-    HWND w =
-        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, nullptr,
-                        WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-    if (!w || FindWindowW(L"Shell_TrayWnd", nullptr) != w || !SetForegroundWindow(w)) return 1;
+    HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, nullptr, WS_POPUP,
+                             0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w || FindWindowW(L"Shell_TrayWnd", nullptr) != w) return 1;
+    if (arg(5) == L"via-nobody") {
+      const DWORD thread = GetWindowThreadProcessId(target, nullptr);
+      GUITHREADINFO info{};
+      info.cbSize = sizeof(info);
+      SetForegroundWindow(GetDesktopWindow());
+      for (int i = 0; i < 3000 && GetGUIThreadInfo(thread, &info) && info.hwndActive; ++i)
+        Sleep(10);
+      if (info.hwndActive) {
+        print("the window's thread kept its activation with the foreground nobody's");
+        return 1;
+      }
+    }
+    ShowWindow(w, SW_SHOW);
+    if (!SetForegroundWindow(w)) return 1;
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(intArg(4, 1000));
     MSG m;
     while (GetTickCount64() < end) {

@@ -218,6 +218,7 @@ void FormWindow::changed(ui::Control& control, ui::Property what) {
         applyColor();
         break;
       case P::Bounds:
+        sizeRestores_ = 0;
         applyFormBounds();
         break;
       case P::Topmost:

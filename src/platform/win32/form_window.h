@@ -58,6 +58,8 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   void userPress(UINT mouseMessage);
   // The one subclass this form installs on each control window.
   static constexpr UINT_PTR kSubclassId = 1;
+  // Posted to itself: the window is given its model size again.
+  static constexpr UINT kRestoreSize = WM_APP + 31;
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK childProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -144,6 +146,9 @@ class FormWindow : public ui::ControlPeer, private ControlSite {
   // not mirrored back) or a window (its notifications are not reported to the model).
   int modelEcho_ = 0;
   int nativeEcho_ = 0;
+  // Sizes put back since the model last set its bounds: a window manager that keeps refusing a
+  // size is not argued with for ever.
+  int sizeRestores_ = 0;
   std::vector<std::unique_ptr<NativeControl>> controls_;
   std::map<std::pair<std::wstring, int>, UniqueFont> fonts_;
   std::map<COLORREF, UniqueBrush> brushes_;

@@ -144,6 +144,10 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_WINDOWPOSCHANGED:
       moved(*reinterpret_cast<const WINDOWPOS*>(lParam));
       break;
+    case kRestoreSize:
+      if (++sizeRestores_ <= 3) applyFormBounds();
+      result = 0;
+      break;
     case WM_DPICHANGED:
       result = dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       break;
@@ -240,6 +244,13 @@ void FormWindow::moved(const WINDOWPOS& pos) {
     form_->setBounds({pos.x, pos.y, form_->width(), form_->height()});
     --modelEcho_;
   }
+  // The size of a window the user cannot size is the program's alone. A change from elsewhere
+  // is put back once this message is done with: under Wine it is the window manager's late
+  // notice of a size the program asked for earlier (a fold that overtook a drop-down), which
+  // would otherwise stay.
+  if (nativeEcho_ == 0 && !form_->sizeable && !(pos.flags & SWP_NOSIZE) && !::IsIconic(hwnd()) &&
+      (pos.cx != scale(form_->width()) || pos.cy != scale(std::max(0, form_->height()))))
+    ::PostMessageW(hwnd(), kRestoreSize, 0, 0);
 }
 
 LRESULT FormWindow::dpiChanged(UINT dpi, const RECT& suggested) {

@@ -48,6 +48,15 @@ bool activationWentToTaskbar(DWORD thread) {
   return process == taskbar;
 }
 
+// The activation left the program for no window yet: told no thread (Wine gives 0), the foreground
+// is nobody's or the desktop's. Wine passes it there for a moment on its way to another program's
+// window, for instance at a click in its notification area, where the task bar's window follows.
+bool activationUndecided(DWORD thread) {
+  if (thread) return false;
+  HWND foreground = ::GetForegroundWindow();
+  return !foreground || foreground == ::GetDesktopWindow();
+}
+
 std::wstring moduleBaseName() {
   wchar_t path[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -189,9 +198,11 @@ bool Win32Platform::handleApplicationMessage(const FormWindow& f, UINT msg, WPAR
     case WM_ACTIVATEAPP:
       if (wParam) {
         if (appWindow_) ::KillTimer(appWindow_.get(), kDeactivationTimer);
-      } else if (appWindow_ && activationWentToTaskbar(static_cast<DWORD>(lParam))) {
+      } else if (appWindow_ && (activationWentToTaskbar(static_cast<DWORD>(lParam)) ||
+                                activationUndecided(static_cast<DWORD>(lParam)))) {
         // A click in the notification area takes the activation, also one on the program's own
-        // icon: whether the program lost it is known once that click arrives or not.
+        // icon: whether the program lost it is known once that click arrives or not. Where the
+        // activation went is looked at again then too.
         ::SetTimer(appWindow_.get(), kDeactivationTimer, kTrayClickMs, nullptr);
       } else {
         platform::runHandler(*this, [this] { events_->applicationDeactivate(); });

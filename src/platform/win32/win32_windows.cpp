@@ -59,7 +59,7 @@ LRESULT CALLBACK Win32Platform::appWindowProc(HWND w, UINT msg, WPARAM wParam, L
   if (self && msg == WM_TIMER && wParam == kDeactivationTimer) {
     // While the task bar holds the foreground, a click on the icon may still come: a busy
     // system hands it over late, and the panel must not fold as its menu opens. The program is
-    // left once another program or the desktop takes the foreground.
+    // left once another program or the desktop takes the foreground, or nobody holds it.
     if (taskbarHoldsForeground()) return 0;
     ::KillTimer(w, kDeactivationTimer);
     if (!ownWindow(::GetForegroundWindow()) && self->events_)
