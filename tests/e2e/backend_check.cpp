@@ -23,7 +23,8 @@
 //                        panel's windows (the panel and its controls) have an input context
 //   burst LOG            install the input hook, block the UI thread (as the paste does) while
 //                        another thread injects rounds of many pointer moves, each round
-//                        followed by a key tap and a click; then log how many moves and which
+//                        followed by a key tap and a click, and renew the hook without
+//                        pause meanwhile; then log how many moves and which
 //                        keys and buttons arrived, in order; then remove the hook and log
 //                        whether anything still arrives and whether the hook thread is gone
 #include <windows.h>
@@ -31,6 +32,7 @@
 #include <imm.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -244,7 +246,8 @@ int burst(const std::wstring& logPath) {
   }
   // The UI thread is blocked (no message is handled) for the whole burst.
   const ULONGLONG started = ::GetTickCount64();
-  std::thread injector([] {
+  std::atomic<bool> injected{false};
+  std::thread injector([&injected] {
     for (int r = 0; r < kRounds; ++r) {
       for (int m = 0; m < kMovesPerRound; ++m)
         injectMouse(MOUSEEVENTF_MOVE, m % 2 ? -1 : 1);
@@ -254,7 +257,13 @@ int burst(const std::wstring& logPath) {
       injectMouse(MOUSEEVENTF_LEFTDOWN, 0);
       injectMouse(MOUSEEVENTF_LEFTUP, 0);
     }
+    injected = true;
   });
+  // Meanwhile the UI thread renews the hooks again and again, as a run does every second.
+  while (!injected) {
+    p.installInputHook();
+    ::Sleep(1);
+  }
   injector.join();
   ::Sleep(1000);  // the hook thread catches up while the UI thread still sleeps
   log << "blocked " << (::GetTickCount64() - started) << " ms\n";

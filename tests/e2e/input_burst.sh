@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# While the UI thread is blocked (as it is through the 350 ms of the paste), thousands of pointer
+# While the UI thread is blocked (as it is through the 350 ms of the paste) and the hook is renewed
+# again and again (a run renews it every second), thousands of pointer
 # moves come in between key taps and clicks. Windows drops posted messages once a queue holds
 # 10,000, so the backend must not post one per move: the moves that wait are folded, while every
 # key and button event still arrives, in order. Removing the hook ends its thread and nothing

@@ -91,8 +91,7 @@ for run in 1 2 3; do
     tap_ctrl
     expected="${expected}R-$value;"
     kx_click "$SQ_X" "$SQ_Y"
-    kx_wait 10 "notepad to read '$expected' (run $run)" sq_notepad_is "$expected"
-    sleep 0.9 # the paste's Ctrl release and the cool-down
+    sq_inserted "$expected" "run $run"
   done
   sq_run_ended
 done

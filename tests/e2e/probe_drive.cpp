@@ -15,6 +15,7 @@
 //                                      rate, until STOPFILE exists (at most 20 s); no key-up
 //   send-type DELAY_MS                 type the UTF-8 text read from stdin, one character every
 //                                      DELAY_MS, as Unicode key events
+//   key-up NAME                        exit 0 when the key is up on the desktop, else say so
 //   pointer                            print the pointer's position "x y"
 //   screen                             print "width height dpi" of the primary screen
 //   end-session CLASS                  end the session for the window's program as a sign-out
@@ -589,6 +590,11 @@ int probeDrive(const std::wstring& cmd, int argc, wchar_t** argv) {
   }
   if (cmd == L"send-keydown" || cmd == L"send-keyup") return keyEdge(arg(2), cmd == L"send-keyup");
   if (cmd == L"send-hold") return holdKey(arg(2), arg(3));
+  if (cmd == L"key-up") {
+    Key key;
+    if (!keyNamed(arg(2), key)) return fail("no key named " + narrow(arg(2)));
+    return (GetAsyncKeyState(key.vk) & 0x8000) ? fail(narrow(arg(2)) + " is down") : 0;
+  }
   if (cmd == L"send-type" || cmd == L"copy-text") {
     std::string bytes;
     readAll(GetStdHandle(STD_INPUT_HANDLE), bytes);

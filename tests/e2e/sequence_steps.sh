@@ -107,12 +107,19 @@ sq_ctrl_tap() {
 sq_notepad_hex() { kx_probe text-hex Notepad Edit; }
 sq_notepad_is() { [ "$(sq_notepad_hex)" = "$(kx_hex "$1")" ]; }
 
-# A click over notepad that inserts: notepad then reads EXPECTED (the whole text). The paste
-# ends with its Ctrl release and the 500 ms cool-down follows: wait for both before going on.
+# After a click that inserts: notepad reads EXPECTED (the whole text) and the paste is over, its
+# Ctrl released (a tap before that release would be part of the paste's chord). The paste
+# releases Ctrl at least 450 ms into the 500 ms cool-down after the insertion, which shows
+# nowhere; a user's next tap and click take longer than the rest.
+sq_inserted() { # sq_inserted EXPECTED [WHAT]
+  kx_wait 10 "notepad to read '$1'${2:+ ($2)}" sq_notepad_is "$1"
+  kx_wait 10 "the paste's Ctrl release" kx_probe key-up ctrl
+}
+
+# A click over notepad that inserts EXPECTED (the whole text then).
 sq_click_inserts() { # sq_click_inserts EXPECTED
   kx_click_here
-  kx_wait 10 "notepad to read '$1'" sq_notepad_is "$1"
-  sleep 0.9
+  sq_inserted "$1"
 }
 
 # The run has ended by itself: hint gone, "連番入力" back, no hook thread.

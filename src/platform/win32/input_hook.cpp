@@ -1,6 +1,7 @@
 #include "platform/win32/input_hook.h"
 
 #include <atomic>
+#include <utility>
 
 namespace win32 {
 
@@ -40,18 +41,30 @@ void record(platform::InputEvent::Kind kind, int vk) {
     queue->wakeLost();
 }
 
+// While the hooks are renewed the old pair is still installed under the new one, and the new
+// procedure passes each event on to the old one on this same thread: only the outermost call
+// records it.
+int g_depth = 0;  // hook thread only
+
+LRESULT passOn(int code, WPARAM wParam, LPARAM lParam) {
+  ++g_depth;
+  const LRESULT r = ::CallNextHookEx(nullptr, code, wParam, lParam);
+  --g_depth;
+  return r;
+}
+
 LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION) {
+  if (code == HC_ACTION && g_depth == 0) {
     const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     using Kind = platform::InputEvent::Kind;
     const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
     record(down ? Kind::KeyDown : Kind::KeyUp, genericKey(k->vkCode));
   }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  return passOn(code, wParam, lParam);
 }
 
 LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION) {
+  if (code == HC_ACTION && g_depth == 0) {
     using Kind = platform::InputEvent::Kind;
     switch (wParam) {
       case WM_LBUTTONDOWN:
@@ -65,18 +78,21 @@ LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam) {
         break;
     }
   }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  return passOn(code, wParam, lParam);
 }
 
 struct Hooks {
   UniqueHook keyboard;
   UniqueHook mouse;
+  // The new pair goes in before the old one comes out: removed first, every event in between
+  // would pass unseen (a click or a Ctrl release lost, on a busy machine now and then).
   void install() {
-    keyboard.reset();
-    mouse.reset();
     HINSTANCE module = ::GetModuleHandleW(nullptr);
-    keyboard.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, module, 0));
-    mouse.reset(::SetWindowsHookExW(WH_MOUSE_LL, mouseProc, module, 0));
+    UniqueHook newKeyboard(::SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, module, 0));
+    UniqueHook newMouse(::SetWindowsHookExW(WH_MOUSE_LL, mouseProc, module, 0));
+    // One that could not be installed anew is kept as it was.
+    if (newKeyboard) keyboard = std::move(newKeyboard);
+    if (newMouse) mouse = std::move(newMouse);
   }
 };
 
